@@ -1,0 +1,125 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include <array>
+#include <memory>
+
+class QAction;
+class QFrame;
+class QMenu;
+class Clock;
+class ColorLabel;
+class Dialogs;
+class RichTextView;
+class SerialComm;
+class SerialTuning;
+class SettingsStore;
+class StatusBar;
+class GyroWindows;
+
+// The main window: owns the controls and the serial port object, and composes the
+// subsystems. Start-up, the status bar, the emulation menu and the port commands
+// live here; everything else is delegated.
+class frmKX_Display : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // What the window works with. Anything left null is made by the window itself
+    // (the host's serial ports, the user's settings store, real dialogs, a steady clock).
+    struct Services
+    {
+        SerialComm *port = nullptr;
+        SettingsStore *store = nullptr;
+        Dialogs *dialogs = nullptr;
+        Clock *clock = nullptr;
+    };
+
+    static inline const QString Title = QStringLiteral("Kestrix II/LT - Display  V ");
+    static inline const QString ProgramVersion = QStringLiteral("1.1.2");
+
+    explicit frmKX_Display(QWidget *parent = nullptr);
+    explicit frmKX_Display(const Services &services, QWidget *parent = nullptr);
+    ~frmKX_Display() override;
+
+    QString Version;
+    QString Stand;
+    QString ComPort;
+
+    SerialComm &MSComm1() { return *m_port; }
+    RichTextView *richTextBox() const { return RichTextBox; }
+
+public slots:
+    void mnuOpen_Click();
+    void mnuClose_Click();
+    void mnuASCII_Click();
+    void mnuKestrix_Click();
+    void mnuProperties_Click();
+    void mnuInfo_Click();
+    void mnuEnde_Click();
+    void Timer2_Timer();
+    // Shows a transient message in the "Status" panel until Timer2 restores it.
+    void showStatus(const QString &text);
+
+private:
+    void buildMenus();
+    void buildControls();
+    void buildStatusBar();
+
+    void Form_Load();
+    void UpdateEinstellungen();
+    void CheckUART();
+    void MSComm1_OnComm();
+    void RichTextBox_KeyPress(int &keyAscii);
+
+    std::unique_ptr<SettingsStore> m_ownStore;
+    std::unique_ptr<Dialogs> m_ownDialogs;
+    std::unique_ptr<Clock> m_ownClock;
+    SettingsStore *m_store;
+    Dialogs *m_dialogs;
+    Clock *m_clock;
+    SerialComm *m_port;
+
+    // Menus
+    QAction *mnuEnde = nullptr;
+    QMenu *mnuPort = nullptr;
+    QAction *mnuOpen = nullptr;
+    QAction *mnuClose = nullptr;
+    QAction *mnuProperties = nullptr;
+    QMenu *mnuEmu = nullptr;
+    QAction *mnuASCII = nullptr;
+    QAction *mnuKestrix = nullptr;
+    QMenu *mnuMSComm = nullptr;
+    QAction *mnuInputLen = nullptr;
+    QAction *mnuRThreshold = nullptr;
+    QAction *mnuSThreshold = nullptr;
+    QAction *mnuParRep = nullptr;
+    QAction *mnuDTREnable = nullptr;
+    QAction *mnuHCD = nullptr;
+    QAction *mnuHCTS = nullptr;
+    QAction *mnuHDSR = nullptr;
+    QAction *mnuInfo = nullptr;
+    QMenu *mnuEntwicklung = nullptr;
+    QAction *mnuGyro_Scale = nullptr;
+    QAction *mnuGyro_Diagnose = nullptr;
+
+    // Controls
+    ColorLabel *lblComOpen = nullptr;
+    ColorLabel *lblDTR = nullptr;
+    ColorLabel *lblDSR = nullptr;
+    ColorLabel *lblRTS = nullptr;
+    ColorLabel *lblCTS = nullptr;
+    std::array<ColorLabel *, 39> lbl_G1{};
+    ColorLabel *lbl_Check = nullptr;
+    QFrame *Line1 = nullptr;
+    QFrame *Line2 = nullptr;
+    QFrame *Line3 = nullptr;
+    RichTextView *RichTextBox = nullptr;
+    StatusBar *sbrStatus = nullptr;
+    QTimer Timer2;
+
+    SerialTuning *m_tuning = nullptr;
+    GyroWindows *m_gyroWindows = nullptr;
+};

@@ -1,0 +1,33 @@
+#include "platform/ColorLabel.h"
+
+#include "platform/Twips.h"
+
+ColorLabel::ColorLabel(const QString &caption, QWidget *parent) : QLabel(caption, parent)
+{
+    setAutoFillBackground(true);
+    applyPalette();
+}
+
+void ColorLabel::setForeColor(quint32 bgr)
+{
+    if (bgr == m_fore)
+        return;
+    m_fore = bgr;
+    applyPalette();
+}
+
+void ColorLabel::setBackColor(quint32 bgr)
+{
+    if (bgr == m_back)
+        return;
+    m_back = bgr;
+    applyPalette();
+}
+
+void ColorLabel::applyPalette()
+{
+    QPalette p = palette();
+    p.setColor(QPalette::WindowText, fromBgr(m_fore));
+    p.setColor(QPalette::Window, fromBgr(m_back));
+    setPalette(p);
+}

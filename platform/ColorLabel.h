@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QLabel>
+
+// A label with classic ForeColor and BackColor properties (0x00BBGGRR).
+class ColorLabel : public QLabel
+{
+    Q_OBJECT
+
+public:
+    explicit ColorLabel(const QString &caption = {}, QWidget *parent = nullptr);
+
+    quint32 foreColor() const { return m_fore; }
+    void setForeColor(quint32 bgr);
+    quint32 backColor() const { return m_back; }
+    void setBackColor(quint32 bgr);
+
+private:
+    void applyPalette();
+
+    quint32 m_fore = 0x000000;
+    quint32 m_back = 0xC0C0C0;
+};

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <exception>
+
+// A refused operation of the serial port component. Carries the component's own
+// German description, which callers show unchanged.
+class CommError : public std::exception
+{
+public:
+    explicit CommError(QString description) : m_description(std::move(description)),
+        m_utf8(m_description.toUtf8()) {}
+    const QString &description() const { return m_description; }
+    const char *what() const noexcept override { return m_utf8.constData(); }
+
+private:
+    QString m_description;
+    QByteArray m_utf8;
+};
+
+// Record-and-continue: runs each step, keeps the latest failure, and lets the
+// handler look at it at its checkpoints.
+class FailureRecorder
+{
+public:
+    template <typename Step>
+    bool run(Step &&step)
+    {
+        try {
+            step();
+            return true;
+        } catch (const CommError &e) {
+            m_failure = e.description();
+            m_failed = true;
+            return false;
+        }
+    }
+    bool failed() const { return m_failed; }
+    const QString &description() const { return m_failure; }
+    void clear() { m_failed = false; m_failure.clear(); }
+
+private:
+    bool m_failed = false;
+    QString m_failure;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// Message boxes and input boxes, behind one interface so that tests can answer
+// them without a human.
+class Dialogs
+{
+public:
+    enum class Icon { None, Exclamation, Question, Information, Critical };
+    enum class Buttons { Ok, OkCancel, AbortRetryIgnore };
+    enum class Answer { Ok, Cancel, Abort, Retry, Ignore };
+
+    virtual ~Dialogs() = default;
+    // An empty title means the application title.
+    virtual Answer msgBox(const QString &prompt, Buttons buttons = Buttons::Ok,
+                          Icon icon = Icon::None, const QString &title = {}) = 0;
+    // Cancel gives the empty text.
+    virtual QString inputBox(const QString &prompt, const QString &title,
+                             const QString &defaultText) = 0;
+};
