@@ -15,13 +15,21 @@ void RichTextModel::setText(const QString &text)
 
 void RichTextModel::setSelStart(int pos)
 {
-    m_selStart = std::clamp(pos, 0, length());
+    const int start = std::clamp(pos, 0, length());
+    if (start == m_selStart && m_selLength == 0)
+        return;
+    m_selStart = start;
     m_selLength = 0;
+    emit selectionChanged();
 }
 
 void RichTextModel::setSelLength(int len)
 {
-    m_selLength = std::clamp(len, 0, length() - m_selStart);
+    const int clamped = std::clamp(len, 0, length() - m_selStart);
+    if (clamped == m_selLength)
+        return;
+    m_selLength = clamped;
+    emit selectionChanged();
 }
 
 void RichTextModel::setSelColor(quint32 color)

@@ -35,10 +35,17 @@ public:
     // Replaces the selection with the text in selColor(); the caret ends behind it.
     void setSelText(const QString &text);
 
-    quint32 colorAt(int pos) const { return m_colors[size_t(pos)]; }
+    // Black outside the text.
+    quint32 colorAt(int pos) const
+    {
+        return pos >= 0 && size_t(pos) < m_colors.size() ? m_colors[size_t(pos)] : 0u;
+    }
 
 signals:
+    // The characters or their colours changed.
     void changed();
+    // The caret or the selection moved without the text changing.
+    void selectionChanged();
 
 private:
     QString m_text;

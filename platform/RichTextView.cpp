@@ -2,127 +2,605 @@
 
 #include "platform/Twips.h"
 
+#include <QFocusEvent>
 #include <QFontDatabase>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QPaintEvent>
 #include <QScrollBar>
-#include <QStringDecoder>
-#include <QStringEncoder>
+
+#include <algorithm>
+
+namespace {
+// Windows-1252 0x80 to 0x9F. The five codes the code page leaves free map to the
+// C1 control of the same number, as Windows itself decodes them.
+constexpr char16_t Ansi80[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+// 60 frames a second at most.
+constexpr int DefaultFrameMs = 17;
+
+bool isBreakStart(const QString &t, int i)
+{
+    return t[i] == u'\n' || (t[i] == u'\r' && i + 1 < t.size() && t[i + 1] == u'\n');
+}
+} // namespace
 
 RichTextView::RichTextView(QWidget *parent) : QAbstractScrollArea(parent)
 {
-    QFont f(QStringLiteral("Fixedsys"));
-    if (!QFontInfo(f).fixedPitch())
-        f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    QFont f = QFontDatabase::families().contains(QStringLiteral("Fixedsys"), Qt::CaseInsensitive)
+                  ? QFont(QStringLiteral("Fixedsys"))
+                  : QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    f.setStyleHint(QFont::TypeWriter);
     setFont(f);
+    takeFontMetrics();
+
     setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     viewport()->setCursor(Qt::IBeamCursor);
+    // Every pixel is painted by paintEvent; Qt need not clear it first.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+
     m_frame.setSingleShot(true);
-    m_frame.setInterval(16);
-    connect(&m_frame, &QTimer::timeout, viewport(), qOverload<>(&QWidget::update));
-    connect(&m_model, &RichTextModel::changed, this, &RichTextView::scheduleRepaint);
+    m_frame.setTimerType(Qt::PreciseTimer);
+    m_frame.setInterval(DefaultFrameMs);
+    connect(&m_frame, &QTimer::timeout, this, &RichTextView::frame);
+    connect(&m_model, &RichTextModel::changed, this, &RichTextView::contentChanged);
+    connect(&m_model, &RichTextModel::selectionChanged, this, &RichTextView::caretMoved);
 }
 
 void RichTextView::setBackColor(quint32 bgr)
 {
-    m_back = bgr;
+    m_back = bgr & 0xFFFFFFu;
     viewport()->update();
 }
 
-void RichTextView::scheduleRepaint()
+void RichTextView::setFrameInterval(int ms)
+{
+    m_frame.setInterval(std::max(0, ms));
+}
+
+void RichTextView::takeFontMetrics()
+{
+    const QFontMetrics fm(font());
+    m_charW = std::max(1, fm.horizontalAdvance(QLatin1Char('M')));
+    m_lineH = std::max(1, fm.lineSpacing());
+    m_ascent = fm.ascent();
+    m_layoutStale = true;
+}
+
+// ---------------------------------------------------------------- characters
+
+QChar RichTextView::placeholderFor(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u < 0x20)
+        return QChar(char16_t(0x2400 + u));     // the Control Pictures block
+    if (u == 0x7F)
+        return QChar(char16_t(0x2421));
+    if (u == 0xAD)
+        return QLatin1Char('-');                // a soft hyphen would leave an empty cell
+    switch (c.category()) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Other_Surrogate:
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_SpacingCombining:
+    case QChar::Mark_Enclosing:
+        // Anything that would steer the text layout (direction marks, combining
+        // marks) instead of taking one cell is shown as a replacement sign.
+        return QChar(char16_t(0xFFFD));
+    default:
+        return c;
+    }
+}
+
+int RichTextView::ansiCode(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
+        return u;
+    const auto *hit = std::find(std::begin(Ansi80), std::end(Ansi80), u);
+    return hit == std::end(Ansi80) ? 0 : 0x80 + int(hit - std::begin(Ansi80));
+}
+
+QChar RichTextView::fromAnsi(int code)
+{
+    code &= 0xFF;
+    if (code >= 0x80 && code < 0xA0)
+        return QChar(Ansi80[code - 0x80]);
+    return QChar(char16_t(code));
+}
+
+// ------------------------------------------------------------------- layout
+
+void RichTextView::ensureLayout() const
+{
+    if (!m_layoutStale)
+        return;
+    m_layoutStale = false;
+    m_cols = std::max(1, viewport()->width() / m_charW);
+    m_rows.clear();
+    const QString &t = m_model.text();
+    const int n = int(t.size());
+    int i = 0;
+    for (;;) {
+        const int start = i;
+        while (i < n && i - start < m_cols && !isBreakStart(t, i))
+            ++i;
+        m_rows.push_back({start, i - start});
+        if (i < n && isBreakStart(t, i)) {
+            i += t[i] == u'\r' ? 2 : 1;
+            continue;                  // a break at the very end still opens a row
+        }
+        if (i >= n) {
+            // A full row at the end: the caret behind it stands on a fresh row.
+            if (i - start == m_cols && n > 0)
+                m_rows.push_back({n, 0});
+            break;
+        }
+    }
+}
+
+int RichTextView::rowCount() const
+{
+    ensureLayout();
+    return int(m_rows.size());
+}
+
+int RichTextView::columns() const
+{
+    ensureLayout();
+    return m_cols;
+}
+
+QString RichTextView::rowText(int row) const
+{
+    ensureLayout();
+    if (row < 0 || row >= int(m_rows.size()))
+        return {};
+    QString s = m_model.text().mid(m_rows[size_t(row)].start, m_rows[size_t(row)].length);
+    for (QChar &c : s)
+        c = placeholderFor(c);
+    return s;
+}
+
+int RichTextView::firstVisibleRow() const
+{
+    return verticalScrollBar()->value();
+}
+
+int RichTextView::rowOfPos(int pos) const
+{
+    ensureLayout();
+    const auto it = std::upper_bound(m_rows.begin(), m_rows.end(), pos,
+                                     [](int p, const Row &r) { return p < r.start; });
+    return std::max(0, int(it - m_rows.begin()) - 1);
+}
+
+QPoint RichTextView::cellOf(int pos) const
+{
+    const int row = rowOfPos(pos);
+    const Row &r = m_rows[size_t(row)];
+    // Positions inside a CR LF stand at the end of the row they close.
+    return {std::clamp(pos - r.start, 0, r.length), row};
+}
+
+int RichTextView::visibleRowCount() const
+{
+    return std::max(1, viewport()->height() / m_lineH);
+}
+
+void RichTextView::updateScrollRange()
+{
+    const int full = visibleRowCount();
+    QScrollBar *bar = verticalScrollBar();
+    bar->setPageStep(full);
+    bar->setSingleStep(1);
+    bar->setRange(0, std::max(0, int(m_rows.size()) - full));
+}
+
+void RichTextView::scrollToCaret()
+{
+    const int row = rowOfPos(m_model.selStart());
+    const int full = visibleRowCount();
+    QScrollBar *bar = verticalScrollBar();
+    if (row < bar->value())
+        bar->setValue(row);
+    else if (row >= bar->value() + full)
+        bar->setValue(row - full + 1);
+}
+
+// ----------------------------------------------------------------- painting
+
+void RichTextView::contentChanged()
+{
+    m_layoutStale = true;
+    m_followCaret = true;
+    scheduleFrame();
+}
+
+void RichTextView::caretMoved()
+{
+    m_followCaret = true;
+    scheduleFrame();
+}
+
+void RichTextView::scheduleFrame()
 {
     if (!m_frame.isActive())
         m_frame.start();
 }
 
+void RichTextView::frame()
+{
+    const QRegion dirty = refresh();
+    if (!dirty.isEmpty())
+        viewport()->update(dirty);
+}
+
+// Brings the layout, the scroll position and the row images up to date and
+// returns the part of the viewport that now differs from what it shows.
+QRegion RichTextView::refresh()
+{
+    m_inFrame = true;
+    ensureLayout();
+    updateScrollRange();
+    if (m_followCaret)
+        scrollToCaret();
+    m_followCaret = false;
+    m_inFrame = false;
+
+    std::vector<RowImage> rows = visibleRows();
+    QRegion dirty;
+    const int w = viewport()->width();
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (i >= m_shown.size() || !(rows[i] == m_shown[i]))
+            dirty += QRect(0, int(i) * m_lineH, w, m_lineH);
+    if (rows.size() < m_shown.size())
+        dirty += QRect(0, int(rows.size()) * m_lineH, w, viewport()->height());
+    m_shown = std::move(rows);
+    return dirty;
+}
+
+std::vector<RichTextView::RowImage> RichTextView::visibleRows() const
+{
+    // The partly visible row at the bottom is drawn too.
+    const int count = (viewport()->height() + m_lineH - 1) / m_lineH;
+    const int first = verticalScrollBar()->value();
+    const int selFrom = m_model.selStart();
+    const int selTo = selFrom + m_model.selLength();
+    const int caret = m_focused ? m_model.selStart() : -1;
+    const int caretRow = caret >= 0 ? rowOfPos(caret) : -1;
+    const QString &t = m_model.text();
+
+    std::vector<RowImage> images(size_t(std::max(0, count)));
+    for (int i = 0; i < count; ++i) {
+        const int r = first + i;
+        if (r >= int(m_rows.size()))
+            break;
+        const Row &row = m_rows[size_t(r)];
+        RowImage &img = images[size_t(i)];
+        img.chars.resize(row.length);
+        img.colors.resize(size_t(row.length));
+        for (int k = 0; k < row.length; ++k) {
+            img.chars[k] = placeholderFor(t[row.start + k]);
+            img.colors[size_t(k)] = m_model.colorAt(row.start + k);
+        }
+        img.selFrom = std::clamp(selFrom - row.start, 0, row.length);
+        img.selTo = std::clamp(selTo - row.start, 0, row.length);
+        if (img.selFrom >= img.selTo)
+            img.selFrom = img.selTo = 0;
+        if (r == caretRow)
+            img.caret = std::clamp(caret - row.start, 0, row.length);
+    }
+    return images;
+}
+
+void RichTextView::paintEvent(QPaintEvent *event)
+{
+    QPainter p(viewport());
+    const QRect area = event->rect();
+    p.fillRect(area, fromBgr(m_back));
+    p.setFont(font());
+    const int w = viewport()->width();
+    const int firstRow = std::max(0, area.top() / m_lineH);
+    const int lastRow = std::min(int(m_shown.size()) - 1, area.bottom() / m_lineH);
+    for (int i = firstRow; i <= lastRow; ++i) {
+        const RowImage &img = m_shown[size_t(i)];
+        const int y = i * m_lineH;
+        if (img.selTo > img.selFrom)
+            p.fillRect(img.selFrom * m_charW, y, (img.selTo - img.selFrom) * m_charW, m_lineH,
+                       palette().color(QPalette::Highlight));
+        // One drawText per run of equal colour. Placeholders may come from a
+        // fallback font of another width, so each gets a call of its own to keep
+        // the following characters on their cells.
+        const int n = int(img.chars.size());
+        for (int k = 0; k < n;) {
+            const quint32 color = img.colors[size_t(k)];
+            const auto isPlain = [&](int j) {
+                const char16_t u = img.chars[j].unicode();
+                return (u < 0x2400 || u > 0x2426) && u != 0xFFFD;
+            };
+            int j = k + 1;
+            if (isPlain(k))
+                while (j < n && img.colors[size_t(j)] == color && isPlain(j))
+                    ++j;
+            p.setPen(fromBgr(color));
+            p.drawText(k * m_charW, y + m_ascent, img.chars.mid(k, j - k));
+            k = j;
+        }
+        if (img.caret >= 0) {
+            const int x = std::min(img.caret * m_charW, w - 2);
+            p.fillRect(x, y, 2, m_lineH, Qt::black);
+        }
+    }
+}
+
 void RichTextView::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
-    scheduleRepaint();
+    m_layoutStale = true;
+    m_followCaret = true;
+    refresh();
+    viewport()->update();
 }
 
-void RichTextView::paintEvent(QPaintEvent *)
+void RichTextView::scrollContentsBy(int, int)
 {
-    QPainter p(viewport());
-    p.fillRect(viewport()->rect(), fromBgr(m_back));
-    const QFontMetrics fm(font());
-    const int lineH = fm.lineSpacing();
-    const int charW = qMax(1, fm.horizontalAdvance(QLatin1Char('M')));
-    const int cols = qMax(1, viewport()->width() / charW);
-    const QString &t = m_model.text();
+    // The rows are drawn from the scroll position; a frame in progress picks the
+    // new position up itself.
+    if (!m_inFrame)
+        viewport()->update(refresh());
+}
 
-    // Lay out in rows of at most `cols` characters, breaking at CR LF.
-    struct Run { int row, col, start, len; };
-    std::vector<Run> runs;
-    int row = 0, col = 0;
-    for (int i = 0; i < t.size();) {
-        if (t[i] == u'\r' && i + 1 < t.size() && t[i + 1] == u'\n') { ++row; col = 0; i += 2; continue; }
-        if (t[i] == u'\n') { ++row; col = 0; ++i; continue; }
-        if (col == cols) { ++row; col = 0; }
-        int j = i;
-        while (j < t.size() && col + (j - i) < cols && t[j] != u'\r' && t[j] != u'\n'
-               && m_model.colorAt(j) == m_model.colorAt(i))
-            ++j;
-        if (j == i) j = i + 1;
-        runs.push_back({row, col, i, j - i});
-        col += j - i;
-        i = j;
+void RichTextView::focusInEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    m_focused = true;
+    viewport()->update(refresh());
+}
+
+void RichTextView::focusOutEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    m_focused = false;
+    viewport()->update(refresh());
+}
+
+void RichTextView::changeEvent(QEvent *event)
+{
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        takeFontMetrics();
+        m_shown.clear();
+        refresh();
+        viewport()->update();
     }
-    const int rows = row + 1;
-    const int visible = qMax(1, viewport()->height() / lineH);
-    verticalScrollBar()->setRange(0, qMax(0, rows - visible));
-    verticalScrollBar()->setPageStep(visible);
-    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
-    const int first = verticalScrollBar()->value();
-    for (const Run &r : runs) {
-        if (r.row < first || r.row >= first + visible + 1)
-            continue;
-        QString s = t.mid(r.start, r.len);
-        for (QChar &c : s)
-            if (c.unicode() < 0x20)
-                c = QChar(0x2400 + c.unicode());  // control pictures, never interpreted
-        p.setPen(fromBgr(m_model.colorAt(r.start)));
-        p.drawText(r.col * charW, (r.row - first) * lineH + fm.ascent(), s);
+}
+
+// ------------------------------------------------------------ keys and mouse
+
+bool RichTextView::event(QEvent *event)
+{
+    // Tab is a typed character here, not a move to the next control.
+    if (event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+            && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            keyPressEvent(key);
+            return true;
+        }
     }
+    return QAbstractScrollArea::event(event);
+}
+
+// The character code a key stands for, given one character of its text (or a
+// null character when it has none); 0 when it stands for none.
+int RichTextView::keyCode(const QKeyEvent *event, QChar typed)
+{
+    const int key = event->key();
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    if ((mods & Qt::ControlModifier) && !(mods & Qt::AltModifier)) {
+        // Some platforms give Ctrl combinations an empty text; the code follows
+        // from the key as on a terminal.
+        if (key >= Qt::Key_A && key <= Qt::Key_Z)
+            return key - Qt::Key_A + 1;
+        switch (key) {
+        case Qt::Key_BracketLeft: return 27;
+        case Qt::Key_Backslash: return 28;
+        case Qt::Key_BracketRight: return 29;
+        case Qt::Key_AsciiCircum: return 30;
+        case Qt::Key_Underscore: return 31;
+        case Qt::Key_Return:
+        case Qt::Key_Enter: return 10;
+        case Qt::Key_Backspace: return 127;
+        default: break;
+        }
+        return !typed.isNull() && typed.unicode() < 0x20 ? typed.unicode() : 0;
+    }
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return 13;
+    case Qt::Key_Backspace: return 8;
+    case Qt::Key_Escape: return 27;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: return 9;
+    default: break;
+    }
+    return typed.isNull() ? 0 : ansiCode(typed);
 }
 
 void RichTextView::keyPressEvent(QKeyEvent *event)
 {
-    const QString typed = event->text();
-    if (typed.size() != 1) {
+    if (navigate(event)) {
+        event->accept();
+        return;
+    }
+    const QString text = event->text();
+    std::vector<int> codes;
+    if (text.size() > 1 && !(event->modifiers() & Qt::ControlModifier)) {
+        // Composed input: each character is typed on its own.
+        for (QChar c : text)
+            if (int code = ansiCode(c))
+                codes.push_back(code);
+    } else if (int code = keyCode(event, text.isEmpty() ? QChar() : text[0])) {
+        codes.push_back(code);
+    }
+    if (codes.empty()) {
         QAbstractScrollArea::keyPressEvent(event);
         return;
     }
-    QStringEncoder toAnsi("windows-1252");
-    const QByteArray bytes = toAnsi.encode(typed);
-    if (toAnsi.hasError() || bytes.size() != 1 || bytes[0] == 0) {
-        QAbstractScrollArea::keyPressEvent(event);
-        return;
+    for (int code : codes) {
+        int keyAscii = code;
+        emit KeyPress(keyAscii);
+        if (keyAscii > 0 && keyAscii <= 255)
+            typeChar(keyAscii);
     }
-    int keyAscii = quint8(bytes[0]);
-    emit KeyPress(keyAscii);
-    if (keyAscii != 0)
-        insertTyped(keyAscii);
     event->accept();
 }
 
-void RichTextView::insertTyped(int keyAscii)
+void RichTextView::typeChar(int keyAscii)
 {
-    if (keyAscii == 8) {
-        const int at = m_model.selStart();
-        if (m_model.selLength() == 0 && at > 0) {
-            const QString &t = m_model.text();
-            const bool crlf = at >= 2 && t[at - 2] == u'\r' && t[at - 1] == u'\n';
-            m_model.setSelStart(at - (crlf ? 2 : 1));
-            m_model.setSelLength(crlf ? 2 : 1);
-        }
-        m_model.setSelText(QString());
+    switch (keyAscii) {
+    case 8:
+        eraseAt(m_model.selStart(), true);
         return;
-    }
-    if (keyAscii == 13) {
+    case 10:
+    case 13:
         m_model.setSelText(QStringLiteral("\r\n"));
         return;
+    case 9:
+        m_model.setSelText(QString(QLatin1Char('\t')));
+        return;
+    default:
+        // Other control codes (Escape, Ctrl+C, ...) are not text.
+        if (keyAscii < 32 || keyAscii == 127)
+            return;
+        m_model.setSelText(QString(fromAnsi(keyAscii)));
     }
-    const char byte = char(keyAscii);
-    m_model.setSelText(QStringDecoder("windows-1252").decode(QByteArrayView(&byte, 1)));
+}
+
+// Erases the selection, or else the character before or after pos; a CR LF goes
+// at once.
+void RichTextView::eraseAt(int pos, bool before)
+{
+    if (m_model.selLength() == 0) {
+        const int from = before ? prevPos(pos) : pos;
+        const int to = before ? pos : nextPos(pos);
+        if (from == to)
+            return;
+        m_model.setSelStart(from);
+        m_model.setSelLength(to - from);
+    }
+    m_model.setSelText(QString());
+}
+
+int RichTextView::prevPos(int pos) const
+{
+    const QString &t = m_model.text();
+    if (pos >= 2 && t[pos - 2] == u'\r' && t[pos - 1] == u'\n')
+        return pos - 2;
+    return std::max(0, pos - 1);
+}
+
+int RichTextView::nextPos(int pos) const
+{
+    const QString &t = m_model.text();
+    if (pos + 1 < t.size() && t[pos] == u'\r' && t[pos + 1] == u'\n')
+        return pos + 2;
+    return std::min(int(t.size()), pos + 1);
+}
+
+bool RichTextView::navigate(QKeyEvent *event)
+{
+    const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    const int pos = m_model.selStart();
+    const auto toRow = [&](int row) {
+        ensureLayout();
+        const QPoint cell = cellOf(pos);
+        row = std::clamp(row, 0, int(m_rows.size()) - 1);
+        const Row &r = m_rows[size_t(row)];
+        m_model.setSelStart(r.start + std::min(cell.x(), r.length));
+    };
+    switch (event->key()) {
+    case Qt::Key_Left:
+        m_model.setSelStart(m_model.selLength() > 0 ? pos : prevPos(pos));
+        return true;
+    case Qt::Key_Right:
+        m_model.setSelStart(m_model.selLength() > 0 ? pos + m_model.selLength() : nextPos(pos));
+        return true;
+    case Qt::Key_Up:
+        toRow(cellOf(pos).y() - 1);
+        return true;
+    case Qt::Key_Down:
+        toRow(cellOf(pos).y() + 1);
+        return true;
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown: {
+        const int step = event->key() == Qt::Key_PageUp ? -visibleRowCount() : visibleRowCount();
+        verticalScrollBar()->setValue(verticalScrollBar()->value() + step);
+        toRow(cellOf(pos).y() + step);
+        return true;
+    }
+    case Qt::Key_Home:
+        m_model.setSelStart(ctrl ? 0 : m_rows[size_t(cellOf(pos).y())].start);
+        return true;
+    case Qt::Key_End: {
+        if (ctrl) {
+            m_model.setSelStart(m_model.length());
+        } else {
+            const Row &r = m_rows[size_t(cellOf(pos).y())];
+            m_model.setSelStart(r.start + r.length);
+        }
+        return true;
+    }
+    case Qt::Key_Delete:
+        // No character code: Delete edits but is not typed.
+        eraseAt(pos, false);
+        return true;
+    default:
+        return false;
+    }
+}
+
+int RichTextView::posAt(QPoint point) const
+{
+    ensureLayout();
+    const int row = std::clamp(verticalScrollBar()->value() + point.y() / m_lineH, 0,
+                               int(m_rows.size()) - 1);
+    const Row &r = m_rows[size_t(row)];
+    const int col = std::max(0, (point.x() + m_charW / 2) / m_charW);
+    return r.start + std::min(col, r.length);
+}
+
+void RichTextView::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mousePressEvent(event);
+        return;
+    }
+    setFocus(Qt::MouseFocusReason);
+    m_anchor = posAt(event->position().toPoint());
+    m_model.setSelStart(m_anchor);
+    event->accept();
+}
+
+void RichTextView::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!(event->buttons() & Qt::LeftButton) || m_anchor < 0) {
+        QAbstractScrollArea::mouseMoveEvent(event);
+        return;
+    }
+    const int pos = posAt(event->position().toPoint());
+    m_model.setSelStart(std::min(pos, m_anchor));
+    m_model.setSelLength(std::abs(pos - m_anchor));
+    event->accept();
 }

@@ -5,9 +5,20 @@
 #include <QAbstractScrollArea>
 #include <QTimer>
 
+#include <vector>
+
 // The terminal view: shows a RichTextModel in a fixed-pitch font and takes typed
-// characters. Changes to the model are painted at most once per display frame,
-// however many arrive in between.
+// characters.
+//
+// The text is laid out on a grid of character cells: a row ends at CR LF, at a lone
+// LF, or when it reaches the view's width. Every other control character is drawn
+// as a visible placeholder; nothing is ever interpreted.
+//
+// Painting is cheap on purpose, because at line rate the model changes hundreds of
+// times a second: changes only mark the layout stale and start one frame timer, so
+// the view repaints at most once per frame however many changes arrive. Each frame
+// compares the visible rows with the ones last shown and repaints only the rows
+// that differ.
 class RichTextView : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -21,21 +32,91 @@ public:
     quint32 backColor() const { return m_back; }
     void setBackColor(quint32 bgr);
 
+    // Shortest time between two repaints caused by model changes.
+    int frameInterval() const { return m_frame.interval(); }
+    void setFrameInterval(int ms);
+
+    // The layout as it is shown: rows of the text, the characters each row shows
+    // (control characters replaced by their placeholders), and the row width.
+    int rowCount() const;
+    QString rowText(int row) const;
+    int columns() const;
+    int firstVisibleRow() const;
+    // Row and column of a text position.
+    QPoint cellOf(int pos) const;
+
+    // The character shown for a character of the text.
+    static QChar placeholderFor(QChar c);
+    // Windows-1252 code of a character (1 to 255), or 0 if it has none.
+    static int ansiCode(QChar c);
+    static QChar fromAnsi(int code);
+
 signals:
     // Raised for every typed character with its ANSI code (1 to 255) before the
     // view inserts it; a handler that sets the code to 0 suppresses the insertion.
     void KeyPress(int &keyAscii);
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
-    void scheduleRepaint();
-    void insertTyped(int keyAscii);
+    struct Row
+    {
+        int start = 0;      // first character of the row in the text
+        int length = 0;     // characters shown
+    };
+    // One row as it appears on screen; equal images need no repaint.
+    struct RowImage
+    {
+        QString chars;
+        std::vector<quint32> colors;
+        int selFrom = 0, selTo = 0;
+        int caret = -1;
+        bool operator==(const RowImage &) const = default;
+    };
+
+    void takeFontMetrics();
+    void contentChanged();
+    void caretMoved();
+    void scheduleFrame();
+    void frame();
+    QRegion refresh();
+    void ensureLayout() const;
+    void updateScrollRange();
+    void scrollToCaret();
+    std::vector<RowImage> visibleRows() const;
+    int visibleRowCount() const;
+    int rowOfPos(int pos) const;
+    int posAt(QPoint viewportPoint) const;
+    int nextPos(int pos) const;
+    int prevPos(int pos) const;
+    bool navigate(QKeyEvent *event);
+    static int keyCode(const QKeyEvent *event, QChar typed);
+    void typeChar(int keyAscii);
+    void eraseAt(int pos, bool before);
 
     RichTextModel m_model;
     QTimer m_frame;
     quint32 m_back = 0xFFFFFF;
+    int m_charW = 8;
+    int m_lineH = 16;
+    int m_ascent = 12;
+    bool m_focused = false;
+    bool m_followCaret = true;
+    bool m_inFrame = false;
+    int m_anchor = -1;
+
+    mutable bool m_layoutStale = true;
+    mutable int m_cols = 1;
+    mutable std::vector<Row> m_rows;
+    std::vector<RowImage> m_shown;   // what the viewport shows now
 };
