@@ -1,0 +1,250 @@
+#include "settings/frmProperties.h"
+
+#include "app/Module1.h"
+#include "platform/SerialComm.h"
+#include "platform/Twips.h"
+#include "settings/SettingsLists.h"
+#include "settings/SettingsPresets.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTabWidget>
+
+namespace {
+template <typename W>
+W *make(QWidget *parent, const QString &name, int left, int top, int width, int height)
+{
+    auto *w = new W(parent);
+    w->setObjectName(name);
+    Twips::place(w, left, top, width, height);
+    return w;
+}
+
+QGroupBox *frame(QWidget *parent, const QString &name, const QString &caption, int left, int top,
+                 int width, int height)
+{
+    auto *f = make<QGroupBox>(parent, name, left, top, width, height);
+    f->setTitle(caption);
+    return f;
+}
+
+QLabel *label(QWidget *parent, const QString &name, const QString &caption, int left, int top,
+              int width, int height)
+{
+    auto *l = make<QLabel>(parent, name, left, top, width, height);
+    l->setText(caption);
+    return l;
+}
+
+QComboBox *list(QWidget *parent, const QString &name, int left, int top, int width, int height)
+{
+    // A drop-down list: the user picks an item and cannot type other text.
+    auto *c = make<QComboBox>(parent, name, left, top, width, height);
+    c->setEditable(false);
+    return c;
+}
+
+QRadioButton *option(QWidget *parent, QButtonGroup *group, const QString &array, int index,
+                     const QString &caption, int left, int top, int width, int height)
+{
+    auto *b = make<QRadioButton>(parent, array + u'_' + QString::number(index), left, top, width,
+                                 height);
+    b->setText(caption);
+    group->addButton(b, index);
+    return b;
+}
+
+// Selects the item with exactly this text, or nothing when there is none.
+void selectText(QComboBox *box, const QString &text)
+{
+    box->setCurrentIndex(text.isEmpty() ? -1 : box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
+}
+
+void fill(QComboBox *box, const QStringList &items)
+{
+    box->clear();
+    box->addItems(items);
+    // Filling selects the first item; the presets decide what is selected.
+    box->setCurrentIndex(-1);
+}
+} // namespace
+
+frmProperties::frmProperties(const Services &services, QWidget *parent)
+    : QDialog(parent),
+      m_port(*services.port),
+      m_deviceOf(services.deviceOf),
+      m_apply(*services.port, *services.store, *services.dialogs, services.setOpenChecked)
+{
+    setObjectName(QStringLiteral("frmProperties"));
+    setWindowTitle(QStringLiteral("COM-Port  Einstellungen"));
+    setModal(true);
+    buildControls();
+    Form_Load();
+}
+
+frmProperties::~frmProperties() = default;
+
+void frmProperties::buildControls()
+{
+    setFixedSize(Twips::toPx(6510, this), Twips::toPx(4215, this));
+
+    tabSettings = make<QTabWidget>(this, QStringLiteral("tabSettings"), 100, 105, 6345, 4035);
+    auto *page = new QWidget;
+    page->setObjectName(QStringLiteral("tabSettings_page"));
+    tabSettings->addTab(page, QStringLiteral("Einstellungen"));
+
+    fraSettings = frame(page, QStringLiteral("fraSettings"), QStringLiteral("Einstellungen"),
+                        200, 450, 6195, 3615);
+
+    label(fraSettings, QStringLiteral("Label1"), QStringLiteral("Anschluß:"), 330, 180, 735, 315);
+    cboPort = list(fraSettings, QStringLiteral("cboPort"), 1080, 150, 1425, 315);
+    lblDevice = label(fraSettings, QStringLiteral("lblDevice"), QString(), 2600, 180, 3500, 285);
+
+    auto *frame1 = frame(fraSettings, QStringLiteral("Frame1"),
+                         QStringLiteral("Maximale Geschwindigkeit"), 100, 600, 2280, 870);
+    cboSpeed = list(frame1, QStringLiteral("cboSpeed"), 320, 330, 1695, 315);
+
+    auto *connection = frame(fraSettings, QStringLiteral("fraConnection"),
+                             QStringLiteral("Übertragungsformat"), 100, 1635, 2280, 1770);
+    label(connection, QStringLiteral("Label3"), QStringLiteral("Datenbits:"), 140, 375, 825, 285);
+    cboDataBits = list(connection, QStringLiteral("cboDataBits"), 980, 330, 1140, 315);
+    label(connection, QStringLiteral("Label4"), QStringLiteral("Parität:"), 140, 855, 615, 285);
+    cboParity = list(connection, QStringLiteral("cboParity"), 980, 800, 1140, 315);
+    label(connection, QStringLiteral("Label5"), QStringLiteral("Stopbits:"), 140, 1320, 885, 285);
+    cboStopBits = list(connection, QStringLiteral("cboStopBits"), 980, 1260, 1140, 315);
+
+    auto *frame7 = frame(fraSettings, QStringLiteral("Frame7"), QStringLiteral("&Echo"),
+                         2540, 600, 1540, 870);
+    m_echoGroup = new QButtonGroup(this);
+    const QString echo = QStringLiteral("optEcho");
+    optEcho[0] = option(frame7, m_echoGroup, echo, 0, QStringLiteral("Aus"), 135, 360, 615, 315);
+    optEcho[1] = option(frame7, m_echoGroup, echo, 1, QStringLiteral("Ein"), 795, 420, 555, 195);
+
+    auto *frame5 = frame(fraSettings, QStringLiteral("Frame5"), QStringLiteral("&Protokoll"),
+                         2540, 1635, 1540, 1770);
+    m_flowGroup = new QButtonGroup(this);
+    const QString flow = QStringLiteral("optFlow");
+    optFlow[0] = option(frame5, m_flowGroup, flow, 0, QStringLiteral("Kein"), 180, 360, 855, 255);
+    optFlow[1] = option(frame5, m_flowGroup, flow, 1, QStringLiteral("Xon/Xoff"), 180, 645, 1095, 255);
+    optFlow[2] = option(frame5, m_flowGroup, flow, 2, QStringLiteral("RTS"), 180, 945, 735, 255);
+    optFlow[3] = option(frame5, m_flowGroup, flow, 3, QStringLiteral("Xon/RTS"), 180, 1245, 1155, 255);
+
+    auto *emulation = frame(fraSettings, QStringLiteral("Emulation"), QStringLiteral("&Emulation"),
+                            4240, 600, 1800, 1215);
+    m_emulationGroup = new QButtonGroup(this);
+    const QString emu = QStringLiteral("optEmulation");
+    optEmulation[0] = option(emulation, m_emulationGroup, emu, 0, QStringLiteral("ASCII"),
+                             120, 360, 1540, 255);
+    optEmulation[1] = option(emulation, m_emulationGroup, emu, 1, QStringLiteral("Kestrix II"),
+                             120, 720, 1540, 255);
+
+    cmdOK = make<QPushButton>(fraSettings, QStringLiteral("cmdOK"), 4600, 2400, 1080, 420);
+    cmdOK->setText(QStringLiteral("OK"));
+    cmdOK->setDefault(true);
+    cmdCancel = make<QPushButton>(fraSettings, QStringLiteral("cmdCancel"), 4600, 3000, 1080, 420);
+    cmdCancel->setText(QStringLiteral("Abbrechen"));
+
+    // A choice handler runs whenever a button becomes selected, by the user or by
+    // the presets, so presetting records a choice exactly as a click does.
+    const auto onSelect = [this](QButtonGroup *group, void (frmProperties::*handler)(int)) {
+        connect(group, &QButtonGroup::idToggled, this, [this, handler](int id, bool checked) {
+            if (checked)
+                (this->*handler)(id);
+        });
+    };
+    onSelect(m_flowGroup, &frmProperties::optFlow_Click);
+    onSelect(m_echoGroup, &frmProperties::optEcho_Click);
+    onSelect(m_emulationGroup, &frmProperties::optEmulation_Click);
+
+    connect(cboPort, &QComboBox::currentIndexChanged, this, &frmProperties::showDevice);
+    connect(cmdOK, &QPushButton::clicked, this, &frmProperties::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmProperties::cmdCancel_Click);
+}
+
+void frmProperties::Form_Load()
+{
+    if (const QScreen *s = screen()) {
+        const QRect area = s->geometry();
+        move(area.x() + (area.width() - frameGeometry().width()) / 2,
+             area.y() + (area.height() - frameGeometry().height()) / 2);
+    }
+    // The frame is the tab's page: it sits at the top-left of the tab's client area.
+    fraSettings->move(0, 0);
+    fraSettings->raise();
+    LoadPropertySettings();
+}
+
+void frmProperties::LoadPropertySettings()
+{
+    fill(cboPort, SettingsLists::ports());
+    fill(cboSpeed, SettingsLists::speeds());
+    fill(cboDataBits, SettingsLists::dataBits());
+    fill(cboParity, SettingsLists::parities());
+    fill(cboStopBits, SettingsLists::stopBits());
+
+    const SettingsPresets presets = SettingsPresets::fromSettings(m_port.settings());
+    selectText(cboSpeed, presets.speed);
+    selectText(cboParity, presets.parity);
+    selectText(cboDataBits, presets.dataBits);
+    selectText(cboStopBits, presets.stopBits);
+    cboPort->setCurrentIndex(SettingsPresets::portIndex(m_port.commPort()));
+    showDevice();
+
+    const int handshaking = m_port.handshaking();
+    if (handshaking >= 0 && handshaking < int(optFlow.size()))
+        optFlow[handshaking]->setChecked(true);
+    optEcho[Module1::LocalEcho ? 1 : 0]->setChecked(true);
+    if (Module1::EmulationMode == Module1::AsciiMode)
+        optEmulation[0]->setChecked(true);
+    else if (Module1::EmulationMode == Module1::KestrixMode)
+        optEmulation[1]->setChecked(true);
+}
+
+void frmProperties::showDevice()
+{
+    const int index = cboPort->currentIndex();
+    const QString device = index >= 0 && m_deviceOf ? m_deviceOf(index + 1) : QString();
+    lblDevice->setText(device.isEmpty() ? QStringLiteral("kein Gerät") : device);
+}
+
+void frmProperties::optFlow_Click(int index)
+{
+    PendingHandshaking = index;
+}
+
+void frmProperties::optEcho_Click(int index)
+{
+    PendingEcho = index == 1;
+}
+
+void frmProperties::optEmulation_Click(int index)
+{
+    if (index == 0)
+        Module1::EmulationMode = Module1::AsciiMode;
+    else if (index == 1)
+        Module1::EmulationMode = Module1::KestrixMode;
+}
+
+void frmProperties::cmdOK_Click()
+{
+    SettingsApply::Choice choice;
+    choice.portIndex = cboPort->currentIndex();
+    choice.speed = cboSpeed->currentText();
+    choice.parity = cboParity->currentText();
+    choice.dataBits = cboDataBits->currentText();
+    choice.stopBits = cboStopBits->currentText();
+    choice.pendingHandshaking = PendingHandshaking;
+    choice.pendingEcho = PendingEcho;
+    if (m_apply.cmdOK_Click(choice))
+        accept();
+}
+
+void frmProperties::cmdCancel_Click()
+{
+    reject();
+}
