@@ -1,5 +1,7 @@
 #include "app/frmKX_Display.h"
 
+#include "about/frmAbout.h"
+#include "app/DrainWait.h"
 #include "app/Module1.h"
 #include "platform/Clock.h"
 #include "platform/ColorLabel.h"
@@ -12,9 +14,15 @@
 #include "platform/StatusBar.h"
 #include "platform/Twips.h"
 #include "serial/SerialTuning.h"
+#include "settings/frmProperties.h"
 #include "terminal/GyroWindows.h"
+#include "terminal/LabelIndicatorRow.h"
+#include "terminal/TerminalEngine.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QThread>
 #include <QMenuBar>
 #include <QScreen>
 
@@ -89,9 +97,21 @@ frmKX_Display::frmKX_Display(const Services &services, QWidget *parent) : QMainW
     buildControls();
     buildStatusBar();
 
-    Timer2.setInterval(2000);
-    Timer2.setSingleShot(true);
-    connect(&Timer2, &QTimer::timeout, this, &frmKX_Display::Timer2_Timer);
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer2->setInterval(2000);
+    Timer2->setSingleShot(true);
+    connect(Timer2, &QTimer::timeout, this, &frmKX_Display::Timer2_Timer);
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, &frmKX_Display::Timer1_Timer);
+    // Queued, so that the message never opens inside the component's own read handler.
+    connect(m_port, &SerialComm::portLost, this, &frmKX_Display::MSComm1_Lost, Qt::QueuedConnection);
+    m_indicators = std::make_unique<LabelIndicatorRow>(
+        QList<ColorLabel *>(lbl_G1.begin(), lbl_G1.end()), lbl_Check);
+    m_terminal = std::make_unique<TerminalEngine>(*m_port, RichTextBox->model(), *m_indicators);
+    connect(m_terminal.get(), &TerminalEngine::statusMessage, this, &frmKX_Display::showStatus);
     connect(m_port, &SerialComm::OnComm, this, &frmKX_Display::MSComm1_OnComm);
     connect(RichTextBox, &RichTextView::KeyPress, this, &frmKX_Display::RichTextBox_KeyPress);
 
@@ -144,8 +164,10 @@ void frmKX_Display::buildMenus()
     mnuHCD = addCommand(mnuMSComm, QStringLiteral("mnuHCD"), QStringLiteral("&CD aktiv..."));
     mnuHCTS = addCommand(mnuMSComm, QStringLiteral("mnuHCTS"), QStringLiteral("C&TS aktiv..."));
     mnuHDSR = addCommand(mnuMSComm, QStringLiteral("mnuHDSR"), QStringLiteral("DS&R aktiv..."));
+    // A hidden QAction always reports itself disabled, so the menu's own enabled
+    // state lives on the QMenu.
     mnuMSComm->menuAction()->setVisible(false);
-    mnuMSComm->menuAction()->setEnabled(false);
+    mnuMSComm->setEnabled(false);
 
     mnuInfo = bar->addAction(QStringLiteral("&Info"));
     mnuInfo->setObjectName(QStringLiteral("mnuInfo"));
@@ -154,7 +176,7 @@ void frmKX_Display::buildMenus()
     mnuGyro_Scale = addCommand(mnuEntwicklung, QStringLiteral("mnuGyro_Scale"), QStringLiteral("Gyro Display"));
     mnuGyro_Diagnose = addCommand(mnuEntwicklung, QStringLiteral("mnuGyro_Diagnose"), QStringLiteral("Gyro Diagnose"));
     mnuEntwicklung->menuAction()->setVisible(false);
-    mnuEntwicklung->menuAction()->setEnabled(false);
+    mnuEntwicklung->setEnabled(false);
 
     connect(mnuEnde, &QAction::triggered, this, &frmKX_Display::mnuEnde_Click);
     connect(mnuOpen, &QAction::triggered, this, &frmKX_Display::mnuOpen_Click);
@@ -214,6 +236,9 @@ void frmKX_Display::buildStatusBar()
                         QStringLiteral("Com-Port - Einstellungen"), 2300);
     sbrStatus->addPanel(QStringLiteral("Emulation"), QStringLiteral("Emulation:"),
                         QStringLiteral("Terminal-Emulation"), 1560);
+    // How long the port has been open; empty while it is closed.
+    sbrStatus->addPanel(QStringLiteral("ConnectTime"), QString(),
+                        QStringLiteral("Verbindungsdauer"), 1000);
 }
 
 void frmKX_Display::Form_Load()
@@ -223,14 +248,17 @@ void frmKX_Display::Form_Load()
     FailureRecorder failure;
     Stand = QStringLiteral("26.12.09");
     Version = ProgramVersion;
-    // Step 3 (About box) goes here.
+    // The About box is made here, hidden, so it carries the program name that is
+    // in force before the full title is set.
+    aboutBox().lblDatum->setText(QStringLiteral("Stand: ") + Stand);
+    aboutBox().lblVersion->setText(QStringLiteral("Version: ") + Version);
     setWindowTitle(Title + Version);
     QCoreApplication::setApplicationName(Title + Version);
     mnuOpen->setEnabled(true);
     mnuClose->setEnabled(false);
     lblComOpen->setForeColor(White);
     lblComOpen->setBackColor(Red);
-    mnuMSComm->menuAction()->setEnabled(true);
+    mnuMSComm->setEnabled(true);
 
     resize(Twips::toPx(4920, this), menuBar()->sizeHint().height() + Twips::toPx(4755, this));
     if (const QScreen *s = screen()) {
@@ -280,9 +308,10 @@ void frmKX_Display::Form_Load()
     lblComOpen->setText(QStringLiteral("Com ") + ComPort + QStringLiteral("  closed"));
     CheckUART();
     RichTextBox->model().setText(QString());
-    // Steps 21 to 23 (the terminal's length cap and page flags) go here.
+    m_terminal->resetLength();
     lbl_Check->setForeColor(Black);
     lbl_Check->setText(QString());
+    m_terminal->clearPageFlags();
 }
 
 void frmKX_Display::UpdateEinstellungen()
@@ -317,13 +346,13 @@ void frmKX_Display::mnuKestrix_Click()
 void frmKX_Display::Timer2_Timer()
 {
     sbrStatus->setPanelText(QStringLiteral("Status"), QStringLiteral("Status"));
-    Timer2.stop();
+    Timer2->stop();
 }
 
 void frmKX_Display::showStatus(const QString &text)
 {
     sbrStatus->setPanelText(QStringLiteral("Status"), text);
-    Timer2.start();
+    Timer2->start();
 }
 
 void frmKX_Display::mnuOpen_Click()
@@ -332,12 +361,19 @@ void frmKX_Display::mnuOpen_Click()
     failure.run([&] { m_port->setPortOpen(!m_port->portOpen()); });
     if (failure.failed())
         m_dialogs->msgBox(failure.description(), Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
+    showPortState();
+    CheckUART();
+}
+
+void frmKX_Display::showPortState()
+{
     if (m_port->portOpen()) {
         mnuOpen->setEnabled(false);
         mnuClose->setEnabled(true);
         mnuProperties->setEnabled(false);
         lblComOpen->setBackColor(Green);
         lblComOpen->setText(QStringLiteral("Com ") + ComPort + QStringLiteral("  open "));
+        StartConnectTime();
     } else {
         mnuOpen->setEnabled(true);
         lblComOpen->setForeColor(White);
@@ -345,8 +381,40 @@ void frmKX_Display::mnuOpen_Click()
         lblComOpen->setText(QStringLiteral("Com ") + ComPort + QStringLiteral("  closed"));
         mnuClose->setEnabled(false);
         mnuProperties->setEnabled(true);
+        StopConnectTime();
     }
+}
+
+void frmKX_Display::MSComm1_Lost(const QString &description)
+{
+    // The component has closed the port already; show the user what happened the
+    // same way a failed flip does: the closed look and one message.
+    showPortState();
     CheckUART();
+    m_dialogs->msgBox(description, Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
+}
+
+void frmKX_Display::StartConnectTime()
+{
+    ConnectStart = m_clock->msecs();
+    sbrStatus->setPanelText(QStringLiteral("ConnectTime"), QStringLiteral("00:00:00 "));
+    Timer1->start();
+}
+
+void frmKX_Display::StopConnectTime()
+{
+    Timer1->stop();
+    sbrStatus->setPanelText(QStringLiteral("ConnectTime"), QString());
+}
+
+void frmKX_Display::Timer1_Timer()
+{
+    const qint64 seconds = qMax<qint64>(0, (m_clock->msecs() - ConnectStart) / 1000);
+    sbrStatus->setPanelText(QStringLiteral("ConnectTime"),
+                            QStringLiteral("%1:%2:%3 ")
+                                .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
+                                .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+                                .arg(seconds % 60, 2, 10, QLatin1Char('0')));
 }
 
 void frmKX_Display::mnuClose_Click()
@@ -368,15 +436,123 @@ void frmKX_Display::CheckUART()
     show(lblCTS, m_port->ctsHolding());
 }
 
-void frmKX_Display::MSComm1_OnComm() {}
+void frmKX_Display::MSComm1_OnComm()
+{
+    m_terminal->MSComm1_OnComm();
+}
 
-void frmKX_Display::RichTextBox_KeyPress(int &) {}
+void frmKX_Display::RichTextBox_KeyPress(int &keyAscii)
+{
+    m_terminal->RichTextBox_KeyPress(keyAscii);
+}
 
-void frmKX_Display::mnuProperties_Click() {}
+void frmKX_Display::mnuProperties_Click()
+{
+    const bool wasOpen = m_port->portOpen();
+    frmProperties::Services services;
+    services.port = m_port;
+    services.store = m_store;
+    services.dialogs = m_dialogs;
+    services.setOpenChecked = [this](bool open) {
+        mnuOpen->setCheckable(true);
+        mnuOpen->setChecked(open);
+    };
+    auto directory = std::make_shared<PortDirectory>(*m_store, Title + ProgramVersion);
+    services.deviceOf = [directory](int port) { return directory->device(port); };
+    auto *dialog = new frmProperties(services, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->exec();
 
-void frmKX_Display::mnuInfo_Click() {}
+    UpdateEinstellungen();
+    // A port number the port refused can leave a port that was open closed; the
+    // commands and labels must not go on claiming it is open.
+    if (wasOpen && !m_port->portOpen()) {
+        showPortState();
+        CheckUART();
+    }
+}
+
+frmAbout &frmKX_Display::aboutBox()
+{
+    if (!m_about)
+        m_about = new frmAbout(this);
+    return *m_about;
+}
+
+void frmKX_Display::mnuInfo_Click()
+{
+    frmAbout &box = aboutBox();
+    box.lblDatum->setText(QStringLiteral("Stand: ") + Stand);
+    box.lblVersion->setText(QStringLiteral("Version: ") + Version);
+    box.exec();
+}
 
 void frmKX_Display::mnuEnde_Click()
 {
-    QApplication::quit();
+    bool cancel = false;
+    Form_Unload(cancel);
+    // "&Beenden" ends the program whatever the answer; an open port is released
+    // by the end of the program.
+    m_ending = true;
+    if (m_quit)
+        m_quit();
+    else
+        QCoreApplication::exit(0);
+}
+
+void frmKX_Display::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmKX_Display::Form_Resize()
+{
+    // The view fills the room below the labels and the indicator row, which keep
+    // their places. A window too small for it gets a view of size zero rather
+    // than a negative one; it grows back when the window does.
+    const QWidget *client = centralWidget();
+    if (!client || !RichTextBox)
+        return;
+    const int statusHeight = statusBar() && statusBar()->isVisible() ? statusBar()->height() : 0;
+    const int innerWidth = client->width();
+    const int innerHeight = client->height() + statusHeight;   // the area below the menu bar
+    const int left = Twips::toPx(45, this);
+    const int top = Twips::toPx(1230, this);
+    const int width = qMax(0, innerWidth - Twips::toPx(90, this));
+    const int height = qMax(0, innerHeight - statusHeight - top);
+    RichTextBox->setGeometry(left, top, width, height);
+}
+
+void frmKX_Display::closeEvent(QCloseEvent *event)
+{
+    if (m_ending) {
+        event->accept();
+        return;
+    }
+    bool cancel = false;
+    Form_Unload(cancel);
+    if (cancel)
+        event->ignore();
+    else
+        event->accept();
+}
+
+void frmKX_Display::Form_Unload(bool &cancel)
+{
+    // A second close request while the wait runs is refused: the running wait
+    // decides, and it must not be started twice on the same port.
+    if (m_unloading) {
+        cancel = true;
+        return;
+    }
+    m_unloading = true;
+    DrainWait wait(*m_port, *m_clock, *m_dialogs, [] {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        // Received data and window events keep flowing; the short pause keeps the
+        // wait from occupying a whole core.
+        QThread::msleep(2);
+    });
+    cancel = !wait.run();
+    m_unloading = false;
 }

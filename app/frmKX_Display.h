@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -18,6 +20,9 @@ class SerialTuning;
 class SettingsStore;
 class StatusBar;
 class GyroWindows;
+class IndicatorRow;
+class TerminalEngine;
+class frmAbout;
 
 // The main window: owns the controls and the serial port object, and composes the
 // subsystems. Start-up, the status bar, the emulation menu and the port commands
@@ -50,6 +55,8 @@ public:
 
     SerialComm &MSComm1() { return *m_port; }
     RichTextView *richTextBox() const { return RichTextBox; }
+    // What ends the program after "&Beenden"; by default QCoreApplication::exit(0).
+    void setQuitHook(std::function<void()> quit) { m_quit = std::move(quit); }
 
 public slots:
     void mnuOpen_Click();
@@ -71,8 +78,23 @@ private:
     void Form_Load();
     void UpdateEinstellungen();
     void CheckUART();
+    void showPortState();
+    void MSComm1_Lost(const QString &description);
+    void StartConnectTime();
+    void StopConnectTime();
+    void Timer1_Timer();
     void MSComm1_OnComm();
     void RichTextBox_KeyPress(int &keyAscii);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void Form_Resize();
+    void Form_Unload(bool &cancel);
+    // The About box, made on first use; it deletes itself when closed.
+    frmAbout &aboutBox();
 
     std::unique_ptr<SettingsStore> m_ownStore;
     std::unique_ptr<Dialogs> m_ownDialogs;
@@ -118,8 +140,16 @@ private:
     QFrame *Line3 = nullptr;
     RichTextView *RichTextBox = nullptr;
     StatusBar *sbrStatus = nullptr;
-    QTimer Timer2;
+    QTimer *Timer2 = nullptr;
+    QTimer *Timer1 = nullptr;
+    qint64 ConnectStart = 0;
 
     SerialTuning *m_tuning = nullptr;
     GyroWindows *m_gyroWindows = nullptr;
+    std::unique_ptr<IndicatorRow> m_indicators;
+    std::unique_ptr<TerminalEngine> m_terminal;
+    QPointer<frmAbout> m_about;
+    std::function<void()> m_quit;
+    bool m_unloading = false;   // a drain wait is running
+    bool m_ending = false;      // "&Beenden" has ended the program
 };

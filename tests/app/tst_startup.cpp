@@ -1,0 +1,216 @@
+#include "WindowProbe.h"
+
+#include "app/Module1.h"
+#include "tests/support/FakeSerialComm.h"
+#include "tests/support/ScriptedDialogs.h"
+#include "platform/Twips.h"
+
+#include <QApplication>
+#include <QMenuBar>
+#include <QScreen>
+
+class StartUpTest : public QObject
+{
+    Q_OBJECT
+
+    struct Fixture
+    {
+        FakeSerialComm port;
+        SettingsStore store;
+        ScriptedDialogs dialogs;
+        std::unique_ptr<frmKX_Display> window;
+
+        frmKX_Display &start()
+        {
+            frmKX_Display::Services s;
+            s.port = &port;
+            s.store = &store;
+            s.dialogs = &dialogs;
+            window = std::make_unique<frmKX_Display>(s);
+            return *window;
+        }
+    };
+
+    static void store(const QString &key, const QString &value)
+    {
+        if (!value.isNull())
+            SettingsStore().saveSetting(applicationTitle(), QStringLiteral("Einstellungen"), key, value);
+    }
+
+private slots:
+    void init()
+    {
+        clearStore();
+        Module1::EmulationMode.clear();
+        Module1::LocalEcho = false;
+    }
+
+    void storedSettings_data()
+    {
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("handshaking");
+        QTest::addColumn<QString>("echo");
+        QTest::addColumn<QString>("emulation");
+        // Expected
+        QTest::addColumn<QString>("message");        // part of the one message, or empty for none
+        QTest::addColumn<QString>("portLabel");
+        QTest::addColumn<QString>("settingsPanel");
+        QTest::addColumn<QString>("emulationPanel");
+        QTest::addColumn<bool>("localEcho");
+        QTest::addColumn<int>("handshakingNow");
+
+        const QString none;
+        QTest::newRow("empty store") << none << none << none << none << none << QString()
+            << "Com 1  closed" << "COM 1 - 9600,n,8,1" << "Ascii-Modus" << false << 0;
+        QTest::newRow("all stored") << "19200,E,7,2" << "3" << "2" << "True" << "Kestrix" << QString()
+            << "Com 3  closed" << "COM 3 - 19200,e,7,2" << "Kestrix" << true << 2;
+        QTest::newRow("refused settings") << "9600,X,8,1" << "3" << none << "True" << "Kestrix"
+            << "Parität" << "Com" << "COM" << "Emulation:" << false << 0;
+        QTest::newRow("bad port, handshaking stored") << none << "abc" << "2" << "True" << none
+            << "abc" << "Com" << "COM" << "Emulation:" << false << 2;
+        QTest::newRow("bad port, no handshaking") << none << "abc" << none << none << none << QString()
+            << "Com 1  closed" << "COM 1 - 9600,n,8,1" << "Ascii-Modus" << false << 0;
+        QTest::newRow("handshaking out of range") << none << "2" << "7" << none << none
+            << "Handshaking" << "Com" << "COM" << "Emulation:" << false << 0;
+        QTest::newRow("echo lower case") << none << none << none << "true" << none << QString()
+            << "Com 1  closed" << "COM 1 - 9600,n,8,1" << "Ascii-Modus" << true << 0;
+        QTest::newRow("echo number") << none << none << none << "-1" << none << QString()
+            << "Com 1  closed" << "COM 1 - 9600,n,8,1" << "Ascii-Modus" << true << 0;
+        QTest::newRow("echo nonsense") << none << none << none << "vielleicht" << none << QString()
+            << "Com 1  closed" << "COM 1 - 9600,n,8,1" << "Ascii-Modus" << false << 0;
+        QTest::newRow("other emulation") << none << none << none << none << "VT100" << QString()
+            << "Com 1  closed" << "COM 1 - 9600,n,8,1" << "VT100" << false << 0;
+    }
+
+    void storedSettings()
+    {
+        QFETCH(QString, settings);
+        QFETCH(QString, port);
+        QFETCH(QString, handshaking);
+        QFETCH(QString, echo);
+        QFETCH(QString, emulation);
+        QFETCH(QString, message);
+        QFETCH(QString, portLabel);
+        QFETCH(QString, settingsPanel);
+        QFETCH(QString, emulationPanel);
+        QFETCH(bool, localEcho);
+        QFETCH(int, handshakingNow);
+
+        store(QStringLiteral("Einstellungen"), settings);
+        store(QStringLiteral("COM-Anschluß"), port);
+        store(QStringLiteral("Handshaking"), handshaking);
+        store(QStringLiteral("Echo"), echo);
+        store(QStringLiteral("TermEmu"), emulation);
+
+        Fixture f;
+        WindowProbe p{f.start()};
+        if (message.isEmpty()) {
+            QCOMPARE(f.dialogs.messageCount(), 0);
+        } else {
+            QCOMPARE(f.dialogs.messageCount(), 1);
+            QVERIFY2(f.dialogs.lastPrompt().contains(message), qPrintable(f.dialogs.lastPrompt()));
+            QCOMPARE(f.dialogs.shown.last().icon, Dialogs::Icon::Exclamation);
+            QCOMPARE(f.dialogs.shown.last().buttons, Dialogs::Buttons::Ok);
+            // Start-up ended early: the window keeps its design texts.
+            QCOMPARE(p.panel("Status"), QStringLiteral("Status"));
+        }
+        QCOMPARE(p.label(QStringLiteral("lblComOpen"))->text(), portLabel);
+        QCOMPARE(p.panel("Settings"), settingsPanel);
+        QCOMPARE(p.panel("Emulation"), emulationPanel);
+        QCOMPARE(Module1::LocalEcho, localEcho);
+        QCOMPARE(f.port.handshaking(), handshakingNow);
+        QCOMPARE(p.action("mnuASCII")->isChecked(), emulationPanel == Module1::AsciiMode);
+        QCOMPARE(p.action("mnuKestrix")->isChecked(), emulationPanel == Module1::KestrixMode);
+        QVERIFY(!f.port.portOpen());
+        // The port label is white on red in every case.
+        QCOMPARE(p.label(QStringLiteral("lblComOpen"))->foreColor(), 0xFFFFFFu);
+        QCOMPARE(p.label(QStringLiteral("lblComOpen"))->backColor(), 0x0000FFu);
+    }
+
+    void startUpWritesNothing()
+    {
+        Fixture f;
+        f.start();
+        QSettings s(QSettings::IniFormat, QSettings::UserScope,
+                    QString::fromLatin1(SettingsStore::Organisation), applicationTitle());
+        QVERIFY(s.allKeys().isEmpty());
+    }
+
+    void fixedPortProperties()
+    {
+        Fixture f;
+        f.port.setInputLen(0);
+        f.port.setOutBufferSize(512);
+        f.start();
+        QCOMPARE(f.port.inputLen(), 1);
+        QCOMPARE(f.port.outBufferSize(), 2048);
+    }
+
+    void titleAndMenus()
+    {
+        Fixture f;
+        WindowProbe p{f.start()};
+        QCOMPARE(f.window->windowTitle(), QStringLiteral("Kestrix II/LT - Display  V 1.1.2"));
+        QCOMPARE(QCoreApplication::applicationName(), f.window->windowTitle());
+        QCOMPARE(f.window->Version, QStringLiteral("1.1.2"));
+        QCOMPARE(f.window->Stand, QStringLiteral("26.12.09"));
+
+        const QList<QAction *> top = f.window->menuBar()->actions();
+        QStringList captions;
+        for (QAction *a : top)
+            captions << a->text();
+        QCOMPARE(captions, (QStringList{"&Beenden", "&COM-Anschluß", "&Emulation", "&MSComm", "&Info",
+                                        "&Entwicklung"}));
+        QVERIFY(p.action("mnuOpen")->isEnabled());
+        QVERIFY(!p.action("mnuClose")->isEnabled());
+        QVERIFY(p.action("mnuProperties")->isEnabled());
+        QCOMPARE(p.action("mnuOpen")->text(), QStringLiteral("COM - ö&ffnen"));
+        // The two service menus exist but are never offered.
+        QVERIFY(!p.menu("mnuMSComm")->menuAction()->isVisible());
+        QVERIFY(p.menu("mnuMSComm")->isEnabled());
+        QVERIFY(!p.menu("mnuEntwicklung")->menuAction()->isVisible());
+        QVERIFY(!p.menu("mnuEntwicklung")->isEnabled());
+        QVERIFY(!p.action("mnuDTREnable")->isChecked());
+        for (const char *name : {"mnuInputLen", "mnuRThreshold", "mnuSThreshold", "mnuParRep", "mnuHCD",
+                                 "mnuHCTS", "mnuHDSR", "mnuGyro_Scale", "mnuGyro_Diagnose", "mnuEnde",
+                                 "mnuInfo"})
+            QVERIFY2(f.window->findChild<QAction *>(QLatin1StringView(name)), name);
+    }
+
+    void indicatorRow()
+    {
+        Fixture f;
+        WindowProbe p{f.start()};
+        const QWidget *cell0 = p.label(QStringLiteral("lbl_G1_0"));
+        for (int i = 0; i < 39; ++i) {
+            ColorLabel *cell = p.label(QStringLiteral("lbl_G1_%1").arg(i));
+            QCOMPARE(cell->backColor(), 0xC0C0C0u);
+            QCOMPARE(cell->frameStyle(), int(QFrame::NoFrame));
+            QCOMPARE(cell->geometry().top(), cell0->geometry().top());
+            // Contiguous: each cell starts where the previous one ended.
+            if (i > 0)
+                QCOMPARE(cell->geometry().left(),
+                         p.label(QStringLiteral("lbl_G1_%1").arg(i - 1))->geometry().right() + 1);
+        }
+        QVERIFY(!f.window->findChild<QWidget *>(QStringLiteral("lbl_G1_39")));
+        // 140 + 120 * 39 twips = 4820 twips = 4820 / 15 px at 96 dpi.
+        QCOMPARE(p.label(QStringLiteral("lbl_G1_38"))->geometry().right() + 1,
+                 Twips::toPx(4820, f.window.get()));
+        QCOMPARE(p.label(QStringLiteral("lbl_Check"))->text(), QString());
+        QCOMPARE(p.label(QStringLiteral("lbl_Check"))->foreColor(), 0u);
+    }
+
+    void centredOnScreen()
+    {
+        Fixture f;
+        f.start();
+        const QRect screen = f.window->screen()->geometry();
+        const QRect frame = f.window->frameGeometry();
+        QVERIFY(qAbs(frame.center().x() - screen.center().x()) <= 1);
+        QVERIFY(qAbs(frame.center().y() - screen.center().y()) <= 1);
+    }
+};
+
+QTEST_MAIN(StartUpTest)
+#include "tst_startup.moc"
