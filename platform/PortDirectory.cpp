@@ -2,11 +2,171 @@
 
 #include "platform/SettingsStore.h"
 
-PortDirectory::PortDirectory(const SettingsStore &store, QString application)
-    : m_store(store), m_application(std::move(application)) {}
+#include <QSerialPortInfo>
+
+#include <algorithm>
+
+namespace {
+
+QString baseName(const QString &path)
+{
+    return path.mid(path.lastIndexOf(u'/') + 1);
+}
+
+bool isAdapter(const QString &path)
+{
+    const QString name = baseName(path);
+    return name.startsWith(QLatin1StringView("ttyUSB")) || name.startsWith(QLatin1StringView("ttyACM"))
+           || name.contains(QLatin1StringView("usb"), Qt::CaseInsensitive);
+}
+
+// Name order with runs of digits compared as numbers.
+bool naturalLess(const QString &a, const QString &b)
+{
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a.at(i).isDigit() && b.at(j).isDigit()) {
+            qsizetype ei = i;
+            qsizetype ej = j;
+            while (ei < a.size() && a.at(ei).isDigit())
+                ++ei;
+            while (ej < b.size() && b.at(ej).isDigit())
+                ++ej;
+            // Compare without leading zeros: first by length, then digit by digit.
+            QStringView da = QStringView(a).mid(i, ei - i);
+            QStringView db = QStringView(b).mid(j, ej - j);
+            while (da.size() > 1 && da.front() == u'0')
+                da = da.mid(1);
+            while (db.size() > 1 && db.front() == u'0')
+                db = db.mid(1);
+            if (da.size() != db.size())
+                return da.size() < db.size();
+            const int c = da.compare(db);
+            if (c != 0)
+                return c < 0;
+            i = ei;
+            j = ej;
+        } else {
+            if (a.at(i) != b.at(j))
+                return a.at(i) < b.at(j);
+            ++i;
+            ++j;
+        }
+    }
+    if ((a.size() - i) != (b.size() - j))
+        return (a.size() - i) < (b.size() - j);
+    return a < b;   // equal by nature ("ttyS01" / "ttyS1"): keep a stable order
+}
+
+} // namespace
+
+PortDirectory::PortDirectory(const SettingsStore &store, QString application, Lister lister)
+    : m_store(store), m_application(std::move(application)), m_lister(std::move(lister)) {}
+
+QString PortDirectory::stored(int port) const
+{
+    QString value = m_store.getSetting(m_application, section(), key(port)).trimmed();
+    if (!value.isEmpty() && !value.contains(u'/'))
+        value.prepend(QLatin1StringView("/dev/"));
+    return value;
+}
+
+QStringList PortDirectory::ordered() const
+{
+    return orderPorts(m_lister ? m_lister() : presentPorts());
+}
 
 QString PortDirectory::device(int port) const
 {
-    return m_store.getSetting(m_application, QStringLiteral("Anschlüsse"),
-                              QStringLiteral("Com%1").arg(port));
+#ifdef Q_OS_WIN
+    return port > 0 ? QStringLiteral("COM%1").arg(port) : QString();
+#else
+    if (port < 1)
+        return {};
+    const QString mapped = stored(port);
+    if (!mapped.isEmpty())
+        return mapped;
+    const QStringList ports = ordered();
+    return port <= ports.size() ? ports.at(port - 1) : QString();
+#endif
+}
+
+bool PortDirectory::isStored(int port) const
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(port);
+    return false;
+#else
+    return port > 0 && !stored(port).isEmpty();
+#endif
+}
+
+QList<PortDirectory::Entry> PortDirectory::entries(int first, int last) const
+{
+    QList<Entry> list;
+#ifndef Q_OS_WIN
+    const QStringList ports = ordered();
+#endif
+    for (int n = qMax(first, 1); n <= last; ++n) {
+        Entry e;
+        e.port = n;
+#ifdef Q_OS_WIN
+        e.device = QStringLiteral("COM%1").arg(n);
+#else
+        e.device = stored(n);
+        e.stored = !e.device.isEmpty();
+        if (!e.stored && n <= ports.size())
+            e.device = ports.at(n - 1);
+#endif
+        list.append(e);
+    }
+    return list;
+}
+
+QString PortDirectory::describe(const Entry &entry)
+{
+    return QStringLiteral("Com%1 → %2").arg(entry.port)
+        .arg(entry.device.isEmpty() ? QStringLiteral("kein Gerät") : entry.device);
+}
+
+QString PortDirectory::describe(int port) const
+{
+    const QList<Entry> one = entries(port, port);
+    return one.isEmpty() ? describe(Entry{port, {}, false}) : describe(one.first());
+}
+
+QStringList PortDirectory::orderPorts(const QStringList &ports)
+{
+    QStringList adapters;
+    QStringList builtIn;
+    for (const QString &p : ports) {
+        const QString name = baseName(p);
+        if (name.isEmpty())
+            continue;
+        // macOS lists each device twice, as cu.X (for calling out) and tty.X.
+        if (name.startsWith(QLatin1StringView("tty."))) {
+            const QString twin = p.left(p.size() - name.size()) + QLatin1StringView("cu.") + name.mid(4);
+            if (ports.contains(twin))
+                continue;
+        }
+        if (adapters.contains(p) || builtIn.contains(p))
+            continue;
+        (isAdapter(p) ? adapters : builtIn).append(p);
+    }
+    const auto byName = [](const QString &a, const QString &b) {
+        return naturalLess(baseName(a), baseName(b)) || (baseName(a) == baseName(b) && a < b);
+    };
+    std::sort(adapters.begin(), adapters.end(), byName);
+    std::sort(builtIn.begin(), builtIn.end(), byName);
+    return adapters + builtIn;
+}
+
+QStringList PortDirectory::presentPorts()
+{
+    QStringList list;
+    const auto infos = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo &info : infos)
+        list.append(info.systemLocation());
+    return list;
 }

@@ -1,13 +1,598 @@
 #include "platform/QtSerialComm.h"
 
+#include <QFileInfo>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <linux/serial.h>
+#endif
+
+namespace {
+
+// Errors that QSerialPort raises inside our own calls (setters, modem lines,
+// close) are handled where the call is made, never taken for a lost device.
+class OwnCall
+{
+public:
+    explicit OwnCall(int &depth) : m_depth(depth) { ++m_depth; }
+    ~OwnCall() { --m_depth; }
+    OwnCall(const OwnCall &) = delete;
+    OwnCall &operator=(const OwnCall &) = delete;
+
+private:
+    int &m_depth;
+};
+
+QString withReason(const QString &text, const QString &reason)
+{
+    return reason.isEmpty() ? text : text + QStringLiteral(" (Systemmeldung: %1)").arg(reason);
+}
+
+#ifdef Q_OS_UNIX
+QString errnoText(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+tcflag_t sizeFlag(int dataBits)
+{
+    switch (dataBits) {
+    case 5: return CS5;
+    case 6: return CS6;
+    case 7: return CS7;
+    default: return CS8;
+    }
+}
+#endif
+
+QSerialPort::DataBits qtDataBits(int dataBits)
+{
+    switch (dataBits) {
+    case 5: return QSerialPort::Data5;
+    case 6: return QSerialPort::Data6;
+    case 7: return QSerialPort::Data7;
+    default: return QSerialPort::Data8;
+    }
+}
+
+QSerialPort::Parity qtParity(char parity)
+{
+    switch (parity) {
+    case 'e': return QSerialPort::EvenParity;
+    case 'o': return QSerialPort::OddParity;
+    case 'm': return QSerialPort::MarkParity;
+    case 's': return QSerialPort::SpaceParity;
+    default: return QSerialPort::NoParity;
+    }
+}
+
+QSerialPort::StopBits qtStopBits(LineSettings::StopBits stop)
+{
+    switch (stop) {
+    case LineSettings::StopBits::One: return QSerialPort::OneStop;
+    case LineSettings::StopBits::Two: return QSerialPort::TwoStop;
+    case LineSettings::StopBits::OneAndHalf:
+#ifdef Q_OS_UNIX
+        // Qt takes OneAndHalfStop on Unix and sends 1 stop bit. A UART sends
+        // CSTOPB with 5 data bits as 1.5; other data bits never get here.
+        return QSerialPort::TwoStop;
+#else
+        return QSerialPort::OneAndHalfStop;
+#endif
+    }
+    return QSerialPort::OneStop;
+}
+
+QSerialPort::FlowControl qtFlow(int handshaking)
+{
+    switch (handshaking) {
+    case SerialComm::comXOnXoff: return QSerialPort::SoftwareControl;
+    case SerialComm::comRTS:
+    case SerialComm::comRTSXOnXOff: return QSerialPort::HardwareControl;
+    default: return QSerialPort::NoFlowControl;
+    }
+}
+
+QString parityWords(char parity)
+{
+    switch (parity) {
+    case 'e': return QStringLiteral("gerade Parität (Even)");
+    case 'o': return QStringLiteral("ungerade Parität (Odd)");
+    case 'm': return QStringLiteral("Parität Mark");
+    case 's': return QStringLiteral("Parität Space");
+    default: return QStringLiteral("keine Parität");
+    }
+}
+
+} // namespace
+
 QtSerialComm::QtSerialComm(Resolver resolver, QObject *parent)
-    : SerialComm(parent), m_resolver(std::move(resolver)) {}
-QtSerialComm::~QtSerialComm() = default;
-void QtSerialComm::deviceOpen() { throw CommError(QStringLiteral("noch nicht verfügbar")); }
-void QtSerialComm::deviceClose() {}
-void QtSerialComm::deviceApplyLine() {}
-void QtSerialComm::deviceWrite(const QByteArray &) {}
-qint64 QtSerialComm::deviceBytesToWrite() const { return 0; }
-void QtSerialComm::deviceSetDtr(bool) {}
-void QtSerialComm::deviceSetRts(bool) {}
-SerialComm::ModemLines QtSerialComm::deviceLines() const { return {}; }
+    : SerialComm(parent), m_resolver(std::move(resolver)), m_port(new QSerialPort(this))
+{
+    connect(m_port, &QSerialPort::readyRead, this, &QtSerialComm::onReadyRead);
+    connect(m_port, &QSerialPort::errorOccurred, this, &QtSerialComm::onError);
+}
+
+QtSerialComm::~QtSerialComm()
+{
+    if (m_port->isOpen()) {
+        OwnCall call(m_ownCalls);
+        m_port->clear(QSerialPort::AllDirections);
+        m_port->close();
+    }
+}
+
+QString QtSerialComm::deviceName() const
+{
+    return m_port->isOpen() ? m_device : QString();
+}
+
+int QtSerialComm::nativeHandle() const
+{
+    return m_port->isOpen() ? int(m_port->handle()) : -1;
+}
+
+QString QtSerialComm::where() const
+{
+    return m_device.isEmpty() ? QStringLiteral("Com%1").arg(commPort())
+                              : QStringLiteral("Com%1 (%2)").arg(commPort()).arg(m_device);
+}
+
+QString QtSerialComm::systemReason(const QSerialPort &port)
+{
+    return port.error() == QSerialPort::NoError ? QString() : port.errorString();
+}
+
+QString QtSerialComm::openFailureText(int port, const QString &device,
+                                      QSerialPort::SerialPortError error, const QString &reason)
+{
+    const QString at = QStringLiteral("Com%1 (%2)").arg(port).arg(device);
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        return withReason(QStringLiteral("Com%1 hat kein Gerät: %2 ist nicht vorhanden.")
+                              .arg(port).arg(device), reason);
+    case QSerialPort::PermissionError:
+        // Qt reports a denied open, a busy device and a held lock alike.
+        if (reason.contains(QLatin1StringView("denied"), Qt::CaseInsensitive))
+            return withReason(QStringLiteral("Keine Berechtigung für %1. Der Benutzer muss "
+                                             "eventuell Mitglied der Gruppe \"dialout\" sein "
+                                             "(danach neu anmelden).").arg(at), reason);
+        return withReason(QStringLiteral("%1 ist belegt: Der Anschluss wird bereits von einem "
+                                         "anderen Programm benutzt.").arg(at), reason);
+    case QSerialPort::OpenError:
+        return withReason(QStringLiteral("%1 ist belegt: Der Anschluss wird bereits von einem "
+                                         "anderen Programm benutzt.").arg(at), reason);
+    default:
+        return withReason(QStringLiteral("%1 kann nicht geöffnet werden.").arg(at), reason);
+    }
+}
+
+QString QtSerialComm::hostRefusal(int port, const LineSettings &line)
+{
+    if (line.dataBits < 5)
+        return QStringLiteral("Com%1: %2 Datenbits kann dieser Rechner nicht einstellen "
+                              "(möglich sind 5 bis 8).").arg(port).arg(line.dataBits);
+    if (line.stopBits == LineSettings::StopBits::OneAndHalf && line.dataBits != 5)
+        return QStringLiteral("Com%1: 1,5 Stopbits gibt es nur mit 5 Datenbits, nicht mit %2. "
+                              "Bitte 1 oder 2 Stopbits wählen.").arg(port).arg(line.dataBits);
+#if defined(Q_OS_UNIX) && !defined(CMSPAR)
+    if (line.parity == 'm' || line.parity == 's')
+        return QStringLiteral("Com%1: Parität Mark und Space kann dieser Rechner nicht einstellen.")
+            .arg(port);
+#endif
+    return {};
+}
+
+QList<int> QtSerialComm::lineErrorEvents(const LineCounters &before, const LineCounters &after)
+{
+    QList<int> events;
+    if (after.brk > before.brk)
+        events.append(comEventBreak);
+    if (after.frame > before.frame)
+        events.append(comEventFrame);
+    if (after.overrun > before.overrun)
+        events.append(comEventOverrun);
+    if (after.parity > before.parity)
+        events.append(comEventRxParity);
+    return events;
+}
+
+#ifdef Q_OS_UNIX
+void QtSerialComm::adjustTermios(termios &t, const LineSettings &line, int handshaking,
+                                 bool markParity)
+{
+    t.c_cflag = (t.c_cflag & ~CSIZE) | sizeFlag(line.dataBits);
+
+    t.c_cflag &= ~(PARENB | PARODD);
+#ifdef CMSPAR
+    // QSerialPort sets CMSPAR for Mark/Space and never clears it: a later Even
+    // would go out as Space.
+    t.c_cflag &= ~CMSPAR;
+#endif
+    switch (line.parity) {
+    case 'e': t.c_cflag |= PARENB; break;
+    case 'o': t.c_cflag |= PARENB | PARODD; break;
+#ifdef CMSPAR
+    case 'm': t.c_cflag |= PARENB | PARODD | CMSPAR; break;
+    case 's': t.c_cflag |= PARENB | CMSPAR; break;
+#endif
+    default: break;
+    }
+
+    if (line.stopBits == LineSettings::StopBits::One)
+        t.c_cflag &= ~CSTOPB;
+    else
+        t.c_cflag |= CSTOPB;
+
+    if (handshaking == comRTS || handshaking == comRTSXOnXOff)
+        t.c_cflag |= CRTSCTS;
+    else
+        t.c_cflag &= ~CRTSCTS;
+    if (handshaking == comXOnXoff || handshaking == comRTSXOnXOff)
+        t.c_iflag |= IXON | IXOFF;
+    else
+        t.c_iflag &= ~(IXON | IXOFF | IXANY);
+
+    if (markParity) {
+        t.c_iflag |= INPCK | PARMRK;
+        t.c_iflag &= ~(IGNPAR | ISTRIP);
+    } else {
+        // Without parity checking every byte is passed on as received.
+        t.c_iflag &= ~(INPCK | PARMRK);
+    }
+}
+
+QString QtSerialComm::termiosMismatch(const termios &t, const LineSettings &line, int handshaking)
+{
+    QStringList missing;
+    if ((t.c_cflag & CSIZE) != sizeFlag(line.dataBits))
+        missing << QStringLiteral("%1 Datenbits").arg(line.dataBits);
+
+    bool parityOk = false;
+    const bool enabled = t.c_cflag & PARENB;
+    const bool odd = t.c_cflag & PARODD;
+#ifdef CMSPAR
+    const bool stick = t.c_cflag & CMSPAR;
+#else
+    const bool stick = false;
+#endif
+    switch (line.parity) {
+    case 'n': parityOk = !enabled; break;
+    case 'e': parityOk = enabled && !odd && !stick; break;
+    case 'o': parityOk = enabled && odd && !stick; break;
+    case 'm': parityOk = enabled && odd && stick; break;
+    case 's': parityOk = enabled && !odd && stick; break;
+    }
+    if (!parityOk)
+        missing << parityWords(line.parity);
+
+    const bool twoStop = t.c_cflag & CSTOPB;
+    if (twoStop != (line.stopBits != LineSettings::StopBits::One))
+        missing << (line.stopBits == LineSettings::StopBits::One ? QStringLiteral("1 Stopbit")
+                    : line.stopBits == LineSettings::StopBits::Two ? QStringLiteral("2 Stopbits")
+                                                                   : QStringLiteral("1,5 Stopbits"));
+
+    const bool rtsCts = t.c_cflag & CRTSCTS;
+    if (rtsCts != (handshaking == comRTS || handshaking == comRTSXOnXOff))
+        missing << QStringLiteral("den Handshake RTS/CTS");
+    const bool xon = (t.c_iflag & IXON) && (t.c_iflag & IXOFF);
+    const bool xoff = !(t.c_iflag & IXON) && !(t.c_iflag & IXOFF);
+    const bool wantX = handshaking == comXOnXoff || handshaking == comRTSXOnXOff;
+    if (wantX ? !xon : !xoff)
+        missing << QStringLiteral("den Handshake XON/XOFF");
+    return missing.join(QStringLiteral(", "));
+}
+#endif
+
+bool QtSerialComm::markingWanted() const
+{
+    return lineSettings().parity != 'n' && !parityReplace().isEmpty();
+}
+
+void QtSerialComm::deviceOpen()
+{
+    const int port = commPort();
+    QString device = m_resolver ? m_resolver(port) : QString();
+    if (device.isEmpty())
+        throw CommError(QStringLiteral("Com%1 hat kein Gerät: Es ist kein serieller Anschluss "
+                                       "dafür vorhanden.").arg(port));
+
+#ifdef Q_OS_UNIX
+    const QByteArray local = QFile::encodeName(device);
+    if (::access(local.constData(), F_OK) != 0) {
+        const int e = errno;
+        throw CommError(withReason(QStringLiteral("Com%1 hat kein Gerät: %2 ist nicht vorhanden.")
+                                       .arg(port).arg(device), errnoText(e)));
+    }
+    if (::access(local.constData(), R_OK | W_OK) != 0) {
+        const int e = errno;
+        throw CommError(openFailureText(port, device, QSerialPort::PermissionError, errnoText(e)));
+    }
+    // QSerialPort's lock file is named after the path: a symlink would get a
+    // lock of its own.
+    const QString canonical = QFileInfo(device).canonicalFilePath();
+    if (!canonical.isEmpty())
+        device = canonical;
+#endif
+
+    const QString refusal = hostRefusal(port, lineSettings());
+    if (!refusal.isEmpty())
+        throw CommError(refusal);
+#ifndef Q_OS_UNIX
+    if (handshaking() == comRTSXOnXOff)
+        throw CommError(QStringLiteral("Com%1: RTS/CTS und XON/XOFF zusammen kann dieser Rechner "
+                                       "nicht einstellen.").arg(port));
+#endif
+
+    OwnCall call(m_ownCalls);
+    // Open on a line every device takes; the wanted line follows, so that a
+    // refusal names the setting and not just the port.
+    m_port->setPortName(device);
+    m_port->setBaudRate(9600);
+    m_port->setDataBits(QSerialPort::Data8);
+    m_port->setParity(QSerialPort::NoParity);
+    m_port->setStopBits(QSerialPort::OneStop);
+    m_port->setFlowControl(QSerialPort::NoFlowControl);
+    m_port->clearError();
+    if (!m_port->open(QIODevice::ReadWrite)) {
+        const QString text = openFailureText(port, device, m_port->error(),
+                                             systemReason(*m_port));
+        m_port->clearError();
+        throw CommError(text);
+    }
+    m_device = device;
+
+#ifdef Q_OS_UNIX
+    // Holds for root too (which TIOCEXCL does not stop) and for every path to
+    // the same device.
+    if (::flock(int(m_port->handle()), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        m_port->close();
+        m_port->clearError();
+        m_device.clear();
+        throw CommError(openFailureText(port, device, QSerialPort::OpenError, QString()));
+    }
+#endif
+
+    try {
+        applyLine();
+    } catch (const CommError &) {
+        m_port->clear(QSerialPort::AllDirections);
+        m_port->close();
+        m_port->clearError();
+        m_device.clear();
+        throw;
+    }
+    readCounters(&m_counters, &m_countersSupported);
+    m_port->clearError();
+}
+
+void QtSerialComm::deviceClose()
+{
+    if (m_port->isOpen()) {
+        OwnCall call(m_ownCalls);
+        // Unsent output is dropped; a held-up line must not stall the close.
+        m_port->clear(QSerialPort::AllDirections);
+        m_port->close();
+    }
+    m_port->clearError();
+    m_device.clear();
+    m_marks.reset();
+    m_marking = false;
+    m_countersSupported = false;
+}
+
+void QtSerialComm::deviceApplyLine()
+{
+    if (!m_port->isOpen())
+        return;
+    const QString refusal = hostRefusal(commPort(), lineSettings());
+    if (!refusal.isEmpty())
+        throw CommError(refusal);
+    applyLine();
+}
+
+void QtSerialComm::applyLine()
+{
+    OwnCall call(m_ownCalls);
+    const LineSettings &line = lineSettings();
+    const int hs = handshaking();
+#ifndef Q_OS_UNIX
+    if (hs == comRTSXOnXOff)
+        throw CommError(QStringLiteral("%1: RTS/CTS und XON/XOFF zusammen kann dieser Rechner "
+                                       "nicht einstellen.").arg(where()));
+#endif
+
+    m_port->clearError();
+    if (!m_port->setBaudRate(line.baud)) {
+        const QString text = withReason(QStringLiteral("%1 kann die Geschwindigkeit %2 Baud nicht "
+                                                       "einstellen.").arg(where()).arg(line.baud),
+                                        systemReason(*m_port));
+        m_port->clearError();
+        throw CommError(text);
+    }
+    const bool ok = m_port->setDataBits(qtDataBits(line.dataBits))
+                    && m_port->setParity(qtParity(line.parity))
+                    && m_port->setStopBits(qtStopBits(line.stopBits))
+                    && m_port->setFlowControl(qtFlow(hs));
+    if (!ok) {
+        const QString text = withReason(QStringLiteral("%1 kann die Einstellungen \"%2\" nicht "
+                                                       "übernehmen.").arg(where(), line.toString()),
+                                        systemReason(*m_port));
+        m_port->clearError();
+        throw CommError(text);
+    }
+    applyNative();
+    m_port->clearError();
+    // Leaving RTS/CTS hands RTS back to us.
+    if (hs == comNone || hs == comXOnXoff)
+        deviceSetRts(rtsEnable());
+}
+
+void QtSerialComm::applyNative()
+{
+    const bool marking = markingWanted();
+#ifdef Q_OS_UNIX
+    const int fd = int(m_port->handle());
+    termios t{};
+    if (::tcgetattr(fd, &t) != 0) {
+        const int e = errno;
+        throw CommError(withReason(QStringLiteral("%1 kann nicht eingestellt werden.").arg(where()),
+                                   errnoText(e)));
+    }
+    adjustTermios(t, lineSettings(), handshaking(), marking);
+    if (::tcsetattr(fd, TCSANOW, &t) != 0) {
+        const int e = errno;
+        throw CommError(withReason(QStringLiteral("%1 kann die Einstellungen \"%2\" nicht "
+                                                  "übernehmen.").arg(where(), settings()),
+                                   errnoText(e)));
+    }
+    termios back{};
+    if (::tcgetattr(fd, &back) == 0) {
+        const QString missing = termiosMismatch(back, lineSettings(), handshaking());
+        if (!missing.isEmpty())
+            throw CommError(QStringLiteral("%1 kann die Einstellungen \"%2\" nicht übernehmen: "
+                                           "Das Gerät unterstützt %3 nicht.")
+                                .arg(where(), settings(), missing));
+    }
+#endif
+    if (marking != m_marking)
+        m_marks.reset();
+    m_marking = marking;
+    if (marking)
+        m_marks.setReplacement(parityReplace().at(0).toLatin1());
+}
+
+void QtSerialComm::deviceParityReplaceChanged()
+{
+    if (!m_port->isOpen())
+        return;
+    OwnCall call(m_ownCalls);
+    applyNative();
+}
+
+void QtSerialComm::deviceWrite(const QByteArray &bytes)
+{
+    if (!m_port->isOpen())
+        return;
+    if (m_port->write(bytes) != bytes.size()) {
+        const QString reason = systemReason(*m_port);
+        throw CommError(withReason(QStringLiteral("%1: Die Daten konnten nicht gesendet werden.")
+                                       .arg(where()), reason));
+    }
+}
+
+qint64 QtSerialComm::deviceBytesToWrite() const
+{
+    return m_port->isOpen() ? m_port->bytesToWrite() : 0;
+}
+
+void QtSerialComm::deviceSetDtr(bool on)
+{
+    if (!m_port->isOpen())
+        return;
+    // A pseudo-terminal has no modem lines: the value is kept, nothing thrown.
+    OwnCall call(m_ownCalls);
+    m_port->setDataTerminalReady(on);
+    m_port->clearError();
+}
+
+void QtSerialComm::deviceSetRts(bool on)
+{
+    if (!m_port->isOpen())
+        return;
+    // Under RTS/CTS the driver drives RTS itself.
+    if (handshaking() == comRTS || handshaking() == comRTSXOnXOff)
+        return;
+    OwnCall call(m_ownCalls);
+    m_port->setRequestToSend(on);
+    m_port->clearError();
+}
+
+SerialComm::ModemLines QtSerialComm::deviceLines() const
+{
+    if (!m_port->isOpen())
+        return {};
+    OwnCall call(m_ownCalls);
+    const QSerialPort::PinoutSignals pins = m_port->pinoutSignals();
+    if (m_port->error() != QSerialPort::NoError) {
+        m_port->clearError();
+        return {};
+    }
+    ModemLines lines;
+    lines.cd = pins.testFlag(QSerialPort::DataCarrierDetectSignal);
+    lines.cts = pins.testFlag(QSerialPort::ClearToSendSignal);
+    lines.dsr = pins.testFlag(QSerialPort::DataSetReadySignal);
+    return lines;
+}
+
+void QtSerialComm::readCounters(LineCounters *into, bool *supported) const
+{
+    *supported = false;
+#if defined(Q_OS_LINUX) && defined(TIOCGICOUNT)
+    if (!m_port->isOpen())
+        return;
+    serial_icounter_struct c{};
+    if (::ioctl(int(m_port->handle()), TIOCGICOUNT, &c) != 0)
+        return;   // a pseudo-terminal and some USB drivers keep no counters
+    into->frame = c.frame;
+    into->parity = c.parity;
+    into->overrun = qint64(c.overrun) + c.buf_overrun;
+    into->brk = c.brk;
+    *supported = true;
+#else
+    Q_UNUSED(into);
+#endif
+}
+
+void QtSerialComm::onReadyRead()
+{
+    if (!m_port->isOpen() || !portOpen())
+        return;
+    QByteArray bytes = m_port->readAll();
+    if (m_marking)
+        bytes = m_marks.decode(bytes);
+
+    const LineCounters before = m_counters;
+    const bool counted = m_countersSupported;
+    if (counted)
+        readCounters(&m_counters, &m_countersSupported);
+
+    receive(bytes);   // may run OnComm handlers that close the port
+
+    if (counted && m_countersSupported && portOpen()) {
+        for (const int code : lineErrorEvents(before, m_counters))
+            raiseEvent(code);
+    }
+}
+
+void QtSerialComm::onError(QSerialPort::SerialPortError error)
+{
+    if (error == QSerialPort::NoError || m_ownCalls > 0)
+        return;
+    if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError
+        && error != QSerialPort::WriteError)
+        return;
+    if (!portOpen()) {
+        // Not ours to report; only make sure nothing keeps firing.
+        if (m_port->isOpen()) {
+            OwnCall call(m_ownCalls);
+            m_port->close();
+        }
+        m_port->clearError();
+        return;
+    }
+    // The errno text QSerialPort gives with these errors is stale (often
+    // "File exists"), so the description says what happened in our words.
+    const QString text = QStringLiteral("Die Verbindung über %1 ist abgebrochen: Das Gerät wurde "
+                                        "entfernt oder getrennt. Der Anschluss wurde geschlossen.")
+                             .arg(where());
+    lose(text);   // closes the port (deviceClose) before anything else can fire
+}

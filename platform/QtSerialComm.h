@@ -1,11 +1,39 @@
 #pragma once
 
+#include "platform/ParityMarks.h"
 #include "platform/SerialComm.h"
+
+#include <QList>
+#include <QSerialPort>
 
 #include <functional>
 
+struct termios;
+
 // The serial port component on the host's serial devices, through QSerialPort.
-// Com N is found by the resolver (see PortDirectory).
+// Com N is found by the resolver (see PortDirectory); an empty answer means
+// there is no device for that number.
+//
+// What QSerialPort (Qt 6.4) does not do, or does wrongly, is done here on the
+// native handle:
+// - Handshaking 3 (RTS/CTS and XON/XOFF together): CRTSCTS|IXON|IXOFF, put back
+//   after every open and every setFlowControl(), which overwrite it.
+// - Mark/Space parity leaves CMSPAR set; it is cleared for None/Even/Odd.
+// - 1.5 stop bits are sent as CSTOPB with 5 data bits (UARTs send that as 1.5);
+//   with other data bit counts they are refused, never sent as 1.
+// - With parity on and a ParityReplace character, INPCK|PARMRK mark bad bytes
+//   and ParityMarkDecoder puts the character in their place; with an empty
+//   ParityReplace the bytes are passed on as received.
+// - Every line setting is read back after it is applied; what the device did
+//   not take (a pseudo-terminal is always 8N1) is refused, not sent otherwise.
+// - A device that goes away (read/write/resource error) closes the port on the
+//   first error and is reported once through portLost(); QSerialPort would
+//   otherwise repeat the error at full CPU forever.
+// - Receive line errors (framing, parity, overrun, break) come from the
+//   kernel's counters (TIOCGICOUNT) where the driver has them, as OnComm events.
+// - A port is never shared: besides QSerialPort's lock file (keyed by the
+//   path, so the path is resolved first) the device is flock()ed, which holds
+//   for root and across processes.
 class QtSerialComm : public SerialComm
 {
     Q_OBJECT
@@ -14,6 +42,45 @@ public:
     using Resolver = std::function<QString(int port)>;
     explicit QtSerialComm(Resolver resolver, QObject *parent = nullptr);
     ~QtSerialComm() override;
+
+    // The device the open port uses (resolved path), empty while closed.
+    QString deviceName() const;
+    // The open port's native descriptor, -1 while closed.
+    int nativeHandle() const;
+
+    // The kernel's receive error counters of a serial line.
+    struct LineCounters
+    {
+        qint64 frame = 0;
+        qint64 parity = 0;
+        qint64 overrun = 0;   // hardware and buffer overruns
+        qint64 brk = 0;
+    };
+    // The OnComm codes for the counters that grew from `before` to `after`, in
+    // the order break, framing, overrun, parity.
+    static QList<int> lineErrorEvents(const LineCounters &before, const LineCounters &after);
+
+    // The operating system's reason for the port's last failure, or nothing when
+    // there is none: after a successful open QSerialPort reports NoError with the
+    // text "Unknown error", which must never reach the user.
+    static QString systemReason(const QSerialPort &port);
+
+    // The component's description of a failed open, from QSerialPort's error
+    // code and the system's reason (empty when there is none).
+    static QString openFailureText(int port, const QString &device,
+                                   QSerialPort::SerialPortError error, const QString &reason);
+
+    // Whether this host can run the line at all; the German refusal, or empty.
+    static QString hostRefusal(int port, const LineSettings &line);
+
+#ifdef Q_OS_UNIX
+    // What the native handle must carry beyond QSerialPort's own settings.
+    static void adjustTermios(termios &t, const LineSettings &line, int handshaking,
+                              bool markParity);
+    // What of the wanted line the device did not take, in German words
+    // ("7 Datenbits"), or empty when it took everything.
+    static QString termiosMismatch(const termios &t, const LineSettings &line, int handshaking);
+#endif
 
 protected:
     void deviceOpen() override;
@@ -24,7 +91,23 @@ protected:
     void deviceSetDtr(bool on) override;
     void deviceSetRts(bool on) override;
     ModemLines deviceLines() const override;
+    void deviceParityReplaceChanged() override;
 
 private:
+    void onReadyRead();
+    void onError(QSerialPort::SerialPortError error);
+    void applyLine();
+    void applyNative();
+    void readCounters(LineCounters *into, bool *supported) const;
+    bool markingWanted() const;
+    QString where() const;   // "Com3 (/dev/ttyUSB0)"
+
     Resolver m_resolver;
+    QSerialPort *m_port;
+    QString m_device;
+    ParityMarkDecoder m_marks;
+    bool m_marking = false;
+    LineCounters m_counters;
+    bool m_countersSupported = false;
+    mutable int m_ownCalls = 0;   // errors raised inside our own calls are handled there
 };

@@ -36,9 +36,21 @@ void SerialComm::setSettings(const QString &text)
             deviceApplyLine();
         } catch (const CommError &) {
             m_line = old;
-            deviceApplyLine();   // best effort back to what worked
+            restoreLine();
             throw;
         }
+    }
+}
+
+void SerialComm::restoreLine()
+{
+    // Best effort back to what worked; the caller reports the first refusal, not
+    // a second one from here. The port may have been lost meanwhile.
+    if (!m_open)
+        return;
+    try {
+        deviceApplyLine();
+    } catch (const CommError &) {
     }
 }
 
@@ -52,7 +64,7 @@ void SerialComm::setHandshaking(int code)
             deviceApplyLine();
         } catch (const CommError &) {
             m_handshaking = old;
-            deviceApplyLine();
+            restoreLine();
             throw;
         }
     }
@@ -139,7 +151,21 @@ void SerialComm::setParityReplace(const QString &text)
 {
     if (text.size() > 1 || (text.size() == 1 && text.at(0).unicode() > 0xFF))
         throw CommError(QStringLiteral("Das Ersetzungszeichen muss ein einzelnes Zeichen sein."));
+    const QString old = m_parityReplace;
     m_parityReplace = text;
+    if (m_open) {
+        try {
+            deviceParityReplaceChanged();
+        } catch (const CommError &) {
+            m_parityReplace = old;
+            try {
+                if (m_open)
+                    deviceParityReplaceChanged();
+            } catch (const CommError &) {
+            }
+            throw;
+        }
+    }
 }
 
 void SerialComm::setDTREnable(bool on)

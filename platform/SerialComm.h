@@ -112,6 +112,9 @@ protected:
     virtual void deviceSetDtr(bool on) = 0;
     virtual void deviceSetRts(bool on) = 0;
     virtual ModemLines deviceLines() const = 0;
+    // ParityReplace was written while the port is open (the default does nothing).
+    // May throw CommError; the base then keeps the old value.
+    virtual void deviceParityReplaceChanged() {}
 
     // For subclasses: bytes have arrived.
     void receive(const QByteArray &bytes);
@@ -122,6 +125,7 @@ protected:
 
 private:
     void compactInBuffer();
+    void restoreLine();
 
     int m_commPort = 1;
     LineSettings m_line;

@@ -1,0 +1,380 @@
+#include "platform/QtSerialComm.h"
+#include "tests/support/FakeSerialComm.h"
+
+#include <QSerialPort>
+#include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <termios.h>
+#endif
+
+Q_DECLARE_METATYPE(QtSerialComm::LineCounters)
+
+// The serial port component's validation and its rules for the host, without a
+// device: the real component closed, the fake open, and the pure helpers.
+class SerialCommTest : public QObject
+{
+    Q_OBJECT
+
+    static QtSerialComm::Resolver nowhere()
+    {
+        return [](int) { return QString(); };
+    }
+
+private slots:
+    void settingsAccepted_data()
+    {
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QString>("readBack");
+        QTest::newRow("upper N") << "9600,N,8,1" << "9600,n,8,1";
+        QTest::newRow("odd, 1.5 stop bits") << "19200,O,7,1.5" << "19200,o,7,1.5";
+        QTest::newRow("lower e, 2 stop bits") << "115200,e,8,2" << "115200,e,8,2";
+        QTest::newRow("mark, 6 bits") << "4800,M,6,1.5" << "4800,m,6,1.5";
+        QTest::newRow("space, 5 bits") << "110,S,5,1" << "110,s,5,1";
+        QTest::newRow("4 data bits are text enough") << "300,n,4,1" << "300,n,4,1";
+    }
+    void settingsAccepted()
+    {
+        QFETCH(QString, written);
+        QFETCH(QString, readBack);
+        QtSerialComm comm(nowhere());
+        comm.setSettings(written);
+        QCOMPARE(comm.settings(), readBack);
+    }
+
+    void settingsRefused_data()
+    {
+        QTest::addColumn<QString>("written");
+        QTest::newRow("speed not a number") << "fast,n,8,1";
+        QTest::newRow("speed 0") << "0,n,8,1";
+        QTest::newRow("speed negative") << "-9600,n,8,1";
+        QTest::newRow("parity letter x") << "9600,x,8,1";
+        QTest::newRow("parity two letters") << "9600,ne,8,1";
+        QTest::newRow("parity missing") << "9600,,8,1";
+        QTest::newRow("data bits 3") << "9600,n,3,1";
+        QTest::newRow("data bits 9") << "9600,n,9,1";
+        QTest::newRow("stop bits 3") << "9600,n,8,3";
+        QTest::newRow("stop bits 1,5 with comma") << "9600,n,8,1,5";
+        QTest::newRow("stop bits missing") << "9600,n,8";
+        QTest::newRow("only speed") << "9600";
+        QTest::newRow("empty") << "";
+        QTest::newRow("blank") << " ";
+        QTest::newRow("blank before parity") << "9600, n,8,1";
+        QTest::newRow("blank after stop bits") << "9600,n,8,1 ";
+        QTest::newRow("blank in speed") << "96 00,n,8,1";
+    }
+    void settingsRefused()
+    {
+        QFETCH(QString, written);
+        QtSerialComm comm(nowhere());
+        comm.setSettings(QStringLiteral("2400,e,7,2"));
+        try {
+            comm.setSettings(written);
+            QFAIL("refused settings were taken");
+        } catch (const CommError &e) {
+            QVERIFY(!e.description().isEmpty());
+        }
+        QCOMPARE(comm.settings(), QStringLiteral("2400,e,7,2"));
+    }
+
+    // Written while open, a refusal of the device keeps the old line in force.
+    void settingsRefusedWhileOpenKeepOld()
+    {
+        FakeSerialComm comm;
+        comm.setPortOpen(true);
+        comm.refuseLine = [](const LineSettings &l, int) {
+            return l.dataBits == 7 ? QStringLiteral("nein") : QString();
+        };
+        QVERIFY_THROWS_EXCEPTION(CommError, comm.setSettings(QStringLiteral("9600,e,7,1")));
+        QCOMPARE(comm.settings(), QStringLiteral("9600,n,8,1"));
+        comm.setSettings(QStringLiteral("19200,N,8,2"));
+        QCOMPARE(comm.settings(), QStringLiteral("19200,n,8,2"));
+    }
+
+    void handshaking_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("-1") << -1 << false;
+        QTest::newRow("0 none") << 0 << true;
+        QTest::newRow("1 XON/XOFF") << 1 << true;
+        QTest::newRow("2 RTS/CTS") << 2 << true;
+        QTest::newRow("3 both") << 3 << true;
+        QTest::newRow("4") << 4 << false;
+    }
+    void handshaking()
+    {
+        QFETCH(int, code);
+        QFETCH(bool, accepted);
+        QtSerialComm comm(nowhere());
+        comm.setHandshaking(2);
+        bool threw = false;
+        try {
+            comm.setHandshaking(code);
+        } catch (const CommError &) {
+            threw = true;
+        }
+        QCOMPARE(threw, !accepted);
+        QCOMPARE(comm.handshaking(), accepted ? code : 2);
+    }
+
+    void commPort_data()
+    {
+        QTest::addColumn<int>("port");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("0") << 0 << false;
+        QTest::newRow("-1") << -1 << false;
+        QTest::newRow("1") << 1 << true;
+        QTest::newRow("16") << 16 << true;
+    }
+    void commPort()
+    {
+        QFETCH(int, port);
+        QFETCH(bool, accepted);
+        QtSerialComm comm(nowhere());
+        comm.setCommPort(5);
+        bool threw = false;
+        try {
+            comm.setCommPort(port);
+        } catch (const CommError &) {
+            threw = true;
+        }
+        QCOMPARE(threw, !accepted);
+        QCOMPARE(comm.commPort(), accepted ? port : 5);
+    }
+
+    void readsNeverThrowWhenClosed()
+    {
+        QtSerialComm comm(nowhere());
+        QCOMPARE(comm.cdHolding(), false);
+        QCOMPARE(comm.ctsHolding(), false);
+        QCOMPARE(comm.dsrHolding(), false);
+        QCOMPARE(comm.inBufferCount(), 0);
+        QCOMPARE(comm.outBufferCount(), 0);
+        QCOMPARE(comm.input(), QByteArray());
+        QCOMPARE(comm.portOpen(), false);
+        QCOMPARE(comm.deviceName(), QString());
+        QCOMPARE(comm.nativeHandle(), -1);
+        comm.setDTREnable(false);   // kept for the next open, no device touched
+        QCOMPARE(comm.dtrEnable(), false);
+        comm.setParityReplace(QString());
+        QCOMPARE(comm.parityReplace(), QString());
+    }
+
+    void noDeviceRefusedWithItsNumber()
+    {
+        QtSerialComm comm(nowhere());
+        comm.setCommPort(7);
+        try {
+            comm.setPortOpen(true);
+            QFAIL("opened without a device");
+        } catch (const CommError &e) {
+            QVERIFY2(e.description().contains(QStringLiteral("Com7 hat kein Gerät")),
+                     qPrintable(e.description()));
+        }
+        QCOMPARE(comm.portOpen(), false);
+    }
+
+    // What this host's serial lines cannot do is refused before the port opens.
+    void hostRefusal_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("refusalContains");   // empty: accepted
+        QTest::newRow("8N1") << "9600,n,8,1" << "";
+        QTest::newRow("4 data bits") << "9600,n,4,1" << "4 Datenbits";
+        QTest::newRow("1.5 stop with 8 bits") << "9600,n,8,1.5" << "1,5 Stopbits";
+        QTest::newRow("1.5 stop with 7 bits") << "9600,e,7,1.5" << "nur mit 5 Datenbits";
+        QTest::newRow("1.5 stop with 5 bits") << "9600,n,5,1.5" << "";
+        QTest::newRow("2 stop bits") << "9600,o,7,2" << "";
+        QTest::newRow("mark") << "9600,m,8,1" << "";
+    }
+    void hostRefusal()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, refusalContains);
+        const auto parsed = LineSettings::parse(line);
+        QVERIFY(parsed);
+        const QString refusal = QtSerialComm::hostRefusal(3, *parsed);
+        if (refusalContains.isEmpty()) {
+            QVERIFY2(refusal.isEmpty(), qPrintable(refusal));
+        } else {
+            QVERIFY2(refusal.contains(refusalContains), qPrintable(refusal));
+            QVERIFY(refusal.contains(QLatin1StringView("Com3")));
+        }
+    }
+
+    void openFailureText_data()
+    {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("contains");
+        QTest::newRow("no such device") << int(QSerialPort::DeviceNotFoundError)
+                                        << "No such file or directory" << "hat kein Gerät";
+        QTest::newRow("permission denied") << int(QSerialPort::PermissionError)
+                                           << "Permission denied" << "\"dialout\"";
+        QTest::newRow("lock held") << int(QSerialPort::PermissionError)
+                                   << "Permission error while locking the device"
+                                   << "von einem anderen Programm benutzt";
+        QTest::newRow("device busy") << int(QSerialPort::PermissionError)
+                                     << "Device or resource busy"
+                                     << "von einem anderen Programm benutzt";
+        QTest::newRow("other") << int(QSerialPort::UnknownError) << "" << "kann nicht geöffnet werden";
+    }
+    void openFailureText()
+    {
+        QFETCH(int, error);
+        QFETCH(QString, reason);
+        QFETCH(QString, contains);
+        const QString text = QtSerialComm::openFailureText(
+            4, QStringLiteral("/dev/ttyUSB0"), QSerialPort::SerialPortError(error), reason);
+        QVERIFY2(text.contains(contains), qPrintable(text));
+        QVERIFY(text.contains(QLatin1StringView("Com4")));
+        QVERIFY(text.contains(QLatin1StringView("/dev/ttyUSB0")));
+        // The system's reason is added once, and only when there is one.
+        QCOMPARE(text.count(QLatin1StringView("Systemmeldung")), reason.isEmpty() ? 0 : 1);
+        if (!reason.isEmpty())
+            QVERIFY(text.contains(reason));
+    }
+
+    // A port that never failed has no reason to give, though Qt's text says
+    // "Unknown error".
+    void systemReasonOnlyAfterAnError()
+    {
+        QSerialPort port;
+        QCOMPARE(port.error(), QSerialPort::NoError);
+        QCOMPARE(QtSerialComm::systemReason(port), QString());
+        port.setPortName(QStringLiteral("/dev/kx-no-such-device"));
+        QVERIFY(!port.open(QIODevice::ReadWrite));
+        QVERIFY(!QtSerialComm::systemReason(port).isEmpty());
+        port.clearError();
+        QCOMPARE(QtSerialComm::systemReason(port), QString());
+    }
+
+    void lineErrorEvents_data()
+    {
+        using C = QtSerialComm::LineCounters;
+        QTest::addColumn<C>("before");
+        QTest::addColumn<C>("after");
+        QTest::addColumn<QList<int>>("events");
+        QTest::newRow("nothing") << C{1, 2, 3, 4} << C{1, 2, 3, 4} << QList<int>{};
+        QTest::newRow("framing") << C{} << C{1, 0, 0, 0}
+                                 << QList<int>{SerialComm::comEventFrame};
+        QTest::newRow("parity") << C{} << C{0, 5, 0, 0}
+                                << QList<int>{SerialComm::comEventRxParity};
+        QTest::newRow("overrun") << C{} << C{0, 0, 1, 0}
+                                 << QList<int>{SerialComm::comEventOverrun};
+        QTest::newRow("break") << C{} << C{0, 0, 0, 1} << QList<int>{SerialComm::comEventBreak};
+        QTest::newRow("all, in order") << C{} << C{1, 1, 1, 1}
+                                       << QList<int>{SerialComm::comEventBreak,
+                                                     SerialComm::comEventFrame,
+                                                     SerialComm::comEventOverrun,
+                                                     SerialComm::comEventRxParity};
+        QTest::newRow("counter reset is no error") << C{9, 9, 9, 9} << C{} << QList<int>{};
+    }
+    void lineErrorEvents()
+    {
+        QFETCH(QtSerialComm::LineCounters, before);
+        QFETCH(QtSerialComm::LineCounters, after);
+        QFETCH(QList<int>, events);
+        QCOMPARE(QtSerialComm::lineErrorEvents(before, after), events);
+    }
+
+#ifdef Q_OS_UNIX
+    // What goes onto the native handle after QSerialPort has set the line.
+    void adjustTermios_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("handshaking");
+        QTest::addColumn<bool>("mark");
+        QTest::addColumn<uint>("cflagSet");
+        QTest::addColumn<uint>("cflagClear");
+        QTest::addColumn<uint>("iflagSet");
+        QTest::addColumn<uint>("iflagClear");
+        QTest::newRow("even after mark clears CMSPAR")
+            << "9600,e,8,1" << 0 << false << uint(PARENB | CS8) << uint(CMSPAR | PARODD | CSTOPB)
+            << 0u << uint(INPCK | PARMRK | IXON | IXOFF);
+        QTest::newRow("odd after space clears CMSPAR")
+            << "9600,o,7,1" << 0 << false << uint(PARENB | PARODD | CS7) << uint(CMSPAR)
+            << 0u << 0u;
+        QTest::newRow("none after mark") << "9600,n,8,1" << 0 << false << uint(CS8)
+                                         << uint(PARENB | CMSPAR) << 0u << 0u;
+        QTest::newRow("mark") << "9600,m,8,1" << 0 << false << uint(PARENB | PARODD | CMSPAR)
+                              << 0u << 0u << 0u;
+        QTest::newRow("space") << "9600,s,8,1" << 0 << false << uint(PARENB | CMSPAR)
+                               << uint(PARODD) << 0u << 0u;
+        QTest::newRow("1.5 stop bits as CSTOPB with 5 bits")
+            << "9600,n,5,1.5" << 0 << false << uint(CSTOPB | CS5) << 0u << 0u << 0u;
+        QTest::newRow("handshaking 3 sets both")
+            << "9600,n,8,1" << 3 << false << uint(CRTSCTS) << 0u << uint(IXON | IXOFF) << 0u;
+        QTest::newRow("handshaking 2 only RTS/CTS")
+            << "9600,n,8,1" << 2 << false << uint(CRTSCTS) << 0u << 0u << uint(IXON | IXOFF);
+        QTest::newRow("handshaking 1 only XON/XOFF")
+            << "9600,n,8,1" << 1 << false << 0u << uint(CRTSCTS) << uint(IXON | IXOFF) << 0u;
+        QTest::newRow("handshaking 0 clears all")
+            << "9600,n,8,1" << 0 << false << 0u << uint(CRTSCTS) << 0u << uint(IXON | IXOFF | IXANY);
+        QTest::newRow("parity marks")
+            << "9600,e,7,1" << 0 << true << uint(PARENB) << 0u << uint(INPCK | PARMRK)
+            << uint(IGNPAR | ISTRIP);
+        QTest::newRow("no replacement passes bytes as received")
+            << "9600,e,7,1" << 0 << false << uint(PARENB) << 0u << 0u << uint(INPCK | PARMRK);
+    }
+    void adjustTermios()
+    {
+        QFETCH(QString, line);
+        QFETCH(int, handshaking);
+        QFETCH(bool, mark);
+        QFETCH(uint, cflagSet);
+        QFETCH(uint, cflagClear);
+        QFETCH(uint, iflagSet);
+        QFETCH(uint, iflagClear);
+        // Start from the worst QSerialPort leaves behind: everything set.
+        termios t{};
+        t.c_cflag = CS6 | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | CREAD | CLOCAL;
+        t.c_iflag = IXON | IXOFF | IXANY | INPCK | PARMRK | IGNPAR | ISTRIP;
+        const auto parsed = LineSettings::parse(line);
+        QVERIFY(parsed);
+        QtSerialComm::adjustTermios(t, *parsed, handshaking, mark);
+        if ((cflagSet & CSIZE) != 0)
+            QCOMPARE(uint(t.c_cflag & CSIZE), cflagSet & CSIZE);
+        QCOMPARE(uint(t.c_cflag & (cflagSet & ~CSIZE)), cflagSet & ~CSIZE);
+        QCOMPARE(uint(t.c_cflag & cflagClear), 0u);
+        QCOMPARE(uint(t.c_iflag & iflagSet), iflagSet);
+        QCOMPARE(uint(t.c_iflag & iflagClear), 0u);
+        QVERIFY(t.c_cflag & CREAD);
+        // What was set is what the read-back wants.
+        QCOMPARE(QtSerialComm::termiosMismatch(t, *parsed, handshaking), QString());
+    }
+
+    // A device that keeps other flags than asked (a pseudo-terminal stays 8N1)
+    // is named in the refusal, never taken silently.
+    void termiosMismatch_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("handshaking");
+        QTest::addColumn<QStringList>("named");
+        QTest::newRow("7E1 on an 8N1 device") << "9600,e,7,1" << 0
+                                              << QStringList{"7 Datenbits", "gerade Parität"};
+        QTest::newRow("mark on an 8N1 device") << "9600,m,8,1" << 0 << QStringList{"Mark"};
+        QTest::newRow("1.5 stop bits lost") << "9600,n,5,1.5" << 0
+                                            << QStringList{"5 Datenbits", "1,5 Stopbits"};
+        QTest::newRow("RTS/CTS lost") << "9600,n,8,1" << 2 << QStringList{"RTS/CTS"};
+        QTest::newRow("both lost") << "9600,n,8,1" << 3 << QStringList{"RTS/CTS", "XON/XOFF"};
+    }
+    void termiosMismatch()
+    {
+        QFETCH(QString, line);
+        QFETCH(int, handshaking);
+        QFETCH(QStringList, named);
+        termios t{};
+        t.c_cflag = CS8 | CREAD | CLOCAL;
+        const auto parsed = LineSettings::parse(line);
+        QVERIFY(parsed);
+        const QString missing = QtSerialComm::termiosMismatch(t, *parsed, handshaking);
+        for (const QString &n : named)
+            QVERIFY2(missing.contains(n), qPrintable(missing));
+    }
+#endif
+};
+
+QTEST_GUILESS_MAIN(SerialCommTest)
+#include "tst_serialcomm.moc"
