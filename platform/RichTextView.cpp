@@ -65,6 +65,8 @@ void RichTextView::setBackColor(quint32 bgr)
 void RichTextView::setFrameInterval(int ms)
 {
     m_frame.setInterval(std::max(0, ms));
+    if (m_frame.isActive())
+        m_frame.start();
 }
 
 void RichTextView::takeFontMetrics()
@@ -123,10 +125,11 @@ QChar RichTextView::fromAnsi(int code)
 
 void RichTextView::ensureLayout() const
 {
-    if (!m_layoutStale)
+    const int cols = std::max(1, viewport()->width() / m_charW);
+    if (!m_layoutStale && cols == m_cols)
         return;
     m_layoutStale = false;
-    m_cols = std::max(1, viewport()->width() / m_charW);
+    m_cols = cols;
     m_rows.clear();
     const QString &t = m_model.text();
     const int n = int(t.size());
@@ -590,6 +593,12 @@ void RichTextView::mousePressEvent(QMouseEvent *event)
     setFocus(Qt::MouseFocusReason);
     m_anchor = posAt(event->position().toPoint());
     m_model.setSelStart(m_anchor);
+    event->accept();
+}
+
+void RichTextView::mouseReleaseEvent(QMouseEvent *event)
+{
+    m_anchor = -1;
     event->accept();
 }
 
