@@ -1,0 +1,31 @@
+#include "terminal/KeySender.h"
+
+#include "app/Module1.h"
+#include "platform/CommError.h"
+#include "platform/RichTextModel.h"
+#include "platform/SerialComm.h"
+
+void KeySender::RichTextBox_KeyPress(int &keyAscii)
+{
+    // Keys without a character code have nothing to send.
+    if (keyAscii < 1 || keyAscii > 255)
+        return;
+    // With the port closed the view is a plain text box.
+    if (!m_port.portOpen())
+        return;
+
+    try {
+        m_port.output(QByteArray(1, char(keyAscii)));
+    } catch (const CommError &e) {
+        // Called from a key event: the failure must not leave the handler, and a
+        // refused key is worth a word in the status panel, not a modal box.
+        if (m_report)
+            m_report(QStringLiteral("Error: ") + e.description());
+    }
+
+    if (!Module1::LocalEcho) {
+        // Only the controller's answer shows, and it goes to the end of the view.
+        m_view.setSelStart(m_view.length());
+        keyAscii = 0;
+    }
+}

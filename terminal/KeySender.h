@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class RichTextModel;
+class SerialComm;
+
+// Sends every character typed into the terminal view to the controller.
+class KeySender
+{
+public:
+    using Report = std::function<void(const QString &)>;
+
+    KeySender(SerialComm &port, RichTextModel &view, Report report)
+        : m_port(port), m_view(view), m_report(std::move(report)) {}
+
+    // keyAscii is the typed character's ANSI code; set to 0 when the view must
+    // not insert it itself.
+    void RichTextBox_KeyPress(int &keyAscii);
+
+private:
+    SerialComm &m_port;
+    RichTextModel &m_view;
+    Report m_report;
+};

@@ -1,0 +1,108 @@
+#include "terminal/ReceiveLoop.h"
+
+#include "app/Module1.h"
+#include "platform/RichTextModel.h"
+#include "platform/SerialComm.h"
+#include "terminal/PageRecognizer.h"
+#include "terminal/RxLine.h"
+#include "terminal/TerminalColors.h"
+#include "terminal/TextAppender.h"
+#include "terminal/Windows1252.h"
+
+namespace {
+constexpr QChar LF(10);
+constexpr QChar CR(13);
+const QString StickCentring = QStringLiteral("Erkenne Mittelpositionen der Hebel...");
+
+bool isExactly(const QString &s, QChar c) { return s.size() == 1 && s.at(0) == c; }
+} // namespace
+
+void ReceiveLoop::MSComm1_OnComm()
+{
+    const int event = m_port.commEvent();
+    if (event == SerialComm::comEvReceive) {
+        // Nothing in a pass can change the mode, so it is read once per event.
+        const bool kestrix = Module1::EmulationMode == Module1::KestrixMode;
+        // Bytes that arrive meanwhile are taken in the same call.
+        do {
+            pass(Windows1252::decode(m_port.input()), kestrix);
+        } while (m_port.inBufferCount() != 0);
+        return;
+    }
+
+    // A noisy line raises these over and over: they go to the status panel, which
+    // the user can ignore, never into a box that has to be answered.
+    const QString error = lineErrorText(event);
+    if (!error.isEmpty() && m_report)
+        m_report(QStringLiteral("Error: ") + error);
+}
+
+void ReceiveLoop::pass(const QString &received, bool kestrix)
+{
+    if (isExactly(received, LF))
+        return;
+
+    RichTextModel &view = m_appender.view();
+    if (isExactly(received, CR)) {
+        m_pages.CheckRxZeile(m_line.RxZeile());
+        QString lineBreak = QStringLiteral("\r\n");
+        m_appender.AppendText(lineBreak);
+        m_line.clear();
+        return;
+    }
+
+    // The controller's menu cursor, but not the ">" of "=>" or of a title line
+    // such as "KONFIGURATIONSMENUE > AKKU".
+    if (kestrix && isExactly(received, u'>')) {
+        m_cursorMark = true;
+        if (m_line.endsWith(u"="))
+            m_cursorMark = false;
+        else if (m_line.endsWith(u"MENUE "))
+            m_cursorMark = false;
+        else
+            view.setSelColor(TerminalColors::Red);
+    }
+
+    m_line.append(received);
+    QString RxChar = received;
+    m_appender.AppendText(RxChar);
+
+    if (m_cursorMark) {
+        view.setSelColor(TerminalColors::Black);
+        m_cursorMark = false;
+    }
+
+    // The stick-centring message turns red the moment it is complete; what
+    // follows on the same line starts a new open line.
+    if (kestrix && m_line.startsWith(StickCentring)) {
+        const int erase = m_line.RxLen();
+        for (int i = 0; i < erase; ++i) {
+            QString backspace(QChar(8));
+            m_appender.AppendText(backspace);
+        }
+        view.setSelColor(TerminalColors::Red);
+        m_appender.AppendText(m_line.RxZeile());
+        view.setSelColor(TerminalColors::Black);
+        m_line.clear();
+    }
+}
+
+QString ReceiveLoop::lineErrorText(int commEvent)
+{
+    switch (commEvent) {
+    case SerialComm::comEventBreak:
+        return QStringLiteral("Unterbrechung der Leitung (Break) empfangen");
+    case SerialComm::comEventFrame:
+        return QStringLiteral("Rahmenfehler (Framing)");
+    case SerialComm::comEventOverrun:
+        return QStringLiteral("Überlauf der Schnittstelle (Overrun), Zeichen verloren");
+    case SerialComm::comEventRxOver:
+        return QStringLiteral("Empfangspuffer übergelaufen, Zeichen verloren");
+    case SerialComm::comEventRxParity:
+        return QStringLiteral("Paritätsfehler");
+    case SerialComm::comEventTxFull:
+        return QStringLiteral("Sendepuffer voll, Zeichen nicht gesendet");
+    default:
+        return {};
+    }
+}

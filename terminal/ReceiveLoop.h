@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class PageRecognizer;
+class RxLine;
+class SerialComm;
+class TextAppender;
+
+// Takes what the port received, one read at a time, into the open line and the
+// view; hands each completed line to page recognition.
+class ReceiveLoop
+{
+public:
+    using Report = std::function<void(const QString &)>;
+
+    ReceiveLoop(SerialComm &port, TextAppender &appender, RxLine &line, PageRecognizer &pages,
+                Report report)
+        : m_port(port), m_appender(appender), m_line(line), m_pages(pages),
+          m_report(std::move(report)) {}
+
+    void MSComm1_OnComm();
+
+    bool CursorMark() const { return m_cursorMark; }
+    void clearCursorMark() { m_cursorMark = false; }
+
+    // German description of a line error event; empty for every other event.
+    static QString lineErrorText(int commEvent);
+
+private:
+    void pass(const QString &RxChar, bool kestrix);
+
+    SerialComm &m_port;
+    TextAppender &m_appender;
+    RxLine &m_line;
+    PageRecognizer &m_pages;
+    Report m_report;
+    bool m_cursorMark = false;
+};

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "terminal/GyroPanel.h"
+#include "terminal/KeySender.h"
+#include "terminal/PageRecognizer.h"
+#include "terminal/ReceiveLoop.h"
+#include "terminal/RxLine.h"
+#include "terminal/TextAppender.h"
+
+#include <QObject>
+
+class IndicatorRow;
+class RichTextModel;
+class SerialComm;
+
+// The terminal: what the port receives goes into the view, completed lines are
+// recognised, the gyro test drives the indicator row, typed keys go to the port.
+class TerminalEngine : public QObject
+{
+    Q_OBJECT
+
+public:
+    TerminalEngine(SerialComm &port, RichTextModel &view, IndicatorRow &row,
+                   QObject *parent = nullptr);
+
+    void MSComm1_OnComm();
+    void RichTextBox_KeyPress(int &keyAscii);
+
+    // Start-up: the view's length cap and its measured length.
+    void resetLength();
+    // Start-up: no page, no gyro, no pending cursor colour.
+    void clearPageFlags();
+
+    const TextAppender &text() const { return m_appender; }
+    TextAppender &text() { return m_appender; }
+    RxLine &line() { return m_line; }
+    const PageRecognizer &pages() const { return m_pages; }
+    const GyroPanel &gyro() const { return m_gyro; }
+    const ReceiveLoop &receiver() const { return m_receive; }
+
+signals:
+    // A message for the "Status" panel, such as "Error: Rahmenfehler (Framing)".
+    void statusMessage(const QString &text);
+
+private:
+    RichTextModel &m_view;
+    TextAppender m_appender;
+    RxLine m_line;
+    GyroPanel m_gyro;
+    PageRecognizer m_pages;
+    ReceiveLoop m_receive;
+    KeySender m_keys;
+};

@@ -1,0 +1,42 @@
+#include "terminal/TextAppender.h"
+
+#include "platform/RichTextModel.h"
+#include "terminal/TerminalColors.h"
+
+namespace {
+constexpr QChar BS(8);
+constexpr QChar FF(12);
+} // namespace
+
+void TextAppender::AppendText(QString &text)
+{
+    m_textLen = m_view.length();
+    if (m_textLen > m_maxTextLen) {
+        // Once per call, however long the view is: the view shrinks by 14 per
+        // append until it is back under the cap.
+        m_view.setText(m_view.text().mid(CutLength));
+        m_textLen = m_view.length();
+    }
+    m_view.setSelStart(m_textLen);
+
+    // TextLen is not measured again: leading backspaces all select the same last
+    // character, so one call erases at most one character of the view.
+    for (qsizetype p = text.indexOf(BS); p >= 0; p = text.indexOf(BS)) {
+        if (p == 0) {
+            if (m_textLen > 0) {
+                m_view.setSelStart(m_textLen - 1);
+                m_view.setSelLength(1);
+            }
+            text.remove(0, 1);
+        } else {
+            text.remove(p - 1, 2);
+        }
+    }
+
+    if (text.size() == 1 && text.at(0) == FF) {
+        m_view.setText(QString());
+        m_view.setSelColor(TerminalColors::Black);
+        return;
+    }
+    m_view.setSelText(text);
+}
