@@ -32,8 +32,7 @@ SettingsPresets SettingsPresets::fromSettings(const QString &s)
         p.parity = QStringLiteral("Space");
 
     p.dataBits = charAt(s, n - 3 - w);
-    if (n >= w + 1)
-        p.stopBits = s.right(w + 1);
+    p.stopBits = s.right(w + 1);
     return p;
 }
 

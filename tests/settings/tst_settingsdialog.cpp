@@ -1,0 +1,340 @@
+#include "DialogProbe.h"
+
+#include "platform/Twips.h"
+#include "settings/SettingsPresets.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+
+// Opening the settings dialog: its controls, its lists and the presets taken from
+// the port object, the echo flag and the emulation mode; the choice handlers; Cancel.
+class SettingsDialogTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QCoreApplication::setApplicationName(QStringLiteral("Kestrix II/LT - Display  V 1.1.2"));
+    }
+
+    void init()
+    {
+        resetGlobals();
+        clearStored();
+    }
+
+    void presets_data()
+    {
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<int>("commPort");
+        QTest::addColumn<int>("handshaking");
+        QTest::addColumn<bool>("echo");
+        QTest::addColumn<QString>("mode");
+        // Expected selections; an empty text means no selection.
+        QTest::addColumn<QString>("speed");
+        QTest::addColumn<QString>("parity");
+        QTest::addColumn<QString>("dataBits");
+        QTest::addColumn<QString>("stopBits");
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<int>("flow");
+        QTest::addColumn<int>("echoButton");
+        QTest::addColumn<int>("emulationButton");   // -1: neither
+
+        const QString ascii = Module1::AsciiMode;
+        const QString kestrix = Module1::KestrixMode;
+        QTest::newRow("9600,n,8,1") << "9600,n,8,1" << 1 << 0 << false << ascii
+            << "9600" << "None" << "8" << "1" << "Com1" << 0 << 0 << 0;
+        QTest::newRow("110,e,7,2") << "110,e,7,2" << 2 << 1 << false << ascii
+            << "110" << "Even" << "7" << "2" << "Com2" << 1 << 0 << 0;
+        QTest::newRow("256000,s,5,1") << "256000,s,5,1" << 1 << 2 << false << kestrix
+            << "256000" << "Space" << "5" << "1" << "Com1" << 2 << 0 << 1;
+        QTest::newRow("19200,o,8,1.5") << "19200,o,8,1.5" << 1 << 0 << false << ascii
+            << "19200" << "Odd" << "8" << "1.5" << "Com1" << 0 << 0 << 0;
+        QTest::newRow("4800,m,6,1.5") << "4800,m,6,1.5" << 1 << 0 << false << ascii
+            << "4800" << "Mark" << "6" << "1.5" << "Com1" << 0 << 0 << 0;
+        QTest::newRow("Com16") << "9600,n,8,1" << 16 << 0 << false << ascii
+            << "9600" << "None" << "8" << "1" << "Com16" << 0 << 0 << 0;
+        QTest::newRow("Com17: no port") << "9600,n,8,1" << 17 << 0 << false << ascii
+            << "9600" << "None" << "8" << "1" << "" << 0 << 0 << 0;
+        QTest::newRow("speed not in the list") << "1000,n,4,1" << 1 << 0 << false << ascii
+            << "" << "None" << "4" << "1" << "Com1" << 0 << 0 << 0;
+        QTest::newRow("handshaking 3") << "9600,n,8,1" << 1 << 3 << false << ascii
+            << "9600" << "None" << "8" << "1" << "Com1" << 3 << 0 << 0;
+        QTest::newRow("echo on") << "9600,n,8,1" << 1 << 0 << true << ascii
+            << "9600" << "None" << "8" << "1" << "Com1" << 0 << 1 << 0;
+        QTest::newRow("Kestrix") << "9600,n,8,1" << 1 << 0 << false << kestrix
+            << "9600" << "None" << "8" << "1" << "Com1" << 0 << 0 << 1;
+        QTest::newRow("empty mode") << "9600,n,8,1" << 1 << 0 << false << ""
+            << "9600" << "None" << "8" << "1" << "Com1" << 0 << 0 << -1;
+        QTest::newRow("other mode") << "9600,n,8,1" << 1 << 0 << false << "VT100"
+            << "9600" << "None" << "8" << "1" << "Com1" << 0 << 0 << -1;
+    }
+
+    void presets()
+    {
+        QFETCH(QString, settings);
+        QFETCH(int, commPort);
+        QFETCH(int, handshaking);
+        QFETCH(bool, echo);
+        QFETCH(QString, mode);
+        QFETCH(int, flow);
+        QFETCH(int, echoButton);
+        QFETCH(int, emulationButton);
+
+        DialogFixture f;
+        f.port.setSettings(settings);
+        f.port.setCommPort(commPort);
+        f.port.setHandshaking(handshaking);
+        Module1::LocalEcho = echo;
+        Module1::EmulationMode = mode;
+        frmProperties &d = f.open();
+
+        QTEST(f.list("cboSpeed")->currentText(), "speed");
+        QTEST(f.list("cboParity")->currentText(), "parity");
+        QTEST(f.list("cboDataBits")->currentText(), "dataBits");
+        QTEST(f.list("cboStopBits")->currentText(), "stopBits");
+        QTEST(f.list("cboPort")->currentText(), "port");
+        QCOMPARE(f.selected("optFlow", 4), flow);
+        QCOMPARE(f.selected("optEcho", 2), echoButton);
+        QCOMPARE(f.selected("optEmulation", 2), emulationButton);
+        // The presets ran the choice handlers as a click would.
+        QCOMPARE(d.PendingHandshaking, handshaking);
+        QCOMPARE(d.PendingEcho, echo);
+        // Presetting writes the mode back unchanged, whatever it was.
+        QCOMPARE(Module1::EmulationMode, mode);
+        QVERIFY(storedKeys().isEmpty());
+    }
+
+    // A text the port object never reports (upper-case parity) selects no parity.
+    void upperCaseParityReported()
+    {
+        DialogFixture f;
+        f.open();
+        QComboBox *parity = f.list("cboParity");
+        QCOMPARE(parity->findText(QStringLiteral("N")), -1);
+        QCOMPARE(SettingsPresets::fromSettings(QStringLiteral("9600,N,8,1")).parity, QString());
+    }
+
+    void listsFilledOnce_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("last");
+        QTest::newRow("cboPort") << "cboPort" << 16 << "Com1" << "Com16";
+        QTest::newRow("cboSpeed") << "cboSpeed" << 16 << "110" << "256000";
+        QTest::newRow("cboDataBits") << "cboDataBits" << 5 << "4" << "8";
+        QTest::newRow("cboParity") << "cboParity" << 5 << "Even" << "Space";
+        QTest::newRow("cboStopBits") << "cboStopBits" << 3 << "1" << "2";
+    }
+
+    void listsFilledOnce()
+    {
+        QFETCH(QString, list);
+        DialogFixture f;
+        for (int opening = 0; opening < 2; ++opening) {
+            f.open();
+            QComboBox *box = f.list(qPrintable(list));
+            QTEST(box->count(), "count");
+            QTEST(box->itemText(0), "first");
+            QTEST(box->itemText(box->count() - 1), "last");
+            QVERIFY(!box->isEditable());
+        }
+    }
+
+    void controls_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("parent");
+        QTest::addColumn<QRect>("twips");
+
+        QTest::newRow("Label1") << "Label1" << "Anschluß:" << "fraSettings" << QRect(330, 180, 735, 315);
+        QTest::newRow("cboPort") << "cboPort" << "" << "fraSettings" << QRect(1080, 150, 1425, 315);
+        QTest::newRow("Frame1") << "Frame1" << "Maximale Geschwindigkeit" << "fraSettings"
+                                << QRect(100, 600, 2280, 870);
+        QTest::newRow("cboSpeed") << "cboSpeed" << "" << "Frame1" << QRect(320, 330, 1695, 315);
+        QTest::newRow("fraConnection") << "fraConnection" << "Übertragungsformat" << "fraSettings"
+                                       << QRect(100, 1635, 2280, 1770);
+        QTest::newRow("Label3") << "Label3" << "Datenbits:" << "fraConnection" << QRect(140, 375, 825, 285);
+        QTest::newRow("cboDataBits") << "cboDataBits" << "" << "fraConnection" << QRect(980, 330, 1140, 315);
+        QTest::newRow("Label4") << "Label4" << "Parität:" << "fraConnection" << QRect(140, 855, 615, 285);
+        QTest::newRow("cboParity") << "cboParity" << "" << "fraConnection" << QRect(980, 800, 1140, 315);
+        QTest::newRow("Label5") << "Label5" << "Stopbits:" << "fraConnection" << QRect(140, 1320, 885, 285);
+        QTest::newRow("cboStopBits") << "cboStopBits" << "" << "fraConnection" << QRect(980, 1260, 1140, 315);
+        QTest::newRow("Frame7") << "Frame7" << "&Echo" << "fraSettings" << QRect(2540, 600, 1540, 870);
+        QTest::newRow("optEcho_0") << "optEcho_0" << "Aus" << "Frame7" << QRect(135, 360, 615, 315);
+        QTest::newRow("optEcho_1") << "optEcho_1" << "Ein" << "Frame7" << QRect(795, 420, 555, 195);
+        QTest::newRow("Frame5") << "Frame5" << "&Protokoll" << "fraSettings" << QRect(2540, 1635, 1540, 1770);
+        QTest::newRow("optFlow_0") << "optFlow_0" << "Kein" << "Frame5" << QRect(180, 360, 855, 255);
+        QTest::newRow("optFlow_1") << "optFlow_1" << "Xon/Xoff" << "Frame5" << QRect(180, 645, 1095, 255);
+        QTest::newRow("optFlow_2") << "optFlow_2" << "RTS" << "Frame5" << QRect(180, 945, 735, 255);
+        QTest::newRow("optFlow_3") << "optFlow_3" << "Xon/RTS" << "Frame5" << QRect(180, 1245, 1155, 255);
+        QTest::newRow("Emulation") << "Emulation" << "&Emulation" << "fraSettings" << QRect(4240, 600, 1800, 1215);
+        QTest::newRow("optEmulation_0") << "optEmulation_0" << "ASCII" << "Emulation" << QRect(120, 360, 1540, 255);
+        QTest::newRow("optEmulation_1") << "optEmulation_1" << "Kestrix II" << "Emulation"
+                                        << QRect(120, 720, 1540, 255);
+        QTest::newRow("cmdOK") << "cmdOK" << "OK" << "fraSettings" << QRect(4600, 2400, 1080, 420);
+        QTest::newRow("cmdCancel") << "cmdCancel" << "Abbrechen" << "fraSettings" << QRect(4600, 3000, 1080, 420);
+        // The frame is the tab's page and sits at the top-left of its client area.
+        QTest::newRow("fraSettings") << "fraSettings" << "Einstellungen" << "tabSettings_page"
+                                     << QRect(0, 0, 6195, 3615);
+        QTest::newRow("tabSettings") << "tabSettings" << "" << "frmProperties" << QRect(100, 105, 6345, 4035);
+    }
+
+    void controls()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        QFETCH(QString, parent);
+        QFETCH(QRect, twips);
+
+        DialogFixture f;
+        frmProperties &d = f.open();
+        QWidget *w = f.child<QWidget>(name);
+        QCOMPARE(w->parentWidget()->objectName(), parent);
+        QString text;
+        if (auto *l = qobject_cast<QLabel *>(w))
+            text = l->text();
+        else if (auto *b = qobject_cast<QAbstractButton *>(w))
+            text = b->text();
+        else if (auto *g = qobject_cast<QGroupBox *>(w))
+            text = g->title();
+        QCOMPARE(text, caption);
+        const QRect px(Twips::toPx(twips.x(), &d), Twips::toPx(twips.y(), &d),
+                       Twips::toPx(twips.width(), &d), Twips::toPx(twips.height(), &d));
+        QCOMPARE(w->geometry(), px);
+    }
+
+    void dialogWindow()
+    {
+        DialogFixture f;
+        frmProperties &d = f.open();
+        QCOMPARE(d.windowTitle(), QStringLiteral("COM-Port  Einstellungen"));
+        QVERIFY(d.isModal());
+        QCOMPARE(d.size(), QSize(Twips::toPx(6510, &d), Twips::toPx(4215, &d)));
+        auto *tab = f.child<QTabWidget>(QStringLiteral("tabSettings"));
+        QCOMPARE(tab->count(), 1);
+        QCOMPARE(tab->tabText(0), QStringLiteral("Einstellungen"));
+    }
+
+    void choiceHandlers_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("handshaking");
+        QTest::addColumn<bool>("echo");
+        QTest::addColumn<QString>("mode");
+
+        QTest::newRow("Kein") << "optFlow_0" << 0 << false << "Kestrix";
+        QTest::newRow("Xon/Xoff") << "optFlow_1" << 1 << false << "Kestrix";
+        QTest::newRow("RTS") << "optFlow_2" << 2 << false << "Kestrix";
+        QTest::newRow("Xon/RTS") << "optFlow_3" << 3 << false << "Kestrix";
+        QTest::newRow("Ein") << "optEcho_1" << 2 << true << "Kestrix";
+        QTest::newRow("ASCII") << "optEmulation_0" << 2 << false << "Ascii-Modus";
+    }
+
+    void choiceHandlers()
+    {
+        QFETCH(QString, button);
+        DialogFixture f;
+        f.port.setHandshaking(2);
+        Module1::EmulationMode = Module1::KestrixMode;
+        frmProperties &d = f.open();
+        f.child<QRadioButton>(button)->click();
+        QTEST(d.PendingHandshaking, "handshaking");
+        QTEST(d.PendingEcho, "echo");
+        // An emulation choice is in force at once; echo and handshaking wait for OK.
+        QTEST(Module1::EmulationMode, "mode");
+        QCOMPARE(Module1::LocalEcho, false);
+        QCOMPARE(f.port.handshaking(), 2);
+    }
+
+    void handlersByIndex_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<bool>("echo");
+        QTest::addColumn<QString>("mode");
+        QTest::newRow("0") << 0 << false << "Ascii-Modus";
+        QTest::newRow("1") << 1 << true << "Kestrix";
+        QTest::newRow("other index") << 7 << false << "Kestrix";
+    }
+
+    void handlersByIndex()
+    {
+        QFETCH(int, index);
+        DialogFixture f;
+        Module1::EmulationMode = Module1::KestrixMode;
+        Module1::LocalEcho = true;
+        frmProperties &d = f.open();
+        d.optEcho_Click(index);
+        d.optEmulation_Click(index);
+        QTEST(d.PendingEcho, "echo");
+        QTEST(Module1::EmulationMode, "mode");
+    }
+
+    void emulationSurvivesCancel_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("to ASCII") << "Kestrix" << "optEmulation_0" << "Ascii-Modus";
+        QTest::newRow("to Kestrix") << "Ascii-Modus" << "optEmulation_1" << "Kestrix";
+        QTest::newRow("from empty") << "" << "optEmulation_1" << "Kestrix";
+    }
+
+    void emulationSurvivesCancel()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, button);
+        DialogFixture f;
+        Module1::EmulationMode = before;
+        frmProperties &d = f.open();
+        f.option("optEcho", 1)->click();
+        f.option("optFlow", 3)->click();
+        f.choose("cboSpeed", QStringLiteral("300"));
+        f.child<QRadioButton>(button)->click();
+        QTEST(Module1::EmulationMode, "after");
+
+        QSignalSpy rejected(&d, &QDialog::rejected);
+        f.child<QPushButton>(QStringLiteral("cmdCancel"))->click();
+        QCOMPARE(rejected.count(), 1);
+        QTEST(Module1::EmulationMode, "after");
+        // Nothing else was applied, and nothing was stored.
+        QCOMPARE(Module1::LocalEcho, false);
+        QCOMPARE(f.port.handshaking(), 0);
+        QCOMPARE(f.port.settings(), QStringLiteral("9600,n,8,1"));
+        QVERIFY(storedKeys().isEmpty());
+        QCOMPARE(f.dialogs.messageCount(), 0);
+    }
+
+    void deviceBesidePort_data()
+    {
+        QTest::addColumn<int>("commPort");
+        QTest::addColumn<QString>("choose");
+        QTest::addColumn<QString>("device");
+        QTest::newRow("preset Com3") << 3 << "" << "/dev/ttyUSB0";
+        QTest::newRow("preset Com1") << 1 << "" << "kein Gerät";
+        QTest::newRow("no port selected") << 40 << "" << "kein Gerät";
+        QTest::newRow("Com1 to Com3") << 1 << "Com3" << "/dev/ttyUSB0";
+        QTest::newRow("Com3 to Com4") << 3 << "Com4" << "kein Gerät";
+    }
+
+    void deviceBesidePort()
+    {
+        QFETCH(int, commPort);
+        QFETCH(QString, choose);
+        DialogFixture f;
+        f.port.setCommPort(commPort);
+        f.open();
+        if (!choose.isEmpty())
+            f.choose("cboPort", choose);
+        QTEST(f.child<QLabel>(QStringLiteral("lblDevice"))->text(), "device");
+    }
+};
+
+QTEST_MAIN(SettingsDialogTest)
+#include "tst_settingsdialog.moc"
