@@ -1,0 +1,280 @@
+#include "app/DrainWait.h"
+#include "app/Module1.h"
+#include "app/frmKX_Display.h"
+#include "platform/Clock.h"
+#include "platform/SettingsStore.h"
+#include "tests/support/FakeSerialComm.h"
+#include "tests/support/ScriptedDialogs.h"
+
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+// Moves only when told.
+class StepClock : public Clock
+{
+public:
+    qint64 now = 0;
+    qint64 msecs() const override { return now; }
+};
+
+// Moves a quarter second every time it is read, so a wait inside the window's own
+// event loop comes to its end without anyone waiting in real time.
+class TickingClock : public Clock
+{
+public:
+    mutable qint64 now = 0;
+    qint64 msecs() const override { return now += 250; }
+};
+
+// Scripted answers; notes when each message came and can act while it is open.
+class TimedDialogs : public ScriptedDialogs
+{
+public:
+    const Clock *clock = nullptr;
+    QList<qint64> askedAt;
+    std::function<void()> whileShown;
+
+    Answer msgBox(const QString &prompt, Buttons buttons, Icon icon, const QString &title) override
+    {
+        askedAt << (clock ? clock->msecs() : 0);
+        if (whileShown) {
+            auto act = std::move(whileShown);
+            whileShown = nullptr;
+            act();
+        }
+        return ScriptedDialogs::msgBox(prompt, buttons, icon, title);
+    }
+};
+
+QList<Dialogs::Answer> answers(const QString &script)
+{
+    QList<Dialogs::Answer> out;
+    for (QChar c : script) {
+        switch (c.unicode()) {
+        case 'A': out << Dialogs::Answer::Abort; break;
+        case 'R': out << Dialogs::Answer::Retry; break;
+        case 'I': out << Dialogs::Answer::Ignore; break;
+        case 'C': out << Dialogs::Answer::Cancel; break;
+        default: break;
+        }
+    }
+    return out;
+}
+
+QString times(const QList<qint64> &list)
+{
+    QStringList out;
+    for (qint64 t : list)
+        out << QString::number(t);
+    return out.join(u',');
+}
+} // namespace
+
+// Shutting down with the port open: the wait for unsent data, the question when
+// it does not drain, and what each answer does to the window and the port.
+class ShutDownTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        Module1::EmulationMode.clear();
+        Module1::LocalEcho = false;
+    }
+
+    void drainWait_data()
+    {
+        QTest::addColumn<bool>("open");
+        QTest::addColumn<int>("pending");       // bytes that do not drain by themselves
+        QTest::addColumn<int>("drainAfter");    // the buffer empties after this many passes (-1: never)
+        QTest::addColumn<int>("unplugAfter");   // the device goes away after this many passes (-1: never)
+        QTest::addColumn<qint64>("start");      // clock reading when the wait begins
+        QTest::addColumn<QString>("answers");   // A(bort) R(etry) I(gnore) C(losed without choice)
+        // Expected
+        QTest::addColumn<bool>("mayClose");
+        QTest::addColumn<bool>("portOpen");
+        QTest::addColumn<QString>("askedAt");   // ms after the start, per message
+
+        QTest::newRow("port closed") << false << 0 << -1 << -1 << qint64(0) << ""
+                                     << true << false << "";
+        QTest::newRow("nothing to send") << true << 0 << -1 << -1 << qint64(0) << ""
+                                         << true << false << "";
+        QTest::newRow("drains in the wait") << true << 3 << 4 << -1 << qint64(0) << ""
+                                            << true << false << "";
+        QTest::newRow("blocked, Abort") << true << 3 << -1 << -1 << qint64(0) << "A"
+                                        << false << true << "11000";
+        QTest::newRow("blocked, Ignore") << true << 3 << -1 << -1 << qint64(0) << "I"
+                                         << true << false << "11000";
+        QTest::newRow("blocked, Retry, Ignore") << true << 3 << -1 << -1 << qint64(0) << "RI"
+                                                << true << false << "11000,22000";
+        QTest::newRow("blocked, Retry, Retry, Abort") << true << 3 << -1 << -1 << qint64(0) << "RRA"
+                                                      << false << true << "11000,22000,33000";
+        QTest::newRow("Retry, then drains") << true << 3 << 15 << -1 << qint64(0) << "R"
+                                            << true << false << "11000";
+        QTest::newRow("box closed without a choice") << true << 3 << -1 << -1 << qint64(0) << "C"
+                                                     << false << true << "11000";
+        // A clock that counts on past a day: no reset at midnight stretches the wait.
+        QTest::newRow("past a day") << true << 3 << -1 << -1 << qint64(86399500) << "I"
+                                    << true << false << "11000";
+        QTest::newRow("device lost in the wait") << true << 3 << -1 << 3 << qint64(0) << ""
+                                                 << true << false << "";
+    }
+
+    void drainWait()
+    {
+        QFETCH(bool, open);
+        QFETCH(int, pending);
+        QFETCH(int, drainAfter);
+        QFETCH(int, unplugAfter);
+        QFETCH(qint64, start);
+        QFETCH(QString, answers);
+        QFETCH(QString, askedAt);
+
+        FakeSerialComm port;
+        port.drains = false;
+        if (open) {
+            port.setPortOpen(true);
+            port.output(QByteArray(pending, 'x'));
+        }
+        StepClock clock;
+        clock.now = start;
+        TimedDialogs dialogs;
+        dialogs.clock = &clock;
+        dialogs.answers = ::answers(answers);
+        int passes = 0;
+        DrainWait wait(port, clock, dialogs, [&] {
+            ++passes;
+            clock.now += 1000;
+            if (passes == drainAfter)
+                port.drain();
+            if (passes == unplugAfter)
+                port.unplug(QStringLiteral("weg"));
+        });
+
+        QTEST(wait.run(), "mayClose");
+        QTEST(port.portOpen(), "portOpen");
+        QList<qint64> relative;
+        for (qint64 t : dialogs.askedAt)
+            relative << t - start;
+        QCOMPARE(times(relative), askedAt);
+        for (const ScriptedDialogs::Shown &s : dialogs.shown) {
+            QCOMPARE(s.prompt, QStringLiteral("Daten können nicht gesendet werden"));
+            QCOMPARE(s.buttons, Dialogs::Buttons::AbortRetryIgnore);
+            QCOMPARE(s.icon, Dialogs::Icon::Question);
+            QCOMPARE(s.title, QString());   // the application title
+        }
+        // Abort keeps the unsent data; every other ending discards it with the port.
+        QCOMPARE(port.outBufferCount(), port.portOpen() ? pending : 0);
+        QVERIFY(dialogs.answers.isEmpty());
+        if (!open)
+            QCOMPARE(passes, 0);
+    }
+
+    void window_data()
+    {
+        QTest::addColumn<bool>("beenden");     // "&Beenden" instead of the close button
+        QTest::addColumn<bool>("open");
+        QTest::addColumn<bool>("blocked");
+        QTest::addColumn<QString>("answers");
+        // Expected
+        QTest::addColumn<bool>("stays");       // the window is still shown
+        QTest::addColumn<bool>("portOpen");
+        QTest::addColumn<int>("messages");
+        QTest::addColumn<int>("quits");
+
+        QTest::newRow("close, port closed") << false << false << false << "" << false << false << 0 << 0;
+        QTest::newRow("close, nothing to send") << false << true << false << "" << false << false << 0 << 0;
+        QTest::newRow("close, blocked, Abort") << false << true << true << "A" << true << true << 1 << 0;
+        QTest::newRow("close, blocked, Retry, Ignore") << false << true << true << "RI" << false << false << 2 << 0;
+        QTest::newRow("close, blocked, Ignore") << false << true << true << "I" << false << false << 1 << 0;
+        QTest::newRow("Beenden, port closed") << true << false << false << "" << true << false << 0 << 1;
+        QTest::newRow("Beenden, nothing to send") << true << true << false << "" << true << false << 0 << 1;
+        QTest::newRow("Beenden, blocked, Abort") << true << true << true << "A" << true << true << 1 << 1;
+        QTest::newRow("Beenden, blocked, Retry, Ignore") << true << true << true << "RI" << true << false << 2 << 1;
+    }
+
+    void window()
+    {
+        QFETCH(bool, beenden);
+        QFETCH(bool, open);
+        QFETCH(bool, blocked);
+        QFETCH(QString, answers);
+
+        FakeSerialComm port;
+        port.drains = !blocked;
+        SettingsStore store;
+        TimedDialogs dialogs;
+        TickingClock clock;
+        frmKX_Display w(frmKX_Display::Services{&port, &store, &dialogs, &clock});
+        int quits = 0;
+        w.setQuitHook([&] { ++quits; });
+        w.show();
+        if (open) {
+            w.mnuOpen_Click();
+            QVERIFY(port.portOpen());
+            port.output("abc");
+        }
+        dialogs.answers = ::answers(answers);
+
+        if (beenden)
+            w.mnuEnde_Click();
+        else
+            w.close();
+
+        QTEST(w.isVisible(), "stays");
+        QTEST(port.portOpen(), "portOpen");
+        QTEST(dialogs.messageCount(), "messages");
+        QTEST(quits, "quits");
+        // Nothing is stored on the way out.
+        QVERIFY(store.getSetting(QCoreApplication::applicationName(), QStringLiteral("Einstellungen"),
+                                 QStringLiteral("Einstellungen")).isEmpty());
+    }
+
+    // More requests to end while the wait runs start no second wait; "&Beenden"
+    // still ends the program.
+    void requestsDuringTheWait_data()
+    {
+        QTest::addColumn<bool>("inYield");   // requests arrive from the event loop, else while asked
+        QTest::newRow("from the event loop") << true;
+        QTest::newRow("while the question is open") << false;
+    }
+
+    void requestsDuringTheWait()
+    {
+        QFETCH(bool, inYield);
+        FakeSerialComm port;
+        port.drains = false;
+        SettingsStore store;
+        TimedDialogs dialogs;
+        TickingClock clock;
+        frmKX_Display w(frmKX_Display::Services{&port, &store, &dialogs, &clock});
+        int quits = 0;
+        w.setQuitHook([&] { ++quits; });
+        w.show();
+        w.mnuOpen_Click();
+        port.output("abc");
+        dialogs.answers = {Dialogs::Answer::Ignore};
+        const auto more = [&w] {
+            w.close();
+            w.mnuEnde_Click();
+        };
+        if (inYield)
+            QTimer::singleShot(0, &w, more);
+        else
+            dialogs.whileShown = more;
+
+        w.close();
+        QCOMPARE(dialogs.messageCount(), 1);
+        QCOMPARE(quits, 1);
+        QVERIFY(!port.portOpen());
+        QVERIFY(!w.isVisible());
+    }
+};
+
+QTEST_MAIN(ShutDownTest)
+#include "tst_shutdown.moc"
