@@ -1,0 +1,337 @@
+// Throughput and load of the terminal: receive loop and view model alone, the full
+// path from a pseudo-terminal into the main window, CPU at line rate, memory after a
+// long stream, and timer lateness while a stream comes in.
+//
+//   bench_terminal core  [MB]        receive loop + view model, no widgets
+//   bench_terminal rss   [MB]        peak RSS while MB stream through (flat?)
+//   bench_terminal full  [MB]        pty -> serial component -> main window
+//   bench_terminal paced [s] [pid]   25,600 B/s for s seconds: CPU of this process
+//                                    (and of the X server pid, if given)
+//   bench_terminal late  [s]         25,600 B/s: how late a 16 ms timer fires
+#include "app/Module1.h"
+#include "app/frmKX_Display.h"
+#include "platform/RichTextModel.h"
+#include "platform/RichTextView.h"
+#include "platform/SerialComm.h"
+#include "platform/SettingsStore.h"
+#include "terminal/IndicatorRow.h"
+#include "terminal/TerminalEngine.h"
+#include "tests/support/FakeSerialComm.h"
+#include "tests/support/PtyPair.h"
+#include "tests/support/ScriptedDialogs.h"
+
+#include <QAction>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSettings>
+#include <QTimer>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include <poll.h>
+#include <unistd.h>
+
+namespace {
+
+// What the controller prints: menu pages with cursors, the diagnosis page and
+// gyro readings, about 40 characters a line.
+QByteArray controllerText()
+{
+    QByteArray page;
+    page += "KONFIGURATIONSMENUE \r\n";
+    page += "> ROTORANORDNUNG\r\n  AKKU\r\n  MOTOREN\r\n  SETTINGS\r\n  NOTLANDUNG\r\n  DIAGNOSE\r\n";
+    page += "KONFIGURATIONSMENUE > AKKU\r\n  Zellenzahl     = 3\r\n> Warnschwelle  = 10.5 V\r\n";
+    page += "KONFIGURATIONSMENUE > DIAGNOSE\r\n  Gyro Test (verlassen mit Roll links!)\r\n";
+    page += "  > Roll\r\n";
+    for (int i = 0; i < 40; ++i) {
+        QByteArray line(39, ' ');
+        line[(i * 7) % 39] = '*';
+        page += line + "\r\n";
+    }
+    page += "> Fernbedienung ...\r\nErkenne Mittelpositionen der Hebel...  \r\n";
+    return page;
+}
+
+QByteArray stream(qint64 bytes)
+{
+    const QByteArray page = controllerText();
+    QByteArray out;
+    out.reserve(bytes);
+    while (out.size() + page.size() <= bytes)
+        out += page;
+    out += QByteArray(bytes - out.size(), 'x');
+    return out;
+}
+
+long statusKb(const char *key)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith(key))
+            return line.mid(qstrlen(key)).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+// utime + stime of a process in clock ticks.
+long long cpuTicks(long pid)
+{
+    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray s = f.readAll();
+    const QList<QByteArray> fields = s.mid(s.lastIndexOf(')') + 2).split(' ');
+    // Fields after the name start at state (3rd); utime is the 14th, stime the 15th.
+    return fields.value(11).toLongLong() + fields.value(12).toLongLong();
+}
+
+struct CoreRig
+{
+    FakeSerialComm port;
+    RichTextModel view;
+    IndicatorRowState row;
+    TerminalEngine engine{port, view, row};
+    CoreRig()
+    {
+        QObject::connect(&port, &SerialComm::OnComm, &engine, &TerminalEngine::MSComm1_OnComm);
+        port.setPortOpen(true);
+    }
+    void feed(const QByteArray &data)
+    {
+        for (qsizetype at = 0; at < data.size(); at += 4096)
+            port.feed(data.mid(at, 4096));
+    }
+};
+
+int core(double mb)
+{
+    Module1::EmulationMode = Module1::KestrixMode;
+    const qint64 n = qint64(mb * 1e6);
+    const struct { const char *name; QByteArray data; } cases[] = {
+        {"controller text", stream(n)},
+        {"one line without CR", QByteArray(n, 'a')},
+    };
+    for (const auto &c : cases) {
+        CoreRig rig;
+        QElapsedTimer t;
+        t.start();
+        rig.feed(c.data);
+        const double s = t.nsecsElapsed() / 1e9;
+        std::printf("core  %-20s %8.1f MB in %6.3f s = %6.2f MB/s  (%5.1f ns/byte)\n", c.name,
+                    n / 1e6, s, n / 1e6 / s, s * 1e9 / n);
+    }
+    return 0;
+}
+
+int rss(double mb)
+{
+    Module1::EmulationMode = Module1::KestrixMode;
+    CoreRig rig;
+    const QByteArray chunk = stream(1000000);
+    const QByteArray noCr(1000000, 'b');
+    std::printf("rss   before: VmHWM %ld kB, VmRSS %ld kB\n", statusKb("VmHWM:"), statusKb("VmRSS:"));
+    for (int i = 1; i <= int(mb); ++i) {
+        rig.feed(i % 2 ? chunk : noCr);
+        if (i % 10 == 0)
+            std::printf("rss   after %3d MB: VmHWM %ld kB, VmRSS %ld kB\n", i, statusKb("VmHWM:"),
+                        statusKb("VmRSS:"));
+    }
+    return 0;
+}
+
+// The main window on the real serial component, opened on a pty.
+struct Window
+{
+    PtyPair pty;
+    SettingsStore store;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<frmKX_Display> w;
+
+    bool open()
+    {
+        if (!pty.isOpen()) {
+            std::fprintf(stderr, "no pty: %s\n", qPrintable(pty.errorString()));
+            return false;
+        }
+        const QString app = frmKX_Display::Title + frmKX_Display::ProgramVersion;
+        store.saveSetting(app, QStringLiteral("Anschlüsse"), QStringLiteral("Com1"), pty.slavePath());
+        store.saveSetting(app, QStringLiteral("Einstellungen"), QStringLiteral("TermEmu"),
+                          QStringLiteral("Kestrix"));
+        w = std::make_unique<frmKX_Display>(frmKX_Display::Services{nullptr, &store, &dialogs, nullptr});
+        w->show();
+        w->findChild<QAction *>(QStringLiteral("mnuOpen"))->trigger();
+        if (!w->MSComm1().portOpen()) {
+            std::fprintf(stderr, "port did not open: %s\n", qPrintable(dialogs.lastPrompt()));
+            return false;
+        }
+        return true;
+    }
+    const RichTextModel &model() const { return w->richTextBox()->model(); }
+};
+
+// Writes data into the pty master from its own thread, optionally paced.
+class Writer
+{
+public:
+    Writer(int fd, QByteArray data, int bytesPerSecond)
+        : m_thread([this, fd, data = std::move(data), bytesPerSecond] { run(fd, data, bytesPerSecond); }) {}
+    ~Writer() { m_stop = true; m_thread.join(); }
+    bool done() const { return m_done; }
+
+private:
+    void run(int fd, const QByteArray &data, int rate)
+    {
+        using clock = std::chrono::steady_clock;
+        const auto start = clock::now();
+        qsizetype at = 0;
+        // Paced: 256 bytes every 10 ms at 25,600 B/s, as a UART would deliver them.
+        const qsizetype slice = rate > 0 ? qMax(1, rate / 100) : 65536;
+        while (at < data.size() && !m_stop) {
+            if (rate > 0) {
+                const auto due = start + std::chrono::microseconds(qint64(at) * 1000000 / rate);
+                std::this_thread::sleep_until(due);
+            }
+            const qsizetype want = qMin(slice, data.size() - at);
+            qsizetype sent = 0;
+            while (sent < want && !m_stop) {
+                const ssize_t k = ::write(fd, data.constData() + at + sent, size_t(want - sent));
+                if (k > 0) {
+                    sent += k;
+                } else {
+                    pollfd p{fd, POLLOUT, 0};
+                    ::poll(&p, 1, 5);
+                }
+            }
+            at += sent;
+        }
+        m_done = true;
+    }
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_done{false};
+    std::thread m_thread;
+};
+
+int full(double mb)
+{
+    Window win;
+    if (!win.open())
+        return 1;
+    const QByteArray marker = "\r\nENDE 4711";
+    const QByteArray data = stream(qint64(mb * 1e6)) + marker;
+    QElapsedTimer t;
+    t.start();
+    const long long cpu0 = cpuTicks(::getpid());
+    Writer writer(win.pty.masterFd(), data, 0);
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (win.model().text().endsWith(QLatin1StringView("ENDE 4711")))
+            loop.quit();
+        if (t.elapsed() > 600000)
+            loop.quit();
+    });
+    poll.start(1);
+    loop.exec();
+    const double s = t.nsecsElapsed() / 1e9;
+    const double cpu = double(cpuTicks(::getpid()) - cpu0) / double(sysconf(_SC_CLK_TCK));
+    std::printf("full  %.1f MB pty -> component -> main window in %.3f s = %.2f MB/s (process CPU %.2f s)\n",
+                data.size() / 1e6, s, data.size() / 1e6 / s, cpu);
+    return 0;
+}
+
+int paced(double seconds, long xserver)
+{
+    Window win;
+    if (!win.open())
+        return 1;
+    const int rate = 25600;
+    const QByteArray data = stream(qint64(rate * seconds));
+    const long long me0 = cpuTicks(::getpid());
+    const long long x0 = xserver > 0 ? cpuTicks(xserver) : 0;
+    QElapsedTimer t;
+    t.start();
+    {
+        Writer writer(win.pty.masterFd(), data, rate);
+        while (!writer.done())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        const QDeadlineTimer settle(200);
+        while (!settle.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    const double wall = t.nsecsElapsed() / 1e9;
+    const double tck = double(sysconf(_SC_CLK_TCK));
+    const double me = (cpuTicks(::getpid()) - me0) / tck;
+    const double x = xserver > 0 ? (cpuTicks(xserver) - x0) / tck : 0.0;
+    const double kb = data.size() / 1024.0;
+    std::printf("paced %d B/s for %.1f s (%s): program %.3f s CPU, X server %.3f s CPU\n", rate, wall,
+                qPrintable(QGuiApplication::platformName()), me, x);
+    std::printf("paced CPU per KB %.1f us; share of one core: program %.2f %%, X %.2f %%, together %.2f %%\n",
+                (me + x) * 1e6 / kb, 100 * me / wall, 100 * x / wall, 100 * (me + x) / wall);
+    std::printf("paced view %d chars, last line complete: %s\n", int(win.model().length()),
+                win.model().text().endsWith(QLatin1StringView("\r\n")) || !data.endsWith('\n') ? "yes" : "no");
+    return 0;
+}
+
+int late(double seconds)
+{
+    Window win;
+    if (!win.open())
+        return 1;
+    const int rate = 25600;
+    const QByteArray data = stream(qint64(rate * seconds));
+    QTimer tick(win.w.get());
+    tick.setTimerType(Qt::PreciseTimer);
+    tick.setInterval(16);
+    QElapsedTimer since;
+    qint64 worst = 0, ticks = 0, over5 = 0;
+    QObject::connect(&tick, &QTimer::timeout, &tick, [&] {
+        const qint64 lateNs = since.nsecsElapsed() - 16000000;
+        worst = qMax(worst, lateNs);
+        over5 += lateNs > 5000000;
+        ++ticks;
+        since.restart();
+    });
+    since.start();
+    tick.start();
+    {
+        Writer writer(win.pty.masterFd(), data, rate);
+        while (!writer.done())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    std::printf("late  16 ms timer, %lld ticks while %d B/s came in: worst %.2f ms late, %lld ticks more than 5 ms late\n",
+                ticks, rate, worst / 1e6, over5);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    const QByteArray what = argc > 1 ? QByteArray(argv[1]) : QByteArray("core");
+    const double arg = argc > 2 ? QByteArray(argv[2]).toDouble() : 0.0;
+    // A private settings folder: the benchmark never touches the user's settings.
+    const QByteArray home = QDir::tempPath().toLocal8Bit() + "/kx_bench_config";
+    qputenv("XDG_CONFIG_HOME", home);
+    if (what == "core" || what == "rss") {
+        QCoreApplication app(argc, argv);
+        return what == "core" ? core(arg > 0 ? arg : 50) : rss(arg > 0 ? arg : 50);
+    }
+    QApplication app(argc, argv);
+    QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("KX_Display"),
+              frmKX_Display::Title + frmKX_Display::ProgramVersion).clear();
+    if (what == "full")
+        return full(arg > 0 ? arg : 20);
+    if (what == "paced")
+        return paced(arg > 0 ? arg : 20, argc > 3 ? QByteArray(argv[3]).toLong() : 0);
+    if (what == "late")
+        return late(arg > 0 ? arg : 10);
+    std::fprintf(stderr, "unknown benchmark %s\n", what.constData());
+    return 2;
+}
