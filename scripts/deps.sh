@@ -3,8 +3,8 @@
 # asking apt only when something is missing. Run as root (or with sudo available).
 set -euo pipefail
 
-packages=(qt6-base-dev qt6-serialport-dev libgl-dev cmake ninja-build g++ clang
-          fonts-dejavu-core xvfb xauth x11-utils imagemagick dpkg-dev file)
+packages=(qt6-base-dev qt6-serialport-dev qt6-svg-dev libgl-dev cmake ninja-build g++ clang
+          fonts-dejavu-core xvfb xauth dpkg-dev file)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

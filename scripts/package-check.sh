@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Builds the .deb, installs it with apt like a user would, checks the desktop
+# files, and starts the installed program headless to see that it comes up.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/deps.sh
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+for tool in desktop-file-validate:desktop-file-utils appstreamcli:appstream; do
+    command -v "${tool%%:*}" >/dev/null || DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" \
+        apt-get install -y -qq --no-install-recommends "${tool##*:}"
+done
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j2
+(cd build && cpack -G DEB)
+deb=$(ls -t build/kx-display_*.deb | head -n 1)
+echo "Package: $deb"
+dpkg-deb --info "$deb" | sed -n '/Depends/p'
+
+desktop-file-validate packaging/org.kxdisplay.KX_Display.desktop
+appstreamcli validate --no-net --explain packaging/org.kxdisplay.KX_Display.metainfo.xml || true
+
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "./$deb"
+for f in /usr/bin/KX_Display \
+         /usr/share/applications/org.kxdisplay.KX_Display.desktop \
+         /usr/share/metainfo/org.kxdisplay.KX_Display.metainfo.xml \
+         /usr/share/icons/hicolor/scalable/apps/org.kxdisplay.KX_Display.svg \
+         /usr/share/icons/hicolor/48x48/apps/org.kxdisplay.KX_Display.png \
+         /usr/share/icons/hicolor/256x256/apps/org.kxdisplay.KX_Display.png; do
+    [ -e "$f" ] || { echo "missing after install: $f"; exit 1; }
+done
+
+# Start the installed program on a virtual X display with a throw-away settings
+# folder; it must still be running after a few seconds, then it is closed.
+export XDG_CONFIG_HOME XDG_RUNTIME_DIR
+XDG_CONFIG_HOME=$(mktemp -d)
+XDG_RUNTIME_DIR=$(mktemp -d)
+chmod 700 "$XDG_RUNTIME_DIR"
+xvfb-run -a /usr/bin/KX_Display &
+runner=$!
+sleep 4
+if ! kill -0 "$runner" 2>/dev/null; then
+    wait "$runner" || true
+    echo "the installed KX_Display did not stay up"
+    exit 1
+fi
+pkill -TERM -x KX_Display || true
+wait "$runner" || true
+echo "Installed package starts: OK"
