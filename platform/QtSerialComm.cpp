@@ -137,7 +137,11 @@ QString QtSerialComm::deviceName() const
 
 int QtSerialComm::nativeHandle() const
 {
+#ifdef Q_OS_UNIX
     return m_port->isOpen() ? int(m_port->handle()) : -1;
+#else
+    return m_port->isOpen() ? 0 : -1;   // a Windows HANDLE is no descriptor
+#endif
 }
 
 QString QtSerialComm::where() const

@@ -45,7 +45,7 @@ public:
 
     // The device the open port uses (resolved path), empty while closed.
     QString deviceName() const;
-    // The open port's native descriptor, -1 while closed.
+    // The open port's descriptor (Unix), -1 while closed.
     int nativeHandle() const;
 
     // The kernel's receive error counters of a serial line.

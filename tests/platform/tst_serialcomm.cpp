@@ -327,22 +327,27 @@ private slots:
         QFETCH(uint, cflagClear);
         QFETCH(uint, iflagSet);
         QFETCH(uint, iflagClear);
-        // Start from the worst QSerialPort leaves behind: everything set.
-        termios t{};
-        t.c_cflag = CS6 | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | CREAD | CLOCAL;
-        t.c_iflag = IXON | IXOFF | IXANY | INPCK | PARMRK | IGNPAR | ISTRIP;
         const auto parsed = LineSettings::parse(line);
         QVERIFY(parsed);
-        QtSerialComm::adjustTermios(t, *parsed, handshaking, mark);
-        if ((cflagSet & CSIZE) != 0)
-            QCOMPARE(uint(t.c_cflag & CSIZE), cflagSet & CSIZE);
-        QCOMPARE(uint(t.c_cflag & (cflagSet & ~CSIZE)), cflagSet & ~CSIZE);
-        QCOMPARE(uint(t.c_cflag & cflagClear), 0u);
-        QCOMPARE(uint(t.c_iflag & iflagSet), iflagSet);
-        QCOMPARE(uint(t.c_iflag & iflagClear), 0u);
-        QVERIFY(t.c_cflag & CREAD);
-        // What was set is what the read-back wants.
-        QCOMPARE(QtSerialComm::termiosMismatch(t, *parsed, handshaking), QString());
+        // From the worst QSerialPort may leave behind (everything set), and from
+        // nothing set at all.
+        termios full{};
+        full.c_cflag = CS6 | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | CREAD | CLOCAL;
+        full.c_iflag = IXON | IXOFF | IXANY | INPCK | PARMRK | IGNPAR | ISTRIP;
+        termios bare{};
+        bare.c_cflag = CS5 | CREAD | CLOCAL;
+        for (termios t : {full, bare}) {
+            QtSerialComm::adjustTermios(t, *parsed, handshaking, mark);
+            if ((cflagSet & CSIZE) != 0)
+                QCOMPARE(uint(t.c_cflag & CSIZE), cflagSet & CSIZE);
+            QCOMPARE(uint(t.c_cflag & (cflagSet & ~CSIZE)), cflagSet & ~CSIZE);
+            QCOMPARE(uint(t.c_cflag & cflagClear), 0u);
+            QCOMPARE(uint(t.c_iflag & iflagSet), iflagSet);
+            QCOMPARE(uint(t.c_iflag & iflagClear), 0u);
+            QVERIFY(t.c_cflag & CREAD);
+            // What was set is what the read-back wants.
+            QCOMPARE(QtSerialComm::termiosMismatch(t, *parsed, handshaking), QString());
+        }
     }
 
     // A device that keeps other flags than asked (a pseudo-terminal stays 8N1)
