@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -17,6 +18,9 @@ QFont boxFont(bool bold)
     const QString family = QStringLiteral("MS Sans Serif");
     if (QFontDatabase::families().contains(family))
         f.setFamily(family);
+    // The places are made for an 8-point font; a larger default would be cut off.
+    if (f.pointSizeF() > 8.0)
+        f.setPointSizeF(8.0);
     f.setBold(bold);
     return f;
 }
@@ -42,7 +46,7 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
     label(this, QStringLiteral("lblDescription"),
           QStringLiteral("Display  für die Kestrix II / LT  ab  V 1.00"), 240, 120, 5085, true);
     label(this, QStringLiteral("lbl_Zusatz"),
-          QStringLiteral("mit Beiträgen aus der Anwendergemeinschaft"), 1080, 480, 3615);
+          QStringLiteral("mit Beiträgen vieler Anwender"), 1080, 480, 3615);
     label(this, QStringLiteral("lbl_1"),
           QStringLiteral("Hinweis : Sie benutzen die Software auf eigene Gefahr."), 240, 960, 5055);
     label(this, QStringLiteral("lbl_2"),
@@ -77,7 +81,28 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
     Twips::place(cmdOK, 4680, 2880, 660, 345);
     connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
 
+    fitFonts();
     Form_Load();
+}
+
+void frmAbout::fitFonts()
+{
+    // The lines are placed for a narrow font. A wider substitute would cut the
+    // notice short, so all texts are scaled down together until the longest fits.
+    double scale = 1.0;
+    const QList<QLabel *> labels = findChildren<QLabel *>();
+    for (const QLabel *l : labels) {
+        const int need = QFontMetrics(l->font()).horizontalAdvance(l->text());
+        if (need > l->width())
+            scale = qMin(scale, double(l->width()) / need);
+    }
+    if (scale >= 1.0)
+        return;
+    for (QWidget *w : findChildren<QWidget *>()) {
+        QFont f = w->font();
+        f.setPointSizeF(qMax(6.0, f.pointSizeF() * scale));
+        w->setFont(f);
+    }
 }
 
 void frmAbout::Form_Load()

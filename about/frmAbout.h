@@ -24,4 +24,5 @@ public slots:
 
 private:
     void Form_Load();
+    void fitFonts();
 };

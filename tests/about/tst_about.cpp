@@ -8,6 +8,7 @@
 #include "tests/support/ScriptedDialogs.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -162,6 +163,8 @@ private slots:
         else
             QCOMPARE(shown, text);
         QCOMPARE(w->font().bold(), bold);
+        // Whatever font the system offers, no line is cut off.
+        QVERIFY2(QFontMetrics(w->font()).horizontalAdvance(shown) <= w->width(), qPrintable(name));
         QCOMPARE(w->x(), Twips::toPx(twips.x(), box));
         QCOMPARE(w->y(), Twips::toPx(twips.y(), box));
         QCOMPARE(w->width(), Twips::toPx(twips.width(), box));
