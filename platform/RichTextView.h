@@ -3,6 +3,9 @@
 #include "platform/RichTextModel.h"
 
 #include <QAbstractScrollArea>
+#include <QElapsedTimer>
+#include <QHash>
+#include <QStaticText>
 #include <QTimer>
 
 #include <vector>
@@ -16,7 +19,8 @@
 //
 // Painting is cheap on purpose, because at line rate the model changes hundreds of
 // times a second: changes only mark the layout stale and start one frame timer, so
-// the view repaints at most once per frame however many changes arrive. Each frame
+// the view repaints at most once per frame interval (30 a second unless set)
+// however many changes arrive. Each frame
 // compares the visible rows with the ones last shown and repaints only the rows
 // that differ.
 class RichTextView : public QAbstractScrollArea
@@ -33,7 +37,7 @@ public:
     void setBackColor(quint32 bgr);
 
     // Shortest time between two repaints caused by model changes.
-    int frameInterval() const { return m_frame.interval(); }
+    int frameInterval() const { return m_frameMs; }
     void setFrameInterval(int ms);
 
     // The layout as it is shown: rows of the text, the characters each row shows
@@ -104,9 +108,12 @@ private:
     static int keyCode(const QKeyEvent *event, QChar typed);
     void typeChar(int keyAscii);
     void eraseAt(int pos, bool before);
+    const QStaticText &shaped(const QString &run) const;
 
     RichTextModel m_model;
     QTimer m_frame;
+    QElapsedTimer m_sinceFrame;
+    int m_frameMs;
     quint32 m_back = 0xFFFFFF;
     int m_charW = 8;
     int m_lineH = 16;
@@ -120,4 +127,5 @@ private:
     mutable int m_cols = 1;
     mutable std::vector<Row> m_rows;
     std::vector<RowImage> m_shown;   // what the viewport shows now
+    mutable QHash<QString, QStaticText> m_shapedRuns;
 };
