@@ -1,7 +1,6 @@
 #include "DialogProbe.h"
 
 #include "platform/Twips.h"
-#include "settings/SettingsPresets.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -107,16 +106,6 @@ private slots:
         // Presetting writes the mode back unchanged, whatever it was.
         QCOMPARE(Module1::EmulationMode, mode);
         QVERIFY(storedKeys().isEmpty());
-    }
-
-    // A text the port object never reports (upper-case parity) selects no parity.
-    void upperCaseParityReported()
-    {
-        DialogFixture f;
-        f.open();
-        QComboBox *parity = f.list("cboParity");
-        QCOMPARE(parity->findText(QStringLiteral("N")), -1);
-        QCOMPARE(SettingsPresets::fromSettings(QStringLiteral("9600,N,8,1")).parity, QString());
     }
 
     void listsFilledOnce_data()
@@ -251,29 +240,6 @@ private slots:
         QTEST(Module1::EmulationMode, "mode");
         QCOMPARE(Module1::LocalEcho, false);
         QCOMPARE(f.port.handshaking(), 2);
-    }
-
-    void handlersByIndex_data()
-    {
-        QTest::addColumn<int>("index");
-        QTest::addColumn<bool>("echo");
-        QTest::addColumn<QString>("mode");
-        QTest::newRow("0") << 0 << false << "Ascii-Modus";
-        QTest::newRow("1") << 1 << true << "Kestrix";
-        QTest::newRow("other index") << 7 << false << "Kestrix";
-    }
-
-    void handlersByIndex()
-    {
-        QFETCH(int, index);
-        DialogFixture f;
-        Module1::EmulationMode = Module1::KestrixMode;
-        Module1::LocalEcho = true;
-        frmProperties &d = f.open();
-        d.optEcho_Click(index);
-        d.optEmulation_Click(index);
-        QTEST(d.PendingEcho, "echo");
-        QTEST(Module1::EmulationMode, "mode");
     }
 
     void emulationSurvivesCancel_data()
