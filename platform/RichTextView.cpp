@@ -437,6 +437,10 @@ int RichTextView::keyCode(const QKeyEvent *event, QChar typed)
 {
     const int key = event->key();
     const Qt::KeyboardModifiers mods = event->modifiers();
+    // Alt combinations are commands (menu mnemonics), not typing. Ctrl+Alt is
+    // AltGr on some keyboards and types its character.
+    if ((mods & Qt::AltModifier) && !(mods & Qt::ControlModifier))
+        return 0;
     if ((mods & Qt::ControlModifier) && !(mods & Qt::AltModifier)) {
         // Some platforms give Ctrl combinations an empty text; the code follows
         // from the key as on a terminal.
@@ -475,7 +479,7 @@ void RichTextView::keyPressEvent(QKeyEvent *event)
     }
     const QString text = event->text();
     std::vector<int> codes;
-    if (text.size() > 1 && !(event->modifiers() & Qt::ControlModifier)) {
+    if (text.size() > 1 && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
         // Composed input: each character is typed on its own.
         for (QChar c : text)
             if (int code = ansiCode(c))

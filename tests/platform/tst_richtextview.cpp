@@ -97,6 +97,7 @@ void tst_RichTextView::keyPressCodes_data()
     QTest::newRow("Ctrl+C without text") << int(Qt::Key_C) << "" << ctrl << QList<int>{3};
     QTest::newRow("Ctrl+Shift+Z") << int(Qt::Key_Z) << "" << int(ctrl | Qt::ShiftModifier) << QList<int>{26};
     QTest::newRow("Ctrl+[") << int(Qt::Key_BracketLeft) << "" << ctrl << QList<int>{27};
+    QTest::newRow("Alt+x is a command") << int(Qt::Key_X) << "x" << int(Qt::AltModifier) << QList<int>{};
     QTest::newRow("Ctrl+1 has no code") << int(Qt::Key_1) << "1" << ctrl << QList<int>{};
     QTest::newRow("composed text") << int(Qt::Key_unknown) << "äö" << none << QList<int>{0xE4, 0xF6};
     QTest::newRow("char outside the code page") << int(Qt::Key_unknown) << "ł" << none << QList<int>{};
