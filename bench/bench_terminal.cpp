@@ -4,7 +4,7 @@
 //
 //   bench_terminal core  [MB]        receive loop + view model, no widgets
 //   bench_terminal rss   [MB]        peak RSS while MB stream through (flat?)
-//   bench_terminal full  [MB]        pty -> serial component -> main window
+//   bench_terminal full  [MB] [plain] pty -> serial component -> main window
 //   bench_terminal paced [s] [pid]   25,600 B/s for s seconds: CPU of this process
 //                                    (and of the X server pid, if given)
 //   bench_terminal late  [s]         25,600 B/s: how late a 16 ms timer fires
@@ -35,6 +35,7 @@
 #include <thread>
 
 #include <poll.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace {
@@ -69,6 +70,18 @@ QByteArray stream(qint64 bytes)
     return out;
 }
 
+// Lines of text without any page title or gyro reading.
+QByteArray plainText(qint64 bytes)
+{
+    QByteArray line = "Zeile mit gewoehnlichem Text, 0123456789 ABCDEFGH\r\n";
+    QByteArray out;
+    out.reserve(bytes);
+    while (out.size() + line.size() <= bytes)
+        out += line;
+    out += QByteArray(bytes - out.size(), 'x');
+    return out;
+}
+
 long statusKb(const char *key)
 {
     QFile f(QStringLiteral("/proc/self/status"));
@@ -90,6 +103,13 @@ long long cpuTicks(long pid)
     const QList<QByteArray> fields = s.mid(s.lastIndexOf(')') + 2).split(' ');
     // Fields after the name start at state (3rd); utime is the 14th, stime the 15th.
     return fields.value(11).toLongLong() + fields.value(12).toLongLong();
+}
+
+double threadCpuSeconds()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
 }
 
 struct CoreRig
@@ -122,10 +142,12 @@ int core(double mb)
         CoreRig rig;
         QElapsedTimer t;
         t.start();
+        const double cpu0 = threadCpuSeconds();
         rig.feed(c.data);
         const double s = t.nsecsElapsed() / 1e9;
-        std::printf("core  %-20s %8.1f MB in %6.3f s = %6.2f MB/s  (%5.1f ns/byte)\n", c.name,
-                    n / 1e6, s, n / 1e6 / s, s * 1e9 / n);
+        const double cpu = threadCpuSeconds() - cpu0;
+        std::printf("core  %-20s %5.1f MB: wall %6.3f s = %6.2f MB/s; CPU %6.3f s = %6.2f MB/s (%5.1f ns/byte)\n",
+                    c.name, n / 1e6, s, n / 1e6 / s, cpu, n / 1e6 / cpu, cpu * 1e9 / n);
     }
     return 0;
 }
@@ -218,13 +240,14 @@ private:
     std::thread m_thread;
 };
 
-int full(double mb)
+int full(double mb, bool plain)
 {
     Window win;
     if (!win.open())
         return 1;
     const QByteArray marker = "\r\nENDE 4711";
-    const QByteArray data = stream(qint64(mb * 1e6)) + marker;
+    QByteArray data = plain ? plainText(qint64(mb * 1e6)) : stream(qint64(mb * 1e6));
+    data += marker;
     QElapsedTimer t;
     t.start();
     const long long cpu0 = cpuTicks(::getpid());
@@ -241,8 +264,8 @@ int full(double mb)
     loop.exec();
     const double s = t.nsecsElapsed() / 1e9;
     const double cpu = double(cpuTicks(::getpid()) - cpu0) / double(sysconf(_SC_CLK_TCK));
-    std::printf("full  %.1f MB pty -> component -> main window in %.3f s = %.2f MB/s (process CPU %.2f s)\n",
-                data.size() / 1e6, s, data.size() / 1e6 / s, cpu);
+    std::printf("full  %s: %.1f MB pty -> component -> main window in %.3f s = %.2f MB/s (process CPU %.2f s)\n",
+                plain ? "plain text" : "controller text", data.size() / 1e6, s, data.size() / 1e6 / s, cpu);
     return 0;
 }
 
@@ -327,7 +350,7 @@ int main(int argc, char *argv[])
     QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("KX_Display"),
               frmKX_Display::Title + frmKX_Display::ProgramVersion).clear();
     if (what == "full")
-        return full(arg > 0 ? arg : 20);
+        return full(arg > 0 ? arg : 20, argc > 3 && QByteArray(argv[3]) == "plain");
     if (what == "paced")
         return paced(arg > 0 ? arg : 20, argc > 3 ? QByteArray(argv[3]).toLong() : 0);
     if (what == "late")

@@ -67,6 +67,9 @@ public:
     void setInputLen(int len);
     // Takes at most inputLen() waiting bytes (all of them when inputLen() is 0).
     QByteArray input();
+    // Takes the next waiting byte, as input() does with InputLen 1, without
+    // building a block for it. False (and nothing taken) when no byte waits.
+    bool inputByte(char &byte);
     int inBufferCount() const;
 
     // Sends the bytes. A closed port refuses; output beyond the transmit buffer

@@ -25,7 +25,14 @@ void ReceiveLoop::MSComm1_OnComm()
         const bool kestrix = Module1::EmulationMode == Module1::KestrixMode;
         // Bytes that arrive meanwhile are taken in the same call.
         do {
-            pass(Windows1252::decode(m_port.input()), kestrix);
+            // One byte per read is the normal case; it needs no block of its own.
+            char byte;
+            if (m_port.inputLen() != 1)
+                pass(Windows1252::decode(m_port.input()), kestrix);
+            else if (m_port.inputByte(byte))
+                pass(Windows1252::oneChar(static_cast<unsigned char>(byte)), kestrix);
+            else
+                pass(QString(), kestrix);
         } while (m_port.inBufferCount() != 0);
         return;
     }

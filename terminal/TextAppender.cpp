@@ -21,7 +21,9 @@ void TextAppender::AppendText(QString &text)
 
     // TextLen is not measured again: leading backspaces all select the same last
     // character, so one call erases at most one character of the view.
-    for (qsizetype p = text.indexOf(BS); p >= 0; p = text.indexOf(BS)) {
+    const bool single = text.size() == 1;
+    for (qsizetype p = single ? (text.at(0) == BS ? 0 : -1) : text.indexOf(BS); p >= 0;
+         p = text.indexOf(BS)) {
         if (p == 0) {
             if (m_textLen > 0) {
                 m_view.setSelStart(m_textLen - 1);

@@ -21,6 +21,8 @@ private slots:
     void receiveRules();
     void byteByByteEqualsOneBlock_data();
     void byteByByteEqualsOneBlock();
+    void blocksOfSeveralBytes_data();
+    void blocksOfSeveralBytes();
     void cap_data();
     void cap();
     void colorsDropAtCut();
@@ -152,6 +154,32 @@ static QByteArray digits(int n)
     for (int i = 0; i < n; ++i)
         out += char('0' + i % 10);
     return out;
+}
+
+void tst_receive::blocksOfSeveralBytes_data()
+{
+    QTest::addColumn<int>("inputLen");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("openLine");
+    // A block is compared as a whole: never LF, CR or a cursor.
+    QTest::newRow("all at once") << 0 << QByteArray(">a\r\nb") << ">a\r\nb" << ">a\r\nb";
+    QTest::newRow("pairs") << 2 << QByteArray(">a\r\n\r") << ">a\r\n\r\n" << "";
+    QTest::newRow("backspace inside a block") << 3 << QByteArray("xy\bz") << "xz" << "xy\bz";
+}
+
+void tst_receive::blocksOfSeveralBytes()
+{
+    QFETCH(int, inputLen);
+    QFETCH(QByteArray, input);
+    QFETCH(QString, text);
+    QFETCH(QString, openLine);
+    TerminalRig rig(Module1::KestrixMode);
+    rig.port.setInputLen(inputLen);
+    rig.receive(input);
+    QCOMPARE(rig.view.text(), text);
+    QCOMPARE(rig.colors(), rep(u'k', text.size()));
+    QCOMPARE(rig.engine.line().RxZeile(), openLine);
 }
 
 // Length of the view after n characters, each appended on its own.
