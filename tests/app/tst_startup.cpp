@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QMenuBar>
 #include <QScreen>
+#include <QStatusBar>
 
 class StartUpTest : public QObject
 {
@@ -199,6 +200,24 @@ private slots:
                  Twips::toPx(4820, f.window.get()));
         QCOMPARE(p.label(QStringLiteral("lbl_Check"))->text(), QString());
         QCOMPARE(p.label(QStringLiteral("lbl_Check"))->foreColor(), 0u);
+    }
+
+    void designedSize()
+    {
+        Fixture f;
+        f.start();
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        // The inner area below the menu bar, status bar included: 4920 x 4755 twips.
+        QVERIFY(qAbs(f.window->width() - Twips::toPx(4920, f.window.get())) <= 1);
+        const int inner = f.window->centralWidget()->height() + f.window->statusBar()->height();
+        QVERIFY2(qAbs(inner - Twips::toPx(4755, f.window.get())) <= 1, qPrintable(QString::number(inner)));
+        // Narrower than all status panels together, every panel still shows its text.
+        for (const char *key : {"Settings", "Emulation"}) {
+            auto *panel = f.window->findChild<QLabel *>(QStringLiteral("sbrStatus_") + QLatin1StringView(key));
+            QVERIFY(panel->isVisible());
+            QVERIFY(panel->width() >= panel->fontMetrics().horizontalAdvance(panel->text()));
+        }
     }
 
     void centredOnScreen()

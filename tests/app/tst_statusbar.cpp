@@ -50,7 +50,7 @@ private slots:
             auto *l = window->findChild<QLabel *>(QStringLiteral("sbrStatus_") + QLatin1StringView(e.key));
             QVERIFY(l);
             QCOMPARE(l->toolTip(), QString::fromUtf8(e.tip));
-            QVERIFY(l->minimumWidth() >= Twips::toPx(e.twips, l) - 1);
+            QVERIFY(l->sizeHint().width() >= Twips::toPx(e.twips, l) - 1);
             QVERIFY(l->x() > previousRight);   // left to right in this order
             previousRight = l->x();
         }
