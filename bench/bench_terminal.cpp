@@ -5,7 +5,7 @@
 //   bench_terminal core  [MB]        receive loop + view model, no widgets
 //   bench_terminal rss   [MB]        peak RSS while MB stream through (flat?)
 //   bench_terminal full  [MB] [plain] pty -> serial component -> main window
-//   bench_terminal paced [s] [pid]   25,600 B/s for s seconds: CPU of this process
+//   bench_terminal paced [s] [pid] [plain]  25,600 B/s for s seconds: CPU of this process
 //                                    (and of the X server pid, if given)
 //   bench_terminal late  [s]         25,600 B/s: how late a 16 ms timer fires
 #include "app/Module1.h"
@@ -30,6 +30,7 @@
 #include <QTimer>
 
 #include <atomic>
+#include <functional>
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -103,6 +104,20 @@ long long cpuTicks(long pid)
     const QList<QByteArray> fields = s.mid(s.lastIndexOf(')') + 2).split(' ');
     // Fields after the name start at state (3rd); utime is the 14th, stime the 15th.
     return fields.value(11).toLongLong() + fields.value(12).toLongLong();
+}
+
+// Runs the event loop, sleeping while nothing happens, until done() holds (looked
+// at every 20 ms).
+void runUntil(const std::function<bool()> &done)
+{
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    check.start(20);
+    loop.exec();
 }
 
 double threadCpuSeconds()
@@ -269,36 +284,51 @@ int full(double mb, bool plain)
     return 0;
 }
 
-int paced(double seconds, long xserver)
+int paced(double seconds, long xserver, bool plain)
 {
     Window win;
     if (!win.open())
         return 1;
     const int rate = 25600;
-    const QByteArray data = stream(qint64(rate * seconds));
+    const QByteArray data = plain ? plainText(qint64(rate * seconds)) : stream(qint64(rate * seconds));
     const long long me0 = cpuTicks(::getpid());
     const long long x0 = xserver > 0 ? cpuTicks(xserver) : 0;
     QElapsedTimer t;
     t.start();
     {
         Writer writer(win.pty.masterFd(), data, rate);
-        while (!writer.done())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        runUntil([&] { return writer.done(); });
         const QDeadlineTimer settle(200);
-        while (!settle.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        runUntil([&] { return settle.hasExpired(); });
     }
     const double wall = t.nsecsElapsed() / 1e9;
     const double tck = double(sysconf(_SC_CLK_TCK));
     const double me = (cpuTicks(::getpid()) - me0) / tck;
     const double x = xserver > 0 ? (cpuTicks(xserver) - x0) / tck : 0.0;
     const double kb = data.size() / 1024.0;
-    std::printf("paced %d B/s for %.1f s (%s): program %.3f s CPU, X server %.3f s CPU\n", rate, wall,
+    std::printf("paced %s, %d B/s for %.1f s (%s): program %.3f s CPU, X server %.3f s CPU\n", plain ? "plain text" : "controller text", rate, wall,
                 qPrintable(QGuiApplication::platformName()), me, x);
     std::printf("paced CPU per KB %.1f us; share of one core: program %.2f %%, X %.2f %%, together %.2f %%\n",
                 (me + x) * 1e6 / kb, 100 * me / wall, 100 * x / wall, 100 * (me + x) / wall);
     std::printf("paced view %d chars, last line complete: %s\n", int(win.model().length()),
                 win.model().text().endsWith(QLatin1StringView("\r\n")) || !data.endsWith('\n') ? "yes" : "no");
+    return 0;
+}
+
+// CPU of the main window with the port open and nothing arriving.
+int idle(double seconds)
+{
+    Window win;
+    if (!win.open())
+        return 1;
+    const long long me0 = cpuTicks(::getpid());
+    QElapsedTimer t;
+    t.start();
+    const QDeadlineTimer until(qint64(seconds * 1000));
+    runUntil([&] { return until.hasExpired(); });
+    const double me = (cpuTicks(::getpid()) - me0) / double(sysconf(_SC_CLK_TCK));
+    std::printf("idle  port open, nothing received, %.1f s: %.3f s CPU (%.2f %% of one core)\n",
+                t.elapsed() / 1000.0, me, 100 * me / (t.elapsed() / 1000.0));
     return 0;
 }
 
@@ -325,8 +355,7 @@ int late(double seconds)
     tick.start();
     {
         Writer writer(win.pty.masterFd(), data, rate);
-        while (!writer.done())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        runUntil([&] { return writer.done(); });
     }
     std::printf("late  16 ms timer, %lld ticks while %d B/s came in: worst %.2f ms late, %lld ticks more than 5 ms late\n",
                 ticks, rate, worst / 1e6, over5);
@@ -352,7 +381,10 @@ int main(int argc, char *argv[])
     if (what == "full")
         return full(arg > 0 ? arg : 20, argc > 3 && QByteArray(argv[3]) == "plain");
     if (what == "paced")
-        return paced(arg > 0 ? arg : 20, argc > 3 ? QByteArray(argv[3]).toLong() : 0);
+        return paced(arg > 0 ? arg : 20, argc > 3 ? QByteArray(argv[3]).toLong() : 0,
+                     argc > 4 && QByteArray(argv[4]) == "plain");
+    if (what == "idle")
+        return idle(arg > 0 ? arg : 5);
     if (what == "late")
         return late(arg > 0 ? arg : 10);
     std::fprintf(stderr, "unknown benchmark %s\n", what.constData());

@@ -1,4 +1,6 @@
+#include "platform/ColorLabel.h"
 #include "terminal/GyroPanel.h"
+#include "terminal/LabelIndicatorRow.h"
 #include "tst_receive_rig.h"
 
 #include <QTest>
@@ -12,6 +14,7 @@ private slots:
     void lines();
     void viaReceiveLoop();
     void selectingGreysForeColorToo();
+    void labelsTakeTheLatestColourPerFrame();
 };
 
 static QString col(int column) { return QString(column - 1, u' ') + u'*'; }
@@ -127,6 +130,28 @@ void tst_gyropanel::selectingGreysForeColorToo()
     panel.Gyro_Diagnose(col(3));   // a reading leaves the fore colours alone
     for (quint32 c : rig.row.foreColor)
         QCOMPARE(c, 0u);
+}
+
+void tst_gyropanel::labelsTakeTheLatestColourPerFrame()
+{
+    QList<ColorLabel *> cells;
+    for (int i = 0; i < IndicatorRow::CellCount; ++i)
+        cells << new ColorLabel(QString(), nullptr);
+    ColorLabel check;
+    LabelIndicatorRow row(cells, &check);
+    GyroPanel panel(row);
+    panel.Gyro_Diagnose(QStringLiteral("> Roll"));
+    panel.Gyro_Diagnose(col(4));
+    panel.Gyro_Diagnose(col(9));
+    row.setCellBackColor(-1, 0x123456);   // outside the row: ignored
+    row.setCellBackColor(39, 0x123456);
+    row.flush();
+    for (int i = 0; i < IndicatorRow::CellCount; ++i)
+        QCOMPARE(cells[i]->backColor(), i == 8 ? 0x0000FFu : 0xFFC0C0u);
+    QCOMPARE(cells[3]->foreColor(), 0xC0C0C0u);
+    QCOMPARE(check.text(), QStringLiteral("Roll Gyro"));
+    QCOMPARE(check.foreColor(), 0x0000FFu);
+    qDeleteAll(cells);
 }
 
 QTEST_MAIN(tst_gyropanel)
