@@ -20,6 +20,7 @@
 #include "tests/support/PtyPair.h"
 #include "tests/support/ScriptedDialogs.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -351,6 +352,18 @@ int late(double seconds)
         ++ticks;
         since.restart();
     });
+    // How long one turn of the event loop works before it sleeps again: the longest
+    // a timer can be held up by the program itself, whatever else the machine runs.
+    QElapsedTimer busy;
+    qint64 longestTurn = 0, turns = 0;
+    auto *dispatcher = QAbstractEventDispatcher::instance();
+    QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, &tick, [&] { busy.start(); });
+    QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, &tick, [&] {
+        if (busy.isValid()) {
+            longestTurn = qMax(longestTurn, busy.nsecsElapsed());
+            ++turns;
+        }
+    });
     since.start();
     tick.start();
     {
@@ -359,6 +372,7 @@ int late(double seconds)
     }
     std::printf("late  16 ms timer, %lld ticks while %d B/s came in: worst %.2f ms late, %lld ticks more than 5 ms late\n",
                 ticks, rate, worst / 1e6, over5);
+    std::printf("late  longest event-loop turn %.2f ms (%lld turns)\n", longestTurn / 1e6, turns);
     return 0;
 }
 
