@@ -88,20 +88,24 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
 void frmAbout::fitFonts()
 {
     // The lines are placed for a narrow font. A wider substitute would cut the
-    // notice short, so all texts are scaled down together until the longest fits.
-    double scale = 1.0;
+    // notice short, so all texts shrink together until the longest fits. Font
+    // widths do not scale exactly with the point size, hence the measured steps.
     const QList<QLabel *> labels = findChildren<QLabel *>();
-    for (const QLabel *l : labels) {
-        const int need = QFontMetrics(l->font()).horizontalAdvance(l->text());
-        if (need > l->width())
-            scale = qMin(scale, double(l->width()) / need);
-    }
-    if (scale >= 1.0)
-        return;
-    for (QWidget *w : findChildren<QWidget *>()) {
-        QFont f = w->font();
-        f.setPointSizeF(qMax(6.0, f.pointSizeF() * scale));
-        w->setFont(f);
+    const auto allFit = [&labels] {
+        for (const QLabel *l : labels)
+            if (QFontMetrics(l->font()).horizontalAdvance(l->text()) > l->width())
+                return false;
+        return true;
+    };
+    const QList<QWidget *> widgets = findChildren<QWidget *>();
+    for (int step = 0; step < 40 && !allFit(); ++step) {
+        for (QWidget *w : widgets) {
+            QFont f = w->font();
+            if (f.pointSizeF() <= 5.0)
+                return;
+            f.setPointSizeF(f.pointSizeF() - 0.25);
+            w->setFont(f);
+        }
     }
 }
 

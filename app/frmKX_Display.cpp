@@ -86,12 +86,11 @@ frmKX_Display::frmKX_Display(const Services &services, QWidget *parent) : QMainW
     m_store = services.store ? services.store : m_ownStore.get();
     m_dialogs = services.dialogs ? services.dialogs : m_ownDialogs.get();
     m_clock = services.clock ? services.clock : m_ownClock.get();
-    if (services.port) {
+    m_directory = std::make_shared<PortDirectory>(*m_store, Title + ProgramVersion);
+    if (services.port)
         m_port = services.port;
-    } else {
-        auto directory = std::make_shared<PortDirectory>(*m_store, Title + ProgramVersion);
-        m_port = new QtSerialComm([directory](int n) { return directory->device(n); }, this);
-    }
+    else
+        m_port = new QtSerialComm([this](int n) { return m_directory->device(n); }, this);
 
     buildMenus();
     buildControls();
@@ -179,7 +178,12 @@ void frmKX_Display::buildMenus()
     mnuEntwicklung->setEnabled(false);
 
     connect(mnuEnde, &QAction::triggered, this, &frmKX_Display::mnuEnde_Click);
-    connect(mnuOpen, &QAction::triggered, this, &frmKX_Display::mnuOpen_Click);
+    connect(mnuOpen, &QAction::triggered, this, [this] {
+        // A checkable action flips its own mark when chosen; the mark belongs to the
+        // settings dialog, so put it back before the flip.
+        mnuOpen->setChecked(m_openChecked);
+        mnuOpen_Click();
+    });
     connect(mnuClose, &QAction::triggered, this, &frmKX_Display::mnuClose_Click);
     connect(mnuProperties, &QAction::triggered, this, &frmKX_Display::mnuProperties_Click);
     connect(mnuASCII, &QAction::triggered, this, &frmKX_Display::mnuASCII_Click);
@@ -454,11 +458,11 @@ void frmKX_Display::mnuProperties_Click()
     services.store = m_store;
     services.dialogs = m_dialogs;
     services.setOpenChecked = [this](bool open) {
+        m_openChecked = open;
         mnuOpen->setCheckable(true);
         mnuOpen->setChecked(open);
     };
-    auto directory = std::make_shared<PortDirectory>(*m_store, Title + ProgramVersion);
-    services.deviceOf = [directory](int port) { return directory->device(port); };
+    services.deviceOf = [this](int port) { return m_directory->device(port); };
     auto *dialog = new frmProperties(services, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->exec();

@@ -15,6 +15,7 @@ class Clock;
 class ColorLabel;
 class Dialogs;
 class RichTextView;
+class PortDirectory;
 class SerialComm;
 class SerialTuning;
 class SettingsStore;
@@ -103,6 +104,8 @@ private:
     Dialogs *m_dialogs;
     Clock *m_clock;
     SerialComm *m_port;
+    std::shared_ptr<PortDirectory> m_directory;
+    bool m_openChecked = false;
 
     // Menus
     QAction *mnuEnde = nullptr;

@@ -400,6 +400,11 @@ private slots:
         QVERIFY(open->isCheckable());
         QVERIFY(open->isChecked());
         QCOMPARE(stored(SettingsApply::KeyPort), QStringLiteral("2"));
+        // Later flips through the menu leave the mark as the dialog set it.
+        w.findChild<QAction *>(QStringLiteral("mnuClose"))->trigger();
+        open->trigger();
+        QVERIFY(comm.portOpen());
+        QVERIFY(open->isChecked());
     }
 };
 
