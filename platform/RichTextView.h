@@ -20,9 +20,8 @@
 // Painting is cheap on purpose, because at line rate the model changes hundreds of
 // times a second: changes only mark the layout stale and start one frame timer, so
 // the view repaints at most once per frame interval (30 a second unless set)
-// however many changes arrive. Each frame
-// compares the visible rows with the ones last shown and repaints only the rows
-// that differ.
+// however many changes arrive. Each frame compares the visible rows with the ones
+// last shown and repaints only the rows that differ.
 class RichTextView : public QAbstractScrollArea
 {
     Q_OBJECT
