@@ -1,8 +1,8 @@
-#include "WindowProbe.h"
+#include "tests/support/MainWindowFixture.h"
+
+#include <QTest>
 
 #include "platform/RichTextView.h"
-#include "tests/support/FakeSerialComm.h"
-#include "tests/support/ScriptedDialogs.h"
 
 #include <QFontMetrics>
 
@@ -12,13 +12,9 @@ class HighDpiTest : public QObject
 {
     Q_OBJECT
 
-    FakeSerialComm *port = nullptr;
-    SettingsStore store;
-    ScriptedDialogs dialogs;
-    std::unique_ptr<frmKX_Display> window;
+    std::unique_ptr<MainWindowFixture> f;
     double factor = 1.0;
 
-    WindowProbe probe() { return WindowProbe{*window}; }
     int devicePx(const QWidget *w, int logical) const { return qRound(logical * w->devicePixelRatioF()); }
 
 private slots:
@@ -33,21 +29,16 @@ private slots:
     void init()
     {
         clearStore();
-        port = new FakeSerialComm;
-        frmKX_Display::Services s;
-        s.port = port;
-        s.store = &store;
-        s.dialogs = &dialogs;
-        window = std::make_unique<frmKX_Display>(s);
-        port->setParent(window.get());
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        f = std::make_unique<MainWindowFixture>();
+        f->start();
+        f->window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f->window.get()));
     }
-    void cleanup() { window.reset(); }
+    void cleanup() { f.reset(); }
 
     void scaleFactorApplies()
     {
-        QCOMPARE(window->devicePixelRatioF(), factor);
+        QCOMPARE(f->window->devicePixelRatioF(), factor);
     }
 
     void geometryInDevicePixels_data()
@@ -66,7 +57,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(int, widthTwips);
         QFETCH(int, heightTwips);
-        const ColorLabel *l = probe().label(name);
+        const ColorLabel *l = f->label(name);
         // At 96 dpi logical a twip is 1/15 pixel; the scale multiplies it on the device.
         const double perTwip = l->logicalDpiX() / 1440.0 * factor;
         QVERIFY(qAbs(devicePx(l, l->width()) - widthTwips * perTwip) <= factor);
@@ -77,25 +68,25 @@ private slots:
     {
         const QString row[] = {"lblComOpen", "lblDTR", "lblDSR", "lblRTS", "lblCTS"};
         for (int i = 1; i < 5; ++i)
-            QVERIFY2(probe().label(row[i - 1])->geometry().right() < probe().label(row[i])->geometry().left(),
+            QVERIFY2(f->label(row[i - 1])->geometry().right() < f->label(row[i])->geometry().left(),
                      qPrintable(row[i]));
         for (int i = 1; i < 39; ++i)
-            QVERIFY(probe().label(QStringLiteral("lbl_G1_%1").arg(i - 1))->geometry().right()
-                    < probe().label(QStringLiteral("lbl_G1_%1").arg(i))->geometry().left());
-        const QRect cells = probe().label(QStringLiteral("lbl_G1_0"))->geometry()
-                                .united(probe().label(QStringLiteral("lbl_G1_38"))->geometry());
-        QVERIFY(probe().label(QStringLiteral("lblCTS"))->geometry().bottom() < cells.top());
-        QVERIFY(cells.bottom() < window->richTextBox()->geometry().top());
-        QVERIFY(window->centralWidget()->rect().contains(cells));
+            QVERIFY(f->label(QStringLiteral("lbl_G1_%1").arg(i - 1))->geometry().right()
+                    < f->label(QStringLiteral("lbl_G1_%1").arg(i))->geometry().left());
+        const QRect cells = f->label(QStringLiteral("lbl_G1_0"))->geometry()
+                                .united(f->label(QStringLiteral("lbl_G1_38"))->geometry());
+        QVERIFY(f->label(QStringLiteral("lblCTS"))->geometry().bottom() < cells.top());
+        QVERIFY(cells.bottom() < f->window->richTextBox()->geometry().top());
+        QVERIFY(f->window->centralWidget()->rect().contains(cells));
     }
 
     void captionsFit()
     {
-        window->MSComm1().setCommPort(16);
-        probe().action("mnuASCII")->trigger();
-        probe().action("mnuOpen")->trigger();
+        f->window->MSComm1().setCommPort(16);
+        f->action("mnuASCII")->trigger();
+        f->action("mnuOpen")->trigger();
         for (const char *name : {"lblComOpen", "lblDTR", "lblDSR", "lblRTS", "lblCTS"}) {
-            const ColorLabel *l = probe().label(QLatin1StringView(name));
+            const ColorLabel *l = f->label(QLatin1StringView(name));
             const QFontMetrics fm(l->font());
             QVERIFY2(fm.horizontalAdvance(l->text()) <= l->contentsRect().width(), name);
             QVERIFY2(fm.height() <= l->contentsRect().height() + 2, name);
@@ -104,8 +95,8 @@ private slots:
 
     void windowImageScales()
     {
-        const QPixmap image = window->grab();
-        QCOMPARE(image.width(), qRound(window->width() * factor));
+        const QPixmap image = f->window->grab();
+        QCOMPARE(image.width(), qRound(f->window->width() * factor));
     }
 };
 

@@ -1,24 +1,18 @@
-#include "WindowProbe.h"
+#include "tests/support/MainWindowFixture.h"
 
-#include "tests/support/FakeClock.h"
-#include "tests/support/FakeSerialComm.h"
-#include "tests/support/ScriptedDialogs.h"
+#include <QTest>
+
 
 class PortFlipTest : public QObject
 {
     Q_OBJECT
 
-    FakeSerialComm *port = nullptr;
-    FakeClock clock;
-    SettingsStore store;
-    ScriptedDialogs dialogs;
-    std::unique_ptr<frmKX_Display> window;
+    std::unique_ptr<MainWindowFixture> f;
 
-    WindowProbe probe() { return WindowProbe{*window}; }
 
     void verifyClosedLook(const QString &comPort)
     {
-        WindowProbe p = probe();
+        MainWindowFixture &p = *f;
         QVERIFY(p.action("mnuOpen")->isEnabled());
         QVERIFY(!p.action("mnuClose")->isEnabled());
         QVERIFY(p.action("mnuProperties")->isEnabled());
@@ -30,7 +24,7 @@ class PortFlipTest : public QObject
 
     void verifyOpenLook(const QString &comPort)
     {
-        WindowProbe p = probe();
+        MainWindowFixture &p = *f;
         QVERIFY(!p.action("mnuOpen")->isEnabled());
         QVERIFY(p.action("mnuClose")->isEnabled());
         QVERIFY(!p.action("mnuProperties")->isEnabled());
@@ -44,28 +38,21 @@ private slots:
     void init()
     {
         clearStore();
-        port = new FakeSerialComm;
-        dialogs = ScriptedDialogs();
-        frmKX_Display::Services s;
-        s.port = port;
-        s.store = &store;
-        s.dialogs = &dialogs;
-        s.clock = &clock;
-        window = std::make_unique<frmKX_Display>(s);
-        port->setParent(window.get());
+        f = std::make_unique<MainWindowFixture>();
+        f->start();
     }
-    void cleanup() { window.reset(); }
+    void cleanup() { f.reset(); }
 
     void openAndClose()
     {
         verifyClosedLook(QStringLiteral("1"));
-        probe().action("mnuOpen")->trigger();
-        QVERIFY(port->portOpen());
-        QCOMPARE(dialogs.messageCount(), 0);
+        f->action("mnuOpen")->trigger();
+        QVERIFY(f->port.portOpen());
+        QCOMPARE(f->dialogs.messageCount(), 0);
         verifyOpenLook(QStringLiteral("1"));
-        probe().action("mnuClose")->trigger();
-        QVERIFY(!port->portOpen());
-        QCOMPARE(dialogs.messageCount(), 0);
+        f->action("mnuClose")->trigger();
+        QVERIFY(!f->port.portOpen());
+        QCOMPARE(f->dialogs.messageCount(), 0);
         verifyClosedLook(QStringLiteral("1"));
     }
 
@@ -82,22 +69,22 @@ private slots:
         QFETCH(QString, refusal);
         QFETCH(bool, present);
         if (!present)
-            port->presentPorts.clear();
-        port->openRefusal = refusal;
-        probe().action("mnuOpen")->trigger();
-        QVERIFY(!port->portOpen());
-        QCOMPARE(dialogs.messageCount(), 1);
-        QCOMPARE(dialogs.shown[0].icon, Dialogs::Icon::Exclamation);
-        QCOMPARE(dialogs.shown[0].buttons, Dialogs::Buttons::Ok);
-        QVERIFY(dialogs.shown[0].title.isEmpty());   // the application title
+            f->port.presentPorts.clear();
+        f->port.openRefusal = refusal;
+        f->action("mnuOpen")->trigger();
+        QVERIFY(!f->port.portOpen());
+        QCOMPARE(f->dialogs.messageCount(), 1);
+        QCOMPARE(f->dialogs.shown[0].icon, Dialogs::Icon::Exclamation);
+        QCOMPARE(f->dialogs.shown[0].buttons, Dialogs::Buttons::Ok);
+        QVERIFY(f->dialogs.shown[0].title.isEmpty());   // the application title
         if (!refusal.isEmpty())
-            QCOMPARE(dialogs.shown[0].prompt, refusal);   // shown unchanged, nothing added
+            QCOMPARE(f->dialogs.shown[0].prompt, refusal);   // shown unchanged, nothing added
         verifyClosedLook(QStringLiteral("1"));
         // The user may try again once the device is there.
-        port->presentPorts.insert(1);
-        port->openRefusal.clear();
-        probe().action("mnuOpen")->trigger();
-        QVERIFY(port->portOpen());
+        f->port.presentPorts.insert(1);
+        f->port.openRefusal.clear();
+        f->action("mnuOpen")->trigger();
+        QVERIFY(f->port.portOpen());
         verifyOpenLook(QStringLiteral("1"));
     }
 
@@ -119,93 +106,87 @@ private slots:
         QFETCH(bool, rts);
         QFETCH(bool, dsr);
         QFETCH(bool, cts);
-        port->setDTREnable(dtr);
-        port->setRTSEnable(rts);
-        port->lines.dsr = dsr;
-        port->lines.cts = cts;
-        probe().action("mnuOpen")->trigger();
+        f->port.setDTREnable(dtr);
+        f->port.setRTSEnable(rts);
+        f->port.lines.dsr = dsr;
+        f->port.lines.cts = cts;
+        f->action("mnuOpen")->trigger();
         const struct { const char *name; bool on; } expected[] = {
             {"lblDTR", dtr}, {"lblDSR", dsr}, {"lblRTS", rts}, {"lblCTS", cts}};
         for (const auto &e : expected) {
-            ColorLabel *l = probe().label(QLatin1StringView(e.name));
+            ColorLabel *l = f->label(QLatin1StringView(e.name));
             QCOMPARE(l->foreColor(), e.on ? 0xFFFFFFu : 0x000000u);
             QCOMPARE(l->backColor(), e.on ? 0x00C000u : 0x808080u);
         }
         // Closed, the input lines read as off; DTR and RTS show what the program drives.
-        probe().action("mnuClose")->trigger();
-        QCOMPARE(probe().label(QStringLiteral("lblDSR"))->backColor(), 0x808080u);
-        QCOMPARE(probe().label(QStringLiteral("lblCTS"))->backColor(), 0x808080u);
-        QCOMPARE(probe().label(QStringLiteral("lblDTR"))->backColor(), dtr ? 0x00C000u : 0x808080u);
+        f->action("mnuClose")->trigger();
+        QCOMPARE(f->label(QStringLiteral("lblDSR"))->backColor(), 0x808080u);
+        QCOMPARE(f->label(QStringLiteral("lblCTS"))->backColor(), 0x808080u);
+        QCOMPARE(f->label(QStringLiteral("lblDTR"))->backColor(), dtr ? 0x00C000u : 0x808080u);
     }
 
     void indicatorsDoNotFollowWhileOpen()
     {
-        probe().action("mnuOpen")->trigger();
-        QCOMPARE(probe().label(QStringLiteral("lblCTS"))->backColor(), 0x808080u);
-        port->lines.cts = true;
-        QCOMPARE(probe().label(QStringLiteral("lblCTS"))->backColor(), 0x808080u);
-        probe().action("mnuClose")->trigger();
-        probe().action("mnuOpen")->trigger();
-        QCOMPARE(probe().label(QStringLiteral("lblCTS"))->backColor(), 0x00C000u);
+        f->action("mnuOpen")->trigger();
+        QCOMPARE(f->label(QStringLiteral("lblCTS"))->backColor(), 0x808080u);
+        f->port.lines.cts = true;
+        QCOMPARE(f->label(QStringLiteral("lblCTS"))->backColor(), 0x808080u);
+        f->action("mnuClose")->trigger();
+        f->action("mnuOpen")->trigger();
+        QCOMPARE(f->label(QStringLiteral("lblCTS"))->backColor(), 0x00C000u);
     }
 
     void deviceLoss()
     {
-        probe().action("mnuOpen")->trigger();
-        port->feed("Menue");
-        port->unplug(QStringLiteral("Com1: Das Gerät wurde entfernt."));
-        port->unplug(QStringLiteral("Com1: Das Gerät wurde entfernt."));   // the flood's second error
-        QTRY_COMPARE(dialogs.messageCount(), 1);
+        f->action("mnuOpen")->trigger();
+        f->port.feed("Menue");
+        f->port.unplug(QStringLiteral("Com1: Das Gerät wurde entfernt."));
+        f->port.unplug(QStringLiteral("Com1: Das Gerät wurde entfernt."));   // the flood's second error
+        QTRY_COMPARE(f->dialogs.messageCount(), 1);
         QCoreApplication::processEvents();
-        QCOMPARE(dialogs.messageCount(), 1);
-        QCOMPARE(dialogs.lastPrompt(), QStringLiteral("Com1: Das Gerät wurde entfernt."));
-        QCOMPARE(dialogs.shown.last().icon, Dialogs::Icon::Exclamation);
+        QCOMPARE(f->dialogs.messageCount(), 1);
+        QCOMPARE(f->dialogs.lastPrompt(), QStringLiteral("Com1: Das Gerät wurde entfernt."));
+        QCOMPARE(f->dialogs.shown.last().icon, Dialogs::Icon::Exclamation);
         verifyClosedLook(QStringLiteral("1"));
         // Back again: opening works as before.
-        probe().action("mnuOpen")->trigger();
+        f->action("mnuOpen")->trigger();
         verifyOpenLook(QStringLiteral("1"));
     }
 
     void connectTime()
     {
-        auto *timer1 = window->findChild<QTimer *>(QStringLiteral("Timer1"));
+        auto *timer1 = f->window->findChild<QTimer *>(QStringLiteral("Timer1"));
         QVERIFY(timer1);
         QVERIFY(!timer1->isActive());
-        QCOMPARE(probe().panel("ConnectTime"), QString());
-        clock.now = 5000;
-        probe().action("mnuOpen")->trigger();
+        QCOMPARE(f->panel("ConnectTime"), QString());
+        f->clock.now = 5000;
+        f->action("mnuOpen")->trigger();
         QVERIFY(timer1->isActive());
-        QCOMPARE(probe().panel("ConnectTime"), QStringLiteral("00:00:00 "));
-        clock.advance((1 * 3600 + 2 * 60 + 5) * 1000 + 999);
+        QCOMPARE(f->panel("ConnectTime"), QStringLiteral("00:00:00 "));
+        f->clock.advance((1 * 3600 + 2 * 60 + 5) * 1000 + 999);
         QVERIFY(QMetaObject::invokeMethod(timer1, "timeout"));
-        QCOMPARE(probe().panel("ConnectTime"), QStringLiteral("01:02:05 "));
-        clock.advance(100LL * 3600 * 1000);
+        QCOMPARE(f->panel("ConnectTime"), QStringLiteral("01:02:05 "));
+        f->clock.advance(100LL * 3600 * 1000);
         QVERIFY(QMetaObject::invokeMethod(timer1, "timeout"));
-        QCOMPARE(probe().panel("ConnectTime"), QStringLiteral("101:02:05 "));
-        probe().action("mnuClose")->trigger();
+        QCOMPARE(f->panel("ConnectTime"), QStringLiteral("101:02:05 "));
+        f->action("mnuClose")->trigger();
         QVERIFY(!timer1->isActive());
-        QCOMPARE(probe().panel("ConnectTime"), QString());
+        QCOMPARE(f->panel("ConnectTime"), QString());
         // A failed open leaves the clock off.
-        port->openRefusal = QStringLiteral("belegt");
-        probe().action("mnuOpen")->trigger();
+        f->port.openRefusal = QStringLiteral("belegt");
+        f->action("mnuOpen")->trigger();
         QVERIFY(!timer1->isActive());
-        QCOMPARE(probe().panel("ConnectTime"), QString());
+        QCOMPARE(f->panel("ConnectTime"), QString());
     }
 
     void labelUsesPortNumberAtStartUp()
     {
-        window.reset();
-        SettingsStore().saveSetting(applicationTitle(), QStringLiteral("Einstellungen"),
-                                    QStringLiteral("COM-Anschluß"), QStringLiteral("7"));
-        port = new FakeSerialComm;
-        frmKX_Display::Services s;
-        s.port = port;
-        s.store = &store;
-        s.dialogs = &dialogs;
-        window = std::make_unique<frmKX_Display>(s);
-        port->setParent(window.get());
+        f = std::make_unique<MainWindowFixture>();
+        f->store.saveSetting(applicationTitle(), QStringLiteral("Einstellungen"),
+                             QStringLiteral("COM-Anschluß"), QStringLiteral("7"));
+        f->start();
         verifyClosedLook(QStringLiteral("7"));
-        probe().action("mnuOpen")->trigger();
+        f->action("mnuOpen")->trigger();
         verifyOpenLook(QStringLiteral("7"));
     }
 };

@@ -1,40 +1,31 @@
-#include "WindowProbe.h"
+#include "tests/support/MainWindowFixture.h"
+
+#include <QTest>
 
 #include "platform/QtSerialComm.h"
 #include "platform/RichTextView.h"
 #include "tests/support/PtyPair.h"
-#include "tests/support/ScriptedDialogs.h"
 
 // The port commands on a real pseudo-terminal, opened exactly as a USB adapter is.
 class PortPtyTest : public QObject
 {
     Q_OBJECT
 
-    SettingsStore store;
-    ScriptedDialogs dialogs;
     QString device;
-    std::unique_ptr<frmKX_Display> window;
-
-    WindowProbe probe() { return WindowProbe{*window}; }
+    std::unique_ptr<MainWindowFixture> f;
 
     void start()
     {
-        auto *port = new QtSerialComm([this](int n) { return n == 1 ? device : QString(); });
-        frmKX_Display::Services s;
-        s.port = port;
-        s.store = &store;
-        s.dialogs = &dialogs;
-        window = std::make_unique<frmKX_Display>(s);
-        port->setParent(window.get());
+        f->start(new QtSerialComm([this](int n) { return n == 1 ? device : QString(); }));
     }
 
 private slots:
     void init()
     {
         clearStore();
-        dialogs = ScriptedDialogs();
+        f = std::make_unique<MainWindowFixture>();
     }
-    void cleanup() { window.reset(); }
+    void cleanup() { f.reset(); }
 
     void openAndCloseOnPty()
     {
@@ -43,25 +34,25 @@ private slots:
             QSKIP(qPrintable(pty.errorString()));
         device = pty.slavePath();
         start();
-        probe().action("mnuOpen")->trigger();
-        QCOMPARE(dialogs.messageCount(), 0);
-        QVERIFY(window->MSComm1().portOpen());
-        QCOMPARE(probe().label(QStringLiteral("lblComOpen"))->text(), QStringLiteral("Com 1  open "));
-        QCOMPARE(probe().label(QStringLiteral("lblComOpen"))->backColor(), 0x00C000u);
-        QVERIFY(!probe().action("mnuProperties")->isEnabled());
+        f->action("mnuOpen")->trigger();
+        QCOMPARE(f->dialogs.messageCount(), 0);
+        QVERIFY(f->window->MSComm1().portOpen());
+        QCOMPARE(f->label(QStringLiteral("lblComOpen"))->text(), QStringLiteral("Com 1  open "));
+        QCOMPARE(f->label(QStringLiteral("lblComOpen"))->backColor(), 0x00C000u);
+        QVERIFY(!f->action("mnuProperties")->isEnabled());
         // A pseudo-terminal has no modem lines: the inputs read as off, and DTR/RTS
         // show what the program drives.
-        QCOMPARE(probe().label(QStringLiteral("lblDSR"))->backColor(), 0x808080u);
-        QCOMPARE(probe().label(QStringLiteral("lblCTS"))->backColor(), 0x808080u);
-        QCOMPARE(probe().label(QStringLiteral("lblDTR"))->backColor(), 0x00C000u);
+        QCOMPARE(f->label(QStringLiteral("lblDSR"))->backColor(), 0x808080u);
+        QCOMPARE(f->label(QStringLiteral("lblCTS"))->backColor(), 0x808080u);
+        QCOMPARE(f->label(QStringLiteral("lblDTR"))->backColor(), 0x00C000u);
 
-        probe().action("mnuClose")->trigger();
-        QCOMPARE(dialogs.messageCount(), 0);
-        QVERIFY(!window->MSComm1().portOpen());
-        QCOMPARE(probe().label(QStringLiteral("lblComOpen"))->text(), QStringLiteral("Com 1  closed"));
-        QCOMPARE(probe().label(QStringLiteral("lblComOpen"))->backColor(), 0x0000FFu);
-        QVERIFY(probe().action("mnuOpen")->isEnabled());
-        QVERIFY(probe().action("mnuProperties")->isEnabled());
+        f->action("mnuClose")->trigger();
+        QCOMPARE(f->dialogs.messageCount(), 0);
+        QVERIFY(!f->window->MSComm1().portOpen());
+        QCOMPARE(f->label(QStringLiteral("lblComOpen"))->text(), QStringLiteral("Com 1  closed"));
+        QCOMPARE(f->label(QStringLiteral("lblComOpen"))->backColor(), 0x0000FFu);
+        QVERIFY(f->action("mnuOpen")->isEnabled());
+        QVERIFY(f->action("mnuProperties")->isEnabled());
     }
 
     void missingDevice_data()
@@ -76,17 +67,17 @@ private slots:
         QFETCH(QString, path);
         device = path;
         start();
-        probe().action("mnuOpen")->trigger();
-        QCOMPARE(dialogs.messageCount(), 1);
-        QCOMPARE(dialogs.shown[0].icon, Dialogs::Icon::Exclamation);
-        QVERIFY(!dialogs.shown[0].prompt.isEmpty());
-        QVERIFY2(!dialogs.shown[0].prompt.contains(QStringLiteral("Unknown error")),
-                 qPrintable(dialogs.shown[0].prompt));
-        QVERIFY(!window->MSComm1().portOpen());
-        QCOMPARE(probe().label(QStringLiteral("lblComOpen"))->text(), QStringLiteral("Com 1  closed"));
-        QCOMPARE(probe().label(QStringLiteral("lblComOpen"))->backColor(), 0x0000FFu);
-        QVERIFY(probe().action("mnuOpen")->isEnabled());
-        QVERIFY(!probe().action("mnuClose")->isEnabled());
+        f->action("mnuOpen")->trigger();
+        QCOMPARE(f->dialogs.messageCount(), 1);
+        QCOMPARE(f->dialogs.shown[0].icon, Dialogs::Icon::Exclamation);
+        QVERIFY(!f->dialogs.shown[0].prompt.isEmpty());
+        QVERIFY2(!f->dialogs.shown[0].prompt.contains(QStringLiteral("Unknown error")),
+                 qPrintable(f->dialogs.shown[0].prompt));
+        QVERIFY(!f->window->MSComm1().portOpen());
+        QCOMPARE(f->label(QStringLiteral("lblComOpen"))->text(), QStringLiteral("Com 1  closed"));
+        QCOMPARE(f->label(QStringLiteral("lblComOpen"))->backColor(), 0x0000FFu);
+        QVERIFY(f->action("mnuOpen")->isEnabled());
+        QVERIFY(!f->action("mnuClose")->isEnabled());
     }
 
     void unpluggedWhileOpen()
@@ -96,29 +87,29 @@ private slots:
             QSKIP(qPrintable(pty->errorString()));
         device = pty->slavePath();
         start();
-        probe().action("mnuOpen")->trigger();
-        QVERIFY(window->MSComm1().portOpen());
+        f->action("mnuOpen")->trigger();
+        QVERIFY(f->window->MSComm1().portOpen());
         pty->writeMaster("KONFIGURATIONSMENUE \r\n");
-        QTRY_VERIFY(window->richTextBox()->model().text().contains(QStringLiteral("KONFIGURATIONSMENUE")));
+        QTRY_VERIFY(f->window->richTextBox()->model().text().contains(QStringLiteral("KONFIGURATIONSMENUE")));
         pty->closeMaster();
-        QTRY_COMPARE(dialogs.messageCount(), 1);
+        QTRY_COMPARE(f->dialogs.messageCount(), 1);
         // Let a would-be flood of errors arrive: still one message, port closed.
         QTest::qWait(200);
-        QCOMPARE(dialogs.messageCount(), 1);
-        QVERIFY(!window->MSComm1().portOpen());
-        QCOMPARE(probe().label(QStringLiteral("lblComOpen"))->text(), QStringLiteral("Com 1  closed"));
-        QVERIFY(probe().action("mnuOpen")->isEnabled());
+        QCOMPARE(f->dialogs.messageCount(), 1);
+        QVERIFY(!f->window->MSComm1().portOpen());
+        QCOMPARE(f->label(QStringLiteral("lblComOpen"))->text(), QStringLiteral("Com 1  closed"));
+        QVERIFY(f->action("mnuOpen")->isEnabled());
         // What arrived before the loss stays in view.
-        QVERIFY(window->richTextBox()->model().text().contains(QStringLiteral("KONFIGURATIONSMENUE")));
+        QVERIFY(f->window->richTextBox()->model().text().contains(QStringLiteral("KONFIGURATIONSMENUE")));
 
         // The adapter is back (as a new device): opening works again.
         pty = std::make_unique<PtyPair>();
         QVERIFY(pty->isOpen());
         device = pty->slavePath();
-        probe().action("mnuOpen")->trigger();
-        QVERIFY(window->MSComm1().portOpen());
-        QCOMPARE(dialogs.messageCount(), 1);
-        QCOMPARE(probe().label(QStringLiteral("lblComOpen"))->text(), QStringLiteral("Com 1  open "));
+        f->action("mnuOpen")->trigger();
+        QVERIFY(f->window->MSComm1().portOpen());
+        QCOMPARE(f->dialogs.messageCount(), 1);
+        QCOMPARE(f->label(QStringLiteral("lblComOpen"))->text(), QStringLiteral("Com 1  open "));
     }
 };
 

@@ -1,8 +1,8 @@
-#include "WindowProbe.h"
+#include "tests/support/MainWindowFixture.h"
+
+#include <QTest>
 
 #include "app/Module1.h"
-#include "tests/support/FakeSerialComm.h"
-#include "tests/support/ScriptedDialogs.h"
 #include "platform/Twips.h"
 
 #include <QApplication>
@@ -14,23 +14,7 @@ class StartUpTest : public QObject
 {
     Q_OBJECT
 
-    struct Fixture
-    {
-        FakeSerialComm port;
-        SettingsStore store;
-        ScriptedDialogs dialogs;
-        std::unique_ptr<frmKX_Display> window;
-
-        frmKX_Display &start()
-        {
-            frmKX_Display::Services s;
-            s.port = &port;
-            s.store = &store;
-            s.dialogs = &dialogs;
-            window = std::make_unique<frmKX_Display>(s);
-            return *window;
-        }
-    };
+    using Fixture = MainWindowFixture;
 
     static void store(const QString &key, const QString &value)
     {
@@ -105,7 +89,7 @@ private slots:
         store(QStringLiteral("TermEmu"), emulation);
 
         Fixture f;
-        WindowProbe p{f.start()};
+        f.start();
         if (message.isEmpty()) {
             QCOMPARE(f.dialogs.messageCount(), 0);
         } else {
@@ -114,19 +98,19 @@ private slots:
             QCOMPARE(f.dialogs.shown.last().icon, Dialogs::Icon::Exclamation);
             QCOMPARE(f.dialogs.shown.last().buttons, Dialogs::Buttons::Ok);
             // Start-up ended early: the window keeps its design texts.
-            QCOMPARE(p.panel("Status"), QStringLiteral("Status"));
+            QCOMPARE(f.panel("Status"), QStringLiteral("Status"));
         }
-        QCOMPARE(p.label(QStringLiteral("lblComOpen"))->text(), portLabel);
-        QCOMPARE(p.panel("Settings"), settingsPanel);
-        QCOMPARE(p.panel("Emulation"), emulationPanel);
+        QCOMPARE(f.label(QStringLiteral("lblComOpen"))->text(), portLabel);
+        QCOMPARE(f.panel("Settings"), settingsPanel);
+        QCOMPARE(f.panel("Emulation"), emulationPanel);
         QCOMPARE(Module1::LocalEcho, localEcho);
         QCOMPARE(f.port.handshaking(), handshakingNow);
-        QCOMPARE(p.action("mnuASCII")->isChecked(), emulationPanel == Module1::AsciiMode);
-        QCOMPARE(p.action("mnuKestrix")->isChecked(), emulationPanel == Module1::KestrixMode);
+        QCOMPARE(f.action("mnuASCII")->isChecked(), emulationPanel == Module1::AsciiMode);
+        QCOMPARE(f.action("mnuKestrix")->isChecked(), emulationPanel == Module1::KestrixMode);
         QVERIFY(!f.port.portOpen());
         // The port label is white on red in every case.
-        QCOMPARE(p.label(QStringLiteral("lblComOpen"))->foreColor(), 0xFFFFFFu);
-        QCOMPARE(p.label(QStringLiteral("lblComOpen"))->backColor(), 0x0000FFu);
+        QCOMPARE(f.label(QStringLiteral("lblComOpen"))->foreColor(), 0xFFFFFFu);
+        QCOMPARE(f.label(QStringLiteral("lblComOpen"))->backColor(), 0x0000FFu);
     }
 
     void startUpWritesNothing()
@@ -151,7 +135,7 @@ private slots:
     void titleAndMenus()
     {
         Fixture f;
-        WindowProbe p{f.start()};
+        f.start();
         QCOMPARE(f.window->windowTitle(), QStringLiteral("Kestrix II/LT - Display  V 1.1.2"));
         QCOMPARE(QCoreApplication::applicationName(), f.window->windowTitle());
         QCOMPARE(f.window->Version, QStringLiteral("1.1.2"));
@@ -163,16 +147,16 @@ private slots:
             captions << a->text();
         QCOMPARE(captions, (QStringList{"&Beenden", "&COM-Anschluß", "&Emulation", "&MSComm", "&Info",
                                         "&Entwicklung"}));
-        QVERIFY(p.action("mnuOpen")->isEnabled());
-        QVERIFY(!p.action("mnuClose")->isEnabled());
-        QVERIFY(p.action("mnuProperties")->isEnabled());
-        QCOMPARE(p.action("mnuOpen")->text(), QStringLiteral("COM - ö&ffnen"));
+        QVERIFY(f.action("mnuOpen")->isEnabled());
+        QVERIFY(!f.action("mnuClose")->isEnabled());
+        QVERIFY(f.action("mnuProperties")->isEnabled());
+        QCOMPARE(f.action("mnuOpen")->text(), QStringLiteral("COM - ö&ffnen"));
         // The two service menus exist but are never offered.
-        QVERIFY(!p.menu("mnuMSComm")->menuAction()->isVisible());
-        QVERIFY(p.menu("mnuMSComm")->isEnabled());
-        QVERIFY(!p.menu("mnuEntwicklung")->menuAction()->isVisible());
-        QVERIFY(!p.menu("mnuEntwicklung")->isEnabled());
-        QVERIFY(!p.action("mnuDTREnable")->isChecked());
+        QVERIFY(!f.menu("mnuMSComm")->menuAction()->isVisible());
+        QVERIFY(f.menu("mnuMSComm")->isEnabled());
+        QVERIFY(!f.menu("mnuEntwicklung")->menuAction()->isVisible());
+        QVERIFY(!f.menu("mnuEntwicklung")->isEnabled());
+        QVERIFY(!f.action("mnuDTREnable")->isChecked());
         for (const char *name : {"mnuInputLen", "mnuRThreshold", "mnuSThreshold", "mnuParRep", "mnuHCD",
                                  "mnuHCTS", "mnuHDSR", "mnuGyro_Scale", "mnuGyro_Diagnose", "mnuEnde",
                                  "mnuInfo"})
@@ -182,24 +166,24 @@ private slots:
     void indicatorRow()
     {
         Fixture f;
-        WindowProbe p{f.start()};
-        const QWidget *cell0 = p.label(QStringLiteral("lbl_G1_0"));
+        f.start();
+        const QWidget *cell0 = f.label(QStringLiteral("lbl_G1_0"));
         for (int i = 0; i < 39; ++i) {
-            ColorLabel *cell = p.label(QStringLiteral("lbl_G1_%1").arg(i));
+            ColorLabel *cell = f.label(QStringLiteral("lbl_G1_%1").arg(i));
             QCOMPARE(cell->backColor(), 0xC0C0C0u);
             QCOMPARE(cell->frameStyle(), int(QFrame::NoFrame));
             QCOMPARE(cell->geometry().top(), cell0->geometry().top());
             // Contiguous: each cell starts where the previous one ended.
             if (i > 0)
                 QCOMPARE(cell->geometry().left(),
-                         p.label(QStringLiteral("lbl_G1_%1").arg(i - 1))->geometry().right() + 1);
+                         f.label(QStringLiteral("lbl_G1_%1").arg(i - 1))->geometry().right() + 1);
         }
         QVERIFY(!f.window->findChild<QWidget *>(QStringLiteral("lbl_G1_39")));
         // 140 + 120 * 39 twips = 4820 twips = 4820 / 15 px at 96 dpi.
-        QCOMPARE(p.label(QStringLiteral("lbl_G1_38"))->geometry().right() + 1,
+        QCOMPARE(f.label(QStringLiteral("lbl_G1_38"))->geometry().right() + 1,
                  Twips::toPx(4820, f.window.get()));
-        QCOMPARE(p.label(QStringLiteral("lbl_Check"))->text(), QString());
-        QCOMPARE(p.label(QStringLiteral("lbl_Check"))->foreColor(), 0u);
+        QCOMPARE(f.label(QStringLiteral("lbl_Check"))->text(), QString());
+        QCOMPARE(f.label(QStringLiteral("lbl_Check"))->foreColor(), 0u);
     }
 
     void designedSize()
