@@ -11,31 +11,19 @@
 # "h" or "?" makes the simulator list its keys.
 #
 # Without a display ($DISPLAY and $WAYLAND_DISPLAY empty) KX_Display runs on a
-# virtual X server for a few seconds instead (KX_RUN_SECONDS, default 5).
+# virtual X server instead, works the simulator's menus and writes screenshots of
+# the menu, the gyro test and the settings dialog to screenshots/ (or
+# $KX_SCREENSHOT_DIR).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(qt6-base-dev qt6-serialport-dev libgl-dev cmake ninja-build g++ fonts-dejavu-core xvfb xauth)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-    echo "Installing: ${missing[*]}"
-    as_root=()
-    if [ "$(id -u)" -ne 0 ]; then
-        command -v sudo >/dev/null || { echo "Please run as root to install: ${missing[*]}" >&2; exit 1; }
-        as_root=(sudo)
-    fi
-    "${as_root[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq "${missing[@]}"
-fi
+bash scripts/deps.sh
 
 build=${KX_BUILD_DIR:-build}
 configure=()
 [ -f "$build/CMakeCache.txt" ] || configure=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
 cmake -S . -B "$build" -G Ninja "${configure[@]}" >/dev/null
-cmake --build "$build" -j2 --target KX_Display kx_sim
+cmake --build "$build" -j2 --target KX_Display kx_sim kx_screenshots
 
 # A private settings store: kx_sim writes the Com1 entry there, KX_Display reads it.
 XDG_CONFIG_HOME=$(mktemp -d)
@@ -44,6 +32,22 @@ if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
     XDG_RUNTIME_DIR="$XDG_CONFIG_HOME/runtime"
     mkdir -m 700 "$XDG_RUNTIME_DIR"
     export XDG_RUNTIME_DIR
+fi
+
+# Where there is no screen to show the program on, it runs on a virtual X server
+# against its own simulator, works the menus and writes screenshots instead.
+run_headless() {
+    local out=${KX_SCREENSHOT_DIR:-screenshots}
+    echo "No display found (DISPLAY and WAYLAND_DISPLAY are empty):" \
+         "running KX_Display on a virtual X server and writing screenshots to $out/."
+    xvfb-run -a -s "-screen 0 1280x1024x24" \
+        "$build/tools/kx_screenshots/kx_screenshots" --sim "$build/tools/kx_sim/kx_sim" --out "$out"
+}
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    trap 'rm -rf "$XDG_CONFIG_HOME"' EXIT
+    run_headless
+    exit
 fi
 
 sim_pid=
@@ -72,23 +76,4 @@ if [ -z "$device" ]; then
 fi
 echo "Controller simulator on $device, stored as Com1 in $XDG_CONFIG_HOME."
 
-# Runs KX_Display where there is no screen to show it on.
-run_headless() {
-    local seconds=${KX_RUN_SECONDS:-5}
-    echo "No display found (DISPLAY and WAYLAND_DISPLAY are empty):" \
-         "running KX_Display on a virtual X server for $seconds seconds."
-    local status=0
-    xvfb-run -a -s "-screen 0 1280x1024x24" timeout "$seconds" "$build/KX_Display" || status=$?
-    # 124: ended by the timeout, as intended.
-    if [ "$status" -ne 0 ] && [ "$status" -ne 124 ]; then
-        echo "KX_Display ended with status $status" >&2
-        return "$status"
-    fi
-    echo "KX_Display ran for $seconds seconds."
-}
-
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-    run_headless
-else
-    "$build/KX_Display"
-fi
+"$build/KX_Display"
