@@ -315,9 +315,8 @@ QByteArray ControllerMenu::reading()
         const double phase = n * 0.25 + m_cursor * 2.0;
         column = std::clamp(int(std::lround(20.0 + 19.0 * std::sin(phase))), 1, 39);
     }
-    const int value = (column - 20) * 25;
-    return line(QString(column - 1, u' ') + u'*' + QString(std::max(1, 42 - column), u' ')
-                + QString::asprintf("%+5d", value));
+    // Only the marker: the controller's lines fit its 40-column screen.
+    return line(QString(column - 1, u' ') + u'*');
 }
 
 QByteArray ControllerMenu::tick()
