@@ -1,9 +1,9 @@
 #include "about/frmAbout.h"
 
+#include "platform/Fonts.h"
 #include "platform/Twips.h"
 
 #include <QCoreApplication>
-#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
@@ -12,26 +12,13 @@
 namespace {
 constexpr quint32 Grey = 0x808080;
 
-QFont boxFont(bool bold)
-{
-    QFont f;
-    const QString family = QStringLiteral("MS Sans Serif");
-    if (QFontDatabase::families().contains(family))
-        f.setFamily(family);
-    // The places are made for an 8-point font; a larger default would be cut off.
-    if (f.pointSizeF() > 8.0)
-        f.setPointSizeF(8.0);
-    f.setBold(bold);
-    return f;
-}
-
 // Labels are as high as one line of text; the layout gives only left, top and width.
 QLabel *label(QWidget *parent, const QString &name, const QString &text, int left, int top,
               int width, bool bold = false)
 {
     auto *l = new QLabel(text, parent);
     l->setObjectName(name);
-    l->setFont(boxFont(bold));
+    l->setFont(Fonts::msSansSerif(bold));
     Twips::place(l, left, top, width, 240);
     return l;
 }
@@ -76,7 +63,7 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
 
     auto *cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setFont(boxFont(false));
+    cmdOK->setFont(Fonts::msSansSerif(false));
     cmdOK->setDefault(true);
     Twips::place(cmdOK, 4680, 2880, 660, 345);
     connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);

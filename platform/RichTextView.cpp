@@ -1,9 +1,9 @@
 #include "platform/RichTextView.h"
 
+#include "platform/Fonts.h"
 #include "platform/Twips.h"
 
 #include <QFocusEvent>
-#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -36,11 +36,7 @@ bool isBreakStart(const QString &t, int i)
 
 RichTextView::RichTextView(QWidget *parent) : QAbstractScrollArea(parent), m_frameMs(DefaultFrameMs)
 {
-    QFont f = QFontDatabase::families().contains(QStringLiteral("Fixedsys"), Qt::CaseInsensitive)
-                  ? QFont(QStringLiteral("Fixedsys"))
-                  : QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    f.setStyleHint(QFont::TypeWriter);
-    setFont(f);
+    setFont(Fonts::fixedsys());
     takeFontMetrics();
 
     setFocusPolicy(Qt::StrongFocus);

@@ -1,5 +1,6 @@
 #include "settings/frmProperties.h"
 
+#include "platform/Fonts.h"
 #include "app/Module1.h"
 #include "platform/SerialComm.h"
 #include "platform/Twips.h"
@@ -8,7 +9,6 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -66,19 +66,6 @@ void selectText(QComboBox *box, const QString &text)
     box->setCurrentIndex(text.isEmpty() ? -1 : box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
 }
 
-// The places are made for "MS Sans Serif" at 8 points; where that font is missing
-// the default one is used, no larger, so that no caption is cut off.
-QFont dialogFont()
-{
-    QFont f;
-    const QString family = QStringLiteral("MS Sans Serif");
-    if (QFontDatabase::families().contains(family))
-        f.setFamily(family);
-    if (f.pointSizeF() > 8.0)
-        f.setPointSizeF(8.0);
-    return f;
-}
-
 void fill(QComboBox *box, const QStringList &items)
 {
     box->clear();
@@ -105,7 +92,7 @@ frmProperties::~frmProperties() = default;
 
 void frmProperties::buildControls()
 {
-    setFont(dialogFont());
+    setFont(Fonts::msSansSerif());
     setFixedSize(Twips::toPx(6510, this), Twips::toPx(4215, this));
 
     tabSettings = make<QTabWidget>(this, QStringLiteral("tabSettings"), 100, 105, 6345, 4035);

@@ -1,10 +1,10 @@
 #include "terminal/frmGyro_Diag.h"
 
+#include "platform/Fonts.h"
 #include "platform/ColorLabel.h"
 #include "platform/Twips.h"
 #include "terminal/GyroWindows.h"
 
-#include <QFontDatabase>
 #include <QFrame>
 #include <QScopedValueRollback>
 #include <QSize>
@@ -32,13 +32,6 @@ QLabel *addLabel(QWidget *parent, const QString &name, const QString &caption,
     return l;
 }
 
-QFont fixedsys()
-{
-    QFont f(QStringLiteral("Fixedsys"));
-    if (!QFontInfo(f).fixedPitch())
-        f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    return f;
-}
 } // namespace
 
 frmGyro_Diag::frmGyro_Diag(QWidget *mainWindow) : QWidget(mainWindow, Qt::Window), m_main(mainWindow)
@@ -52,7 +45,7 @@ frmGyro_Diag::frmGyro_Diag(QWidget *mainWindow) : QWidget(mainWindow, Qt::Window
     lbl_RxString = new ColorLabel(QString(), this);
     lbl_RxString->setObjectName(QStringLiteral("lbl_RxString"));
     lbl_RxString->setBackColor(LightBlue);
-    lbl_RxString->setFont(fixedsys());
+    lbl_RxString->setFont(Fonts::fixedsys());
     Twips::place(lbl_RxString, 120, 480, 4695, 330);
 
     // The axis scale: a bar with end and centre ticks, and the travel beneath it.
