@@ -208,10 +208,9 @@ void frmKX_Display::buildControls()
         Twips::place(*l.label, l.left, 100, 495, 209);
     }
 
-    for (int i = 0; i < int(lbl_G1.size()); ++i) {
+    // Start-up lays the indicator row out.
+    for (int i = 0; i < int(lbl_G1.size()); ++i)
         lbl_G1[i] = addLabel(client, QStringLiteral("lbl_G1_%1").arg(i), QString());
-        Twips::place(lbl_G1[i], 140 + 120 * i, 480, 120, 390);
-    }
     lbl_Check = addLabel(client, QStringLiteral("lbl_Check"), QString());
     lbl_Check->setBackColor(LightBlue);
     lbl_Check->setAlignment(Qt::AlignCenter);
@@ -247,8 +246,9 @@ void frmKX_Display::buildStatusBar()
 
 void frmKX_Display::Form_Load()
 {
-    // Steps 1 to 13 tolerate failures: the latest one is kept and shown at the two
-    // checks; when the user has confirmed it, start-up ends where it stands.
+    // Up to reading the echo setting, a failing step is skipped and remembered; the
+    // latest failure is shown after the line settings and after the handshaking,
+    // and once the user has confirmed it, start-up ends where it stands.
     FailureRecorder failure;
     Stand = QStringLiteral("26.12.09");
     Version = ProgramVersion;
