@@ -1,7 +1,5 @@
-#include "app/frmKX_Display.h"
 #include "serial/SerialTuning.h"
-#include "tests/support/FakeSerialComm.h"
-#include "tests/support/ScriptedDialogs.h"
+#include "tests/support/MainWindowFixture.h"
 
 #include <QAction>
 #include <QTest>
@@ -14,26 +12,12 @@ class SerialTuningTest : public QObject
 {
     Q_OBJECT
 
-    struct Fixture
+    struct Fixture : MainWindowFixture
     {
-        FakeSerialComm port;
-        ScriptedDialogs dialogs;
-        std::unique_ptr<frmKX_Display> window;
-
         Fixture()
         {
-            frmKX_Display::Services s;
-            s.port = &port;
-            s.dialogs = &dialogs;
-            window = std::make_unique<frmKX_Display>(s);
+            start();
             dialogs.shown.clear();   // whatever start-up showed is not ours
-        }
-        QAction *action(const QString &name) const
-        {
-            auto *a = window->findChild<QAction *>(name);
-            if (!a)
-                qFatal("no menu item %s", qPrintable(name));
-            return a;
         }
         void choose(const QString &name, const QString &answer = QString())
         {

@@ -54,13 +54,14 @@ struct MainWindowFixture
         return *window;
     }
 
-    QAction *action(const char *name) const
+    QAction *action(const QString &name) const
     {
-        auto *a = window->findChild<QAction *>(QLatin1StringView(name));
+        auto *a = window->findChild<QAction *>(name);
         if (!a)
-            qFatal("no action %s", name);
+            qFatal("no action %s", qPrintable(name));
         return a;
     }
+    QAction *action(const char *name) const { return action(QString::fromLatin1(name)); }
     QMenu *menu(const char *name) const { return window->findChild<QMenu *>(QLatin1StringView(name)); }
     ColorLabel *label(const QString &name) const
     {

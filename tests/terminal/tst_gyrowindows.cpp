@@ -4,8 +4,7 @@
 #include "platform/Twips.h"
 #include "terminal/frmGyro_Diag.h"
 #include "terminal/frmGyro_Scale.h"
-#include "tests/support/FakeSerialComm.h"
-#include "tests/support/ScriptedDialogs.h"
+#include "tests/support/MainWindowFixture.h"
 
 #include <QAction>
 #include <QFontDatabase>
@@ -21,18 +20,11 @@ class GyroWindowsTest : public QObject
 {
     Q_OBJECT
 
-    struct Fixture
+    struct Fixture : MainWindowFixture
     {
-        FakeSerialComm port;
-        ScriptedDialogs dialogs;
-        std::unique_ptr<frmKX_Display> window;
-
         Fixture()
         {
-            frmKX_Display::Services s;
-            s.port = &port;
-            s.dialogs = &dialogs;
-            window = std::make_unique<frmKX_Display>(s);
+            start();
             window->show();
             // Let the main window settle at its shown size first: the gyro windows
             // take their place from it.
@@ -40,10 +32,7 @@ class GyroWindowsTest : public QObject
         }
         void choose(const char *name)
         {
-            auto *a = window->findChild<QAction *>(QLatin1StringView(name));
-            if (!a)
-                qFatal("no menu item %s", name);
-            a->trigger();
+            action(name)->trigger();
             QCoreApplication::processEvents();
         }
         template <typename W> QList<W *> windows() const { return window->findChildren<W *>(); }
