@@ -60,14 +60,14 @@ private slots:
         QFETCH(QString, mode);
         Module1::EmulationMode = QStringLiteral("something else");
         f->port.setInputLen(5);
-        f->action(command.toLatin1())->trigger();
+        f->action(command)->trigger();
         QCOMPARE(Module1::EmulationMode, mode);
         QCOMPARE(f->panel("Emulation"), mode);
         QCOMPARE(f->action("mnuKestrix")->isChecked(), mode == Module1::KestrixMode);
         QCOMPARE(f->action("mnuASCII")->isChecked(), mode == Module1::AsciiMode);
         QCOMPARE(f->port.inputLen(), 1);
         // Choosing the checked entry again changes nothing.
-        f->action(command.toLatin1())->trigger();
+        f->action(command)->trigger();
         QCOMPARE(f->action("mnuKestrix")->isChecked(), mode == Module1::KestrixMode);
         // The menu never stores the mode.
         QCOMPARE(f->store.getSetting(applicationTitle(), QStringLiteral("Einstellungen"),
