@@ -27,6 +27,16 @@ quint32 colourOf(QChar letter)
     return letter == u'r' ? Red : letter == u'b' ? Blue : 0;
 }
 
+// The selection [start, start + length) of `initial` replaced by `inserted`
+// typed in `colour`.
+struct Replace
+{
+    QString initial, paint;
+    int start, length;
+    QString colour, inserted, expected, expectedColours;
+    int caret;
+};
+
 // Builds a model whose text is `text` and whose colours follow `paint`.
 void fill(RichTextModel &m, const QString &text, const QString &paint)
 {
@@ -44,289 +54,221 @@ class tst_RichTextModel : public QObject
     Q_OBJECT
 
 private slots:
-    void textWriteDropsColours_data();
-    void textWriteDropsColours();
-    void appendAtEnd_data();
-    void appendAtEnd();
-    void replaceSelection_data();
-    void replaceSelection();
-    void colourSelection_data();
-    void colourSelection();
-    void clamping_data();
-    void clamping();
-    void crLfCountsTwo_data();
-    void crLfCountsTwo();
-    void notifications_data();
-    void notifications();
-    void colourOutsideText();
-};
+    void textWriteDropsColours_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("paint");
+        QTest::addColumn<QString>("written");
 
-void tst_RichTextModel::textWriteDropsColours_data()
-{
-    QTest::addColumn<QString>("before");
-    QTest::addColumn<QString>("paint");
-    QTest::addColumn<QString>("written");
-
-    QTest::newRow("red and blue become black") << "a>b TITLE" << "krkbbbbbb" << "new text";
-    QTest::newRow("same text again") << "abc" << "rrr" << "abc";
-    QTest::newRow("empty text empties") << "abc" << "bbb" << "";
-    QTest::newRow("line breaks kept") << "x" << "r" << "one\r\ntwo\r\n";
-}
-
-void tst_RichTextModel::textWriteDropsColours()
-{
-    QFETCH(QString, before);
-    QFETCH(QString, paint);
-    QFETCH(QString, written);
-
-    RichTextModel m;
-    fill(m, before, paint);
-    QCOMPARE(colours(m), paint);
-    m.setSelStart(1);
-    m.setSelLength(1);
-    m.setText(written);
-    QCOMPARE(m.text(), written);
-    QCOMPARE(colours(m), QString(written.size(), u'k'));
-    QCOMPARE(m.selStart(), 0);
-    QCOMPARE(m.selLength(), 0);
-}
-
-void tst_RichTextModel::appendAtEnd_data()
-{
-    QTest::addColumn<QString>("initial");
-    QTest::addColumn<QString>("color");
-    QTest::addColumn<QString>("added");
-    QTest::addColumn<QString>("expectedColours");
-
-    QTest::newRow("to empty") << "" << "r" << "ab" << "rr";
-    QTest::newRow("black after text") << "xy" << "k" << "z" << "kkk";
-    QTest::newRow("red cursor") << "abc" << "r" << ">" << "kkkr";
-    QTest::newRow("line break") << "abc" << "b" << "\r\n" << "kkkbb";
-    QTest::newRow("empty append") << "abc" << "r" << "" << "kkk";
-}
-
-void tst_RichTextModel::appendAtEnd()
-{
-    QFETCH(QString, initial);
-    QFETCH(QString, color);
-    QFETCH(QString, added);
-    QFETCH(QString, expectedColours);
-
-    RichTextModel m;
-    m.setText(initial);
-    m.setSelStart(m.length());
-    m.setSelColor(colourOf(color[0]));
-    m.setSelText(added);
-    QCOMPARE(m.text(), initial + added);
-    QCOMPARE(colours(m), expectedColours);
-    QCOMPARE(m.selStart(), m.length());
-    QCOMPARE(m.selLength(), 0);
-}
-
-void tst_RichTextModel::replaceSelection_data()
-{
-    QTest::addColumn<QString>("initial");
-    QTest::addColumn<QString>("paint");
-    QTest::addColumn<int>("start");
-    QTest::addColumn<int>("length");
-    QTest::addColumn<QString>("color");
-    QTest::addColumn<QString>("inserted");
-    QTest::addColumn<QString>("expected");
-    QTest::addColumn<QString>("expectedColours");
-    QTest::addColumn<int>("caret");
-
-    QTest::newRow("last char erased") << "abc" << "kkr" << 2 << 1 << "k" << "" << "ab" << "kk" << 2;
-    QTest::newRow("middle replaced") << "abcd" << "rrrr" << 1 << 2 << "b" << "XYZ" << "aXYZd" << "rbbbr" << 4;
-    QTest::newRow("insert without selection") << "abcd" << "kkkk" << 2 << 0 << "r" << ">" << "ab>cd" << "kkrkk" << 3;
-    QTest::newRow("at start") << "abc" << "bbb" << 0 << 1 << "k" << "Z" << "Zbc" << "kbb" << 1;
-    QTest::newRow("whole text") << "abc" << "rrr" << 0 << 3 << "b" << "xy" << "xy" << "bb" << 2;
-    QTest::newRow("line break removed") << "ab\r\ncd" << "kkkkkk" << 2 << 2 << "k" << "" << "abcd" << "kkkk" << 2;
-}
-
-void tst_RichTextModel::replaceSelection()
-{
-    QFETCH(QString, initial);
-    QFETCH(QString, paint);
-    QFETCH(int, start);
-    QFETCH(int, length);
-    QFETCH(QString, color);
-    QFETCH(QString, inserted);
-    QFETCH(QString, expected);
-    QFETCH(QString, expectedColours);
-    QFETCH(int, caret);
-
-    RichTextModel m;
-    fill(m, initial, paint);
-    m.setSelStart(start);
-    m.setSelLength(length);
-    QCOMPARE(m.selText(), initial.mid(start, length));
-    // Setting the colour with a selection would recolour it: set it first,
-    // with the selection collapsed, as the program's callers do.
-    m.setSelStart(start);
-    m.setSelColor(colourOf(color[0]));
-    m.setSelLength(length);
-    m.setSelText(inserted);
-    QCOMPARE(m.text(), expected);
-    QCOMPARE(colours(m), expectedColours);
-    QCOMPARE(m.selStart(), caret);
-    QCOMPARE(m.selLength(), 0);
-}
-
-void tst_RichTextModel::colourSelection_data()
-{
-    QTest::addColumn<QString>("initial");
-    QTest::addColumn<int>("start");
-    QTest::addColumn<int>("length");
-    QTest::addColumn<QString>("color");
-    QTest::addColumn<QString>("expectedColours");
-
-    QTest::newRow("middle blue") << "abcdef" << 2 << 3 << "b" << "kkbbbk";
-    QTest::newRow("no selection colours nothing") << "abc" << 1 << 0 << "r" << "kkk";
-    QTest::newRow("all red") << "abc" << 0 << 3 << "r" << "rrr";
-    QTest::newRow("length clamped at end") << "abc" << 2 << 10 << "r" << "kkr";
-}
-
-void tst_RichTextModel::colourSelection()
-{
-    QFETCH(QString, initial);
-    QFETCH(int, start);
-    QFETCH(int, length);
-    QFETCH(QString, color);
-    QFETCH(QString, expectedColours);
-
-    RichTextModel m;
-    m.setText(initial);
-    m.setSelStart(start);
-    m.setSelLength(length);
-    m.setSelColor(colourOf(color[0]));
-    QCOMPARE(colours(m), expectedColours);
-    QCOMPARE(m.selColor(), colourOf(color[0]));
-    // The colour also applies to what is typed next.
-    m.setSelStart(m.length());
-    m.setSelText(QStringLiteral("z"));
-    QCOMPARE(m.colorAt(m.length() - 1), colourOf(color[0]));
-}
-
-void tst_RichTextModel::clamping_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("start");
-    QTest::addColumn<int>("length");
-    QTest::addColumn<int>("expectedStart");
-    QTest::addColumn<int>("expectedLength");
-
-    QTest::newRow("inside") << "abcdef" << 2 << 3 << 2 << 3;
-    QTest::newRow("start beyond end") << "abc" << 99 << 1 << 3 << 0;
-    QTest::newRow("negative start") << "abc" << -5 << 2 << 0 << 2;
-    QTest::newRow("length beyond end") << "abc" << 1 << 99 << 1 << 2;
-    QTest::newRow("negative length") << "abc" << 1 << -1 << 1 << 0;
-    QTest::newRow("empty text") << "" << 3 << 3 << 0 << 0;
-    QTest::newRow("huge values") << "abc" << INT_MAX << INT_MAX << 3 << 0;
-}
-
-void tst_RichTextModel::clamping()
-{
-    QFETCH(QString, text);
-    QFETCH(int, start);
-    QFETCH(int, length);
-    QFETCH(int, expectedStart);
-    QFETCH(int, expectedLength);
-
-    RichTextModel m;
-    m.setText(text);
-    m.setSelStart(start);
-    m.setSelLength(length);
-    QCOMPARE(m.selStart(), expectedStart);
-    QCOMPARE(m.selLength(), expectedLength);
-    QCOMPARE(m.selText(), text.mid(expectedStart, expectedLength));
-    // Writing SelText over a clamped selection stays inside the text.
-    m.setSelText(QStringLiteral("#"));
-    QCOMPARE(m.length(), text.size() - expectedLength + 1);
-}
-
-void tst_RichTextModel::crLfCountsTwo_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("length");
-    QTest::addColumn<int>("start");
-    QTest::addColumn<QString>("twoChars");
-
-    QTest::newRow("one break") << "ab\r\ncd" << 6 << 2 << "\r\n";
-    QTest::newRow("break first") << "\r\nx" << 3 << 0 << "\r\n";
-    QTest::newRow("after break") << "ab\r\ncd" << 6 << 4 << "cd";
-    QTest::newRow("two breaks") << "\r\n\r\n" << 4 << 1 << "\n\r";
-}
-
-void tst_RichTextModel::crLfCountsTwo()
-{
-    QFETCH(QString, text);
-    QFETCH(int, length);
-    QFETCH(int, start);
-    QFETCH(QString, twoChars);
-
-    RichTextModel m;
-    m.setText(text);
-    QCOMPARE(m.length(), length);
-    QCOMPARE(m.text(), text);
-    m.setSelStart(start);
-    m.setSelLength(2);
-    QCOMPARE(m.selText(), twoChars);
-    // Appending a line break adds two characters.
-    m.setSelStart(m.length());
-    m.setSelText(QStringLiteral("\r\n"));
-    QCOMPARE(m.length(), length + 2);
-}
-
-void tst_RichTextModel::notifications_data()
-{
-    QTest::addColumn<int>("operation");
-    QTest::addColumn<int>("changes");
-    QTest::addColumn<int>("moves");
-
-    // Starting from "abc" with the caret at 3.
-    QTest::newRow("text written") << 0 << 1 << 0;
-    QTest::newRow("text appended") << 1 << 1 << 0;
-    QTest::newRow("caret moved") << 2 << 0 << 1;
-    QTest::newRow("caret set where it is") << 3 << 0 << 0;
-    QTest::newRow("colour without selection") << 4 << 0 << 0;
-    QTest::newRow("colour of a selection") << 5 << 1 << 2;
-}
-
-void tst_RichTextModel::notifications()
-{
-    QFETCH(int, operation);
-    QFETCH(int, changes);
-    QFETCH(int, moves);
-
-    RichTextModel m;
-    m.setText(QStringLiteral("abc"));
-    m.setSelStart(3);
-    QSignalSpy changed(&m, &RichTextModel::changed);
-    QSignalSpy moved(&m, &RichTextModel::selectionChanged);
-    switch (operation) {
-    case 0: m.setText(QStringLiteral("xyz")); break;
-    case 1: m.setSelText(QStringLiteral("d")); break;
-    case 2: m.setSelStart(1); break;
-    case 3: m.setSelStart(3); break;
-    case 4: m.setSelColor(Red); break;
-    case 5: m.setSelStart(0); m.setSelLength(2); m.setSelColor(Red); break;
+        QTest::newRow("red and blue become black") << "a>b TITLE" << "krkbbbbbb" << "new text";
+        QTest::newRow("same text again") << "abc" << "rrr" << "abc";
+        QTest::newRow("empty text empties") << "abc" << "bbb" << "";
+        QTest::newRow("line breaks kept") << "x" << "r" << "one\r\ntwo\r\n";
     }
-    QCOMPARE(changed.count(), changes);
-    QCOMPARE(moved.count(), moves);
-}
+    void textWriteDropsColours()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, paint);
+        QFETCH(QString, written);
 
-void tst_RichTextModel::colourOutsideText()
-{
-    RichTextModel m;
-    m.setSelColor(Red);
-    m.setSelText(QStringLiteral("ab"));
-    QCOMPARE(m.colorAt(1), Red);
-    QCOMPARE(m.colorAt(2), 0u);
-    QCOMPARE(m.colorAt(-1), 0u);
-    // Only 24 bits are a colour.
-    m.setSelColor(0xFF0000FFu);
-    QCOMPARE(m.selColor(), Red);
-}
+        RichTextModel m;
+        fill(m, before, paint);
+        QCOMPARE(colours(m), paint);
+        m.setSelStart(1);
+        m.setSelLength(1);
+        m.setText(written);
+        QCOMPARE(m.text(), written);
+        QCOMPARE(colours(m), QString(written.size(), u'k'));
+        QCOMPARE(m.selStart(), 0);
+        QCOMPARE(m.selLength(), 0);
+    }
+
+    void replaceSelection_data()
+    {
+        QTest::addColumn<Replace>("c");
+        QTest::newRow("last char erased") << Replace{"abc", "kkr", 2, 1, "k", "", "ab", "kk", 2};
+        QTest::newRow("middle replaced") << Replace{"abcd", "rrrr", 1, 2, "b", "XYZ", "aXYZd", "rbbbr", 4};
+        QTest::newRow("insert without selection")
+            << Replace{"abcd", "kkkk", 2, 0, "r", ">", "ab>cd", "kkrkk", 3};
+        QTest::newRow("at start") << Replace{"abc", "bbb", 0, 1, "k", "Z", "Zbc", "kbb", 1};
+        QTest::newRow("whole text") << Replace{"abc", "rrr", 0, 3, "b", "xy", "xy", "bb", 2};
+        QTest::newRow("line break removed")
+            << Replace{"ab\r\ncd", "kkkkkk", 2, 2, "k", "", "abcd", "kkkk", 2};
+        QTest::newRow("append to empty") << Replace{"", "", 0, 0, "r", "ab", "ab", "rr", 2};
+        QTest::newRow("append red cursor") << Replace{"abc", "kkk", 3, 0, "r", ">", "abc>", "kkkr", 4};
+        QTest::newRow("append line break") << Replace{"abc", "kkk", 3, 0, "b", "\r\n", "abc\r\n", "kkkbb", 5};
+        QTest::newRow("append nothing") << Replace{"abc", "kkk", 3, 0, "r", "", "abc", "kkk", 3};
+    }
+    void replaceSelection()
+    {
+        QFETCH(Replace, c);
+        RichTextModel m;
+        fill(m, c.initial, c.paint);
+        m.setSelStart(c.start);
+        m.setSelLength(c.length);
+        QCOMPARE(m.selText(), c.initial.mid(c.start, c.length));
+        // Setting the colour with a selection would recolour it: set it first,
+        // with the selection collapsed, as the program's callers do.
+        m.setSelStart(c.start);
+        m.setSelColor(colourOf(c.colour[0]));
+        m.setSelLength(c.length);
+        m.setSelText(c.inserted);
+        QCOMPARE(m.text(), c.expected);
+        QCOMPARE(colours(m), c.expectedColours);
+        QCOMPARE(m.selStart(), c.caret);
+        QCOMPARE(m.selLength(), 0);
+    }
+
+    void colourSelection_data()
+    {
+        QTest::addColumn<QString>("initial");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QString>("color");
+        QTest::addColumn<QString>("expectedColours");
+
+        QTest::newRow("middle blue") << "abcdef" << 2 << 3 << "b" << "kkbbbk";
+        QTest::newRow("no selection colours nothing") << "abc" << 1 << 0 << "r" << "kkk";
+        QTest::newRow("all red") << "abc" << 0 << 3 << "r" << "rrr";
+        QTest::newRow("length clamped at end") << "abc" << 2 << 10 << "r" << "kkr";
+    }
+    void colourSelection()
+    {
+        QFETCH(QString, initial);
+        QFETCH(int, start);
+        QFETCH(int, length);
+        QFETCH(QString, color);
+        QFETCH(QString, expectedColours);
+
+        RichTextModel m;
+        m.setText(initial);
+        m.setSelStart(start);
+        m.setSelLength(length);
+        m.setSelColor(colourOf(color[0]));
+        QCOMPARE(colours(m), expectedColours);
+        QCOMPARE(m.selColor(), colourOf(color[0]));
+        // The colour also applies to what is typed next.
+        m.setSelStart(m.length());
+        m.setSelText(QStringLiteral("z"));
+        QCOMPARE(m.colorAt(m.length() - 1), colourOf(color[0]));
+    }
+
+    void clamping_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<int>("expectedStart");
+        QTest::addColumn<int>("expectedLength");
+
+        QTest::newRow("start beyond end") << "abc" << 99 << 1 << 3 << 0;
+        QTest::newRow("negative start") << "abc" << -5 << 2 << 0 << 2;
+        QTest::newRow("length beyond end") << "abc" << 1 << 99 << 1 << 2;
+        QTest::newRow("negative length") << "abc" << 1 << -1 << 1 << 0;
+        QTest::newRow("empty text") << "" << 3 << 3 << 0 << 0;
+        QTest::newRow("huge values") << "abc" << INT_MAX << INT_MAX << 3 << 0;
+    }
+    void clamping()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, start);
+        QFETCH(int, length);
+        QFETCH(int, expectedStart);
+        QFETCH(int, expectedLength);
+
+        RichTextModel m;
+        m.setText(text);
+        m.setSelStart(start);
+        m.setSelLength(length);
+        QCOMPARE(m.selStart(), expectedStart);
+        QCOMPARE(m.selLength(), expectedLength);
+        QCOMPARE(m.selText(), text.mid(expectedStart, expectedLength));
+        // Writing SelText over a clamped selection stays inside the text.
+        m.setSelText(QStringLiteral("#"));
+        QCOMPARE(m.length(), text.size() - expectedLength + 1);
+    }
+
+    void crLfCountsTwo_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<QString>("twoChars");
+
+        QTest::newRow("one break") << "ab\r\ncd" << 6 << 2 << "\r\n";
+        QTest::newRow("after break") << "ab\r\ncd" << 6 << 4 << "cd";
+        QTest::newRow("two breaks") << "\r\n\r\n" << 4 << 1 << "\n\r";
+    }
+    void crLfCountsTwo()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, length);
+        QFETCH(int, start);
+        QFETCH(QString, twoChars);
+
+        RichTextModel m;
+        m.setText(text);
+        QCOMPARE(m.length(), length);
+        QCOMPARE(m.text(), text);
+        m.setSelStart(start);
+        m.setSelLength(2);
+        QCOMPARE(m.selText(), twoChars);
+        // Appending a line break adds two characters.
+        m.setSelStart(m.length());
+        m.setSelText(QStringLiteral("\r\n"));
+        QCOMPARE(m.length(), length + 2);
+    }
+
+    void notifications_data()
+    {
+        QTest::addColumn<int>("operation");
+        QTest::addColumn<int>("changes");
+        QTest::addColumn<int>("moves");
+
+        // Starting from "abc" with the caret at 3.
+        QTest::newRow("text written") << 0 << 1 << 0;
+        QTest::newRow("text appended") << 1 << 1 << 0;
+        QTest::newRow("caret moved") << 2 << 0 << 1;
+        QTest::newRow("caret set where it is") << 3 << 0 << 0;
+        QTest::newRow("colour without selection") << 4 << 0 << 0;
+        QTest::newRow("colour of a selection") << 5 << 1 << 2;
+    }
+    void notifications()
+    {
+        QFETCH(int, operation);
+        QFETCH(int, changes);
+        QFETCH(int, moves);
+
+        RichTextModel m;
+        m.setText(QStringLiteral("abc"));
+        m.setSelStart(3);
+        QSignalSpy changed(&m, &RichTextModel::changed);
+        QSignalSpy moved(&m, &RichTextModel::selectionChanged);
+        switch (operation) {
+        case 0: m.setText(QStringLiteral("xyz")); break;
+        case 1: m.setSelText(QStringLiteral("d")); break;
+        case 2: m.setSelStart(1); break;
+        case 3: m.setSelStart(3); break;
+        case 4: m.setSelColor(Red); break;
+        case 5: m.setSelStart(0); m.setSelLength(2); m.setSelColor(Red); break;
+        }
+        QCOMPARE(changed.count(), changes);
+        QCOMPARE(moved.count(), moves);
+    }
+
+    void colourOutsideText()
+    {
+        RichTextModel m;
+        m.setSelColor(Red);
+        m.setSelText(QStringLiteral("ab"));
+        QCOMPARE(m.colorAt(1), Red);
+        QCOMPARE(m.colorAt(2), 0u);
+        QCOMPARE(m.colorAt(-1), 0u);
+        // Only 24 bits are a colour.
+        m.setSelColor(0xFF0000FFu);
+        QCOMPARE(m.selColor(), Red);
+    }
+};
 
 QTEST_APPLESS_MAIN(tst_RichTextModel)
 #include "tst_richtextmodel.moc"
