@@ -1,8 +1,8 @@
 #include "app/DrainWait.h"
 #include "app/Module1.h"
 #include "app/frmKX_Display.h"
-#include "platform/Clock.h"
 #include "platform/SettingsStore.h"
+#include "tests/support/FakeClock.h"
 #include "tests/support/FakeSerialComm.h"
 #include "tests/support/ScriptedDialogs.h"
 
@@ -13,14 +13,6 @@
 #include <functional>
 
 namespace {
-// Moves only when told.
-class StepClock : public Clock
-{
-public:
-    qint64 now = 0;
-    qint64 msecs() const override { return now; }
-};
-
 // Moves a quarter second every time it is read, so a wait inside the window's own
 // event loop comes to its end without anyone waiting in real time.
 class TickingClock : public Clock
@@ -97,32 +89,21 @@ private slots:
         QTest::addColumn<QString>("answers");   // A(bort) R(etry) I(gnore) C(losed without choice)
         // Expected
         QTest::addColumn<bool>("mayClose");
-        QTest::addColumn<bool>("portOpen");
         QTest::addColumn<QString>("askedAt");   // ms after the start, per message
 
-        QTest::newRow("port closed") << false << 0 << -1 << -1 << qint64(0) << ""
-                                     << true << false << "";
-        QTest::newRow("nothing to send") << true << 0 << -1 << -1 << qint64(0) << ""
-                                         << true << false << "";
-        QTest::newRow("drains in the wait") << true << 3 << 4 << -1 << qint64(0) << ""
-                                            << true << false << "";
-        QTest::newRow("blocked, Abort") << true << 3 << -1 << -1 << qint64(0) << "A"
-                                        << false << true << "11000";
-        QTest::newRow("blocked, Ignore") << true << 3 << -1 << -1 << qint64(0) << "I"
-                                         << true << false << "11000";
+        QTest::newRow("port closed") << false << 0 << -1 << -1 << qint64(0) << "" << true << "";
+        QTest::newRow("nothing to send") << true << 0 << -1 << -1 << qint64(0) << "" << true << "";
+        QTest::newRow("drains in the wait") << true << 3 << 4 << -1 << qint64(0) << "" << true << "";
         QTest::newRow("blocked, Retry, Ignore") << true << 3 << -1 << -1 << qint64(0) << "RI"
-                                                << true << false << "11000,22000";
+                                                << true << "11000,22000";
         QTest::newRow("blocked, Retry, Retry, Abort") << true << 3 << -1 << -1 << qint64(0) << "RRA"
-                                                      << false << true << "11000,22000,33000";
-        QTest::newRow("Retry, then drains") << true << 3 << 15 << -1 << qint64(0) << "R"
-                                            << true << false << "11000";
+                                                      << false << "11000,22000,33000";
+        QTest::newRow("Retry, then drains") << true << 3 << 15 << -1 << qint64(0) << "R" << true << "11000";
         QTest::newRow("box closed without a choice") << true << 3 << -1 << -1 << qint64(0) << "C"
-                                                     << false << true << "11000";
+                                                     << false << "11000";
         // A clock that counts on past a day: no reset at midnight stretches the wait.
-        QTest::newRow("past a day") << true << 3 << -1 << -1 << qint64(86399500) << "I"
-                                    << true << false << "11000";
-        QTest::newRow("device lost in the wait") << true << 3 << -1 << 3 << qint64(0) << ""
-                                                 << true << false << "";
+        QTest::newRow("past a day") << true << 3 << -1 << -1 << qint64(86399500) << "I" << true << "11000";
+        QTest::newRow("device lost in the wait") << true << 3 << -1 << 3 << qint64(0) << "" << true << "";
     }
 
     void drainWait()
@@ -141,7 +122,7 @@ private slots:
             port.setPortOpen(true);
             port.output(QByteArray(pending, 'x'));
         }
-        StepClock clock;
+        FakeClock clock;
         clock.now = start;
         TimedDialogs dialogs;
         dialogs.clock = &clock;
@@ -156,8 +137,10 @@ private slots:
                 port.unplug(QStringLiteral("weg"));
         });
 
-        QTEST(wait.run(), "mayClose");
-        QTEST(port.portOpen(), "portOpen");
+        const bool mayClose = wait.run();
+        QTEST(mayClose, "mayClose");
+        // Only a refusal to close keeps the port open.
+        QCOMPARE(port.portOpen(), !mayClose);
         QList<qint64> relative;
         for (qint64 t : dialogs.askedAt)
             relative << t - start;
@@ -181,21 +164,28 @@ private slots:
         QTest::addColumn<bool>("open");
         QTest::addColumn<bool>("blocked");
         QTest::addColumn<QString>("answers");
+        QTest::addColumn<QString>("more");     // requests to end during the wait: from the "loop",
+                                               // or while the question is "asked"
         // Expected
         QTest::addColumn<bool>("stays");       // the window is still shown
         QTest::addColumn<bool>("portOpen");
         QTest::addColumn<int>("messages");
         QTest::addColumn<int>("quits");
 
-        QTest::newRow("close, port closed") << false << false << false << "" << false << false << 0 << 0;
-        QTest::newRow("close, nothing to send") << false << true << false << "" << false << false << 0 << 0;
-        QTest::newRow("close, blocked, Abort") << false << true << true << "A" << true << true << 1 << 0;
-        QTest::newRow("close, blocked, Retry, Ignore") << false << true << true << "RI" << false << false << 2 << 0;
-        QTest::newRow("close, blocked, Ignore") << false << true << true << "I" << false << false << 1 << 0;
-        QTest::newRow("Beenden, port closed") << true << false << false << "" << true << false << 0 << 1;
-        QTest::newRow("Beenden, nothing to send") << true << true << false << "" << true << false << 0 << 1;
-        QTest::newRow("Beenden, blocked, Abort") << true << true << true << "A" << true << true << 1 << 1;
-        QTest::newRow("Beenden, blocked, Retry, Ignore") << true << true << true << "RI" << true << false << 2 << 1;
+        QTest::newRow("close, port closed") << false << false << false << "" << "" << false << false << 0 << 0;
+        QTest::newRow("close, nothing to send") << false << true << false << "" << "" << false << false << 0 << 0;
+        QTest::newRow("close, blocked, Abort") << false << true << true << "A" << "" << true << true << 1 << 0;
+        QTest::newRow("close, blocked, Retry, Ignore") << false << true << true << "RI" << ""
+                                                       << false << false << 2 << 0;
+        QTest::newRow("Beenden, nothing to send") << true << true << false << "" << "" << true << false << 0 << 1;
+        QTest::newRow("Beenden, blocked, Abort") << true << true << true << "A" << "" << true << true << 1 << 1;
+        QTest::newRow("Beenden, blocked, Retry, Ignore") << true << true << true << "RI" << ""
+                                                         << true << false << 2 << 1;
+        // No second wait starts; "&Beenden" still ends the program.
+        QTest::newRow("more requests from the event loop") << false << true << true << "I" << "loop"
+                                                           << false << false << 1 << 1;
+        QTest::newRow("more requests while asked") << false << true << true << "I" << "asked"
+                                                   << false << false << 1 << 1;
     }
 
     void window()
@@ -204,6 +194,7 @@ private slots:
         QFETCH(bool, open);
         QFETCH(bool, blocked);
         QFETCH(QString, answers);
+        QFETCH(QString, more);
 
         FakeSerialComm port;
         port.drains = !blocked;
@@ -220,6 +211,14 @@ private slots:
             port.output("abc");
         }
         dialogs.answers = ::answers(answers);
+        const auto requests = [&w] {
+            w.close();
+            w.mnuEnde_Click();
+        };
+        if (more == u"loop")
+            QTimer::singleShot(0, &w, requests);
+        else if (more == u"asked")
+            dialogs.whileShown = requests;
 
         if (beenden)
             w.mnuEnde_Click();
@@ -233,46 +232,6 @@ private slots:
         // Nothing is stored on the way out.
         QVERIFY(store.getSetting(QCoreApplication::applicationName(), QStringLiteral("Einstellungen"),
                                  QStringLiteral("Einstellungen")).isEmpty());
-    }
-
-    // More requests to end while the wait runs start no second wait; "&Beenden"
-    // still ends the program.
-    void requestsDuringTheWait_data()
-    {
-        QTest::addColumn<bool>("inYield");   // requests arrive from the event loop, else while asked
-        QTest::newRow("from the event loop") << true;
-        QTest::newRow("while the question is open") << false;
-    }
-
-    void requestsDuringTheWait()
-    {
-        QFETCH(bool, inYield);
-        FakeSerialComm port;
-        port.drains = false;
-        SettingsStore store;
-        TimedDialogs dialogs;
-        TickingClock clock;
-        frmKX_Display w(frmKX_Display::Services{&port, &store, &dialogs, &clock});
-        int quits = 0;
-        w.setQuitHook([&] { ++quits; });
-        w.show();
-        w.mnuOpen_Click();
-        port.output("abc");
-        dialogs.answers = {Dialogs::Answer::Ignore};
-        const auto more = [&w] {
-            w.close();
-            w.mnuEnde_Click();
-        };
-        if (inYield)
-            QTimer::singleShot(0, &w, more);
-        else
-            dialogs.whileShown = more;
-
-        w.close();
-        QCOMPARE(dialogs.messageCount(), 1);
-        QCOMPARE(quits, 1);
-        QVERIFY(!port.portOpen());
-        QVERIFY(!w.isVisible());
     }
 };
 

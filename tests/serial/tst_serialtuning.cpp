@@ -1,10 +1,7 @@
 #include "serial/SerialTuning.h"
 #include "tests/support/MainWindowFixture.h"
 
-#include <QAction>
 #include <QTest>
-
-#include <memory>
 
 // The service menu's commands, chosen through their menu items on a real main
 // window that works a scripted port and scripted dialogs.
@@ -50,141 +47,95 @@ class SerialTuningTest : public QObject
     }
 
 private slots:
-    void numberText_data()
+    // Zero and positive numbers are seen as the input boxes' default texts.
+    void negativeNumberText()
     {
-        QTest::addColumn<int>("value");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("zero") << 0 << " 0";
-        QTest::newRow("positive") << 512 << " 512";
-        QTest::newRow("negative") << -3 << "-3";
-        QTest::newRow("smallest") << -32768 << "-32768";
-    }
-    void numberText()
-    {
-        QFETCH(int, value);
-        QFETCH(QString, text);
-        QCOMPARE(SerialTuning::numberText(value), text);
+        QCOMPARE(SerialTuning::numberText(-3), QStringLiteral("-3"));
+        QCOMPARE(SerialTuning::numberText(-32768), QStringLiteral("-32768"));
     }
 
-    void inputLength_data()
+    // Each command's input box, what the answer leaves on the port object and the
+    // one message, if any. Numbers are shown with a blank for the sign.
+    void inputBoxes_data()
     {
-        QTest::addColumn<int>("before");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("before");
         QTest::addColumn<QString>("answer");       // null: Cancel
-        QTest::addColumn<QString>("defaultText");
+        QTest::addColumn<QString>("after");
         QTest::addColumn<QString>("message");      // part of the one message; empty: none
 
-        QTest::newRow("accepted value") << 1 << "5" << " 1" << "";
-        QTest::newRow("refused value") << 1 << "-5" << " 1" << "Ungültiger Wert -5 für InputLen";
-        QTest::newRow("overflow") << 1 << "40000" << " 1" << "Überlauf";
-        QTest::newRow("letters read as 0") << 1 << "abc" << " 1" << "";
-        QTest::newRow("cancel") << 1 << QString() << " 1" << "";
-        QTest::newRow("other length shown, then 1") << 8 << "3" << " 8" << "";
-        QTest::newRow("zero shown with a blank") << 0 << QString() << " 0" << "";
+        const QString len = QStringLiteral("mnuInputLen"), r = QStringLiteral("mnuRThreshold"),
+                      s = QStringLiteral("mnuSThreshold"), rep = QStringLiteral("mnuParRep");
+        // The input length is one byte afterwards, whatever was answered.
+        QTest::newRow("InputLen: accepted value") << len << "1" << "5" << "1" << "";
+        QTest::newRow("InputLen: refused value") << len << "1" << "-5" << "1" << "Ungültiger Wert -5 für InputLen";
+        QTest::newRow("InputLen: overflow") << len << "1" << "40000" << "1" << "Überlauf";
+        QTest::newRow("InputLen: letters read as 0") << len << "1" << "abc" << "1" << "";
+        QTest::newRow("InputLen: other length shown") << len << "8" << "3" << "1" << "";
+        QTest::newRow("InputLen: zero shown, cancel") << len << "0" << QString() << "1" << "";
+        QTest::newRow("receive: cancel") << r << "3" << QString() << "3" << "";
+        QTest::newRow("receive: 3.5 to even") << r << "3" << "3.5" << "4" << "";
+        QTest::newRow("receive: hexadecimal") << r << "3" << "&H10" << "16" << "";
+        QTest::newRow("receive: overflow keeps value") << r << "3" << "40000" << "3"
+            << "Überlauf: \"40000\" liegt außerhalb von -32768 bis 32767.";
+        QTest::newRow("receive: refused keeps value") << r << "3" << "-1" << "3"
+            << "Ungültiger Wert -1 für RThreshold";
+        QTest::newRow("receive: letter sets 0") << r << "3" << "x" << "0" << "";
+        QTest::newRow("send: cancel") << s << "0" << QString() << "0" << "";
+        QTest::newRow("send: value") << s << "0" << " 1 2 8" << "128" << "";
+        QTest::newRow("send: overflow keeps value") << s << "64" << "-32769" << "64" << "Überlauf";
+        QTest::newRow("send: refused keeps value") << s << "64" << "-7" << "64"
+            << "Ungültiger Wert -7 für SThreshold";
+        QTest::newRow("replace: one character") << rep << "?" << "#" << "#" << "";
+        QTest::newRow("replace: two characters, the first") << rep << "?" << "ab" << "a" << "";
+        QTest::newRow("replace: leading blank is the character") << rep << "?" << " x" << " " << "";
+        QTest::newRow("replace: cancel switches off") << rep << "?" << QString() << "" << "";
+        QTest::newRow("replace: refused character keeps value") << rep << "?" << QString::fromUtf8("\u20ac")
+            << "?" << "Ersetzungszeichen";
     }
-    void inputLength()
+    void inputBoxes()
     {
-        QFETCH(int, before);
+        QFETCH(QString, command);
+        QFETCH(QString, before);
         QFETCH(QString, answer);
-        QFETCH(QString, defaultText);
         QFETCH(QString, message);
+        const QString bytes =
+            QStringLiteral("Geben Sie einen neuen Wert für die maximal gepufferte Anzahl der %1 ein:");
+        const QHash<QString, std::pair<QString, QString>> boxes{
+            {QStringLiteral("mnuInputLen"),
+             {QStringLiteral("InputLen"),
+              QStringLiteral("Die Eingabelänge ist auf 'ein Byte' für alle Emulationen voreingestellt.")}},
+            {QStringLiteral("mnuRThreshold"),
+             {QStringLiteral("Empfangslimit (RThreshold)"), bytes.arg(QStringLiteral("empfangenen Bytes"))}},
+            {QStringLiteral("mnuSThreshold"),
+             {QStringLiteral("Sendelimit (SThreshold)"), bytes.arg(QStringLiteral("Sendebytes"))}},
+            {QStringLiteral("mnuParRep"),
+             {QStringLiteral("Ersetzen bei Paritätsfehler"),
+              QStringLiteral("Geben Sie das Ersetzungszeichen ein:")}},
+        };
+        const bool replace = command == u"mnuParRep";
         Fixture f;
-        f.port.setInputLen(before);
-        f.choose(QStringLiteral("mnuInputLen"), answer);
+        if (command == u"mnuInputLen")
+            f.port.setInputLen(before.toInt());
+        else if (command == u"mnuRThreshold")
+            f.port.setRThreshold(before.toInt());
+        else if (command == u"mnuSThreshold")
+            f.port.setSThreshold(before.toInt());
+        else
+            f.port.setParityReplace(before);
+        f.choose(command, answer);
 
-        QCOMPARE(f.port.inputLen(), 1);
+        const QString after = command == u"mnuInputLen"     ? QString::number(f.port.inputLen())
+                            : command == u"mnuRThreshold" ? QString::number(f.port.rThreshold())
+                            : command == u"mnuSThreshold" ? QString::number(f.port.sThreshold())
+                                                          : f.port.parityReplace();
+        QTEST(after, "after");
         QVERIFY(!f.dialogs.shown.isEmpty());
         const auto box = f.dialogs.shown.first();
         QVERIFY(box.input);
-        QCOMPARE(box.title, QStringLiteral("InputLen"));
-        QCOMPARE(box.prompt, QStringLiteral(
-            "Die Eingabelänge ist auf 'ein Byte' für alle Emulationen voreingestellt."));
-        QCOMPARE(box.defaultText, defaultText);
-        verifyExclamation(f, message);
-    }
-
-    void thresholds_data()
-    {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<int>("before");
-        QTest::addColumn<QString>("answer");       // null: Cancel
-        QTest::addColumn<int>("after");
-        QTest::addColumn<QString>("message");
-
-        const QString r = QStringLiteral("mnuRThreshold"), s = QStringLiteral("mnuSThreshold");
-        QTest::newRow("receive: cancel") << r << 3 << QString() << 3 << "";
-        QTest::newRow("receive: 1") << r << 3 << "1" << 1 << "";
-        QTest::newRow("receive: 2.5 to even") << r << 3 << "2.5" << 2 << "";
-        QTest::newRow("receive: 3.5 to even") << r << 3 << "3.5" << 4 << "";
-        QTest::newRow("receive: comma ends") << r << 3 << "2,5" << 2 << "";
-        QTest::newRow("receive: hexadecimal") << r << 3 << "&H10" << 16 << "";
-        QTest::newRow("receive: overflow keeps value") << r << 3 << "40000" << 3
-                                                      << "Überlauf: \"40000\" liegt außerhalb von -32768 bis 32767.";
-        QTest::newRow("receive: refused keeps value") << r << 3 << "-1" << 3 << "Ungültiger Wert -1 für RThreshold";
-        QTest::newRow("receive: letter sets 0") << r << 3 << "x" << 0 << "";
-        QTest::newRow("send: cancel") << s << 0 << QString() << 0 << "";
-        QTest::newRow("send: value") << s << 0 << " 1 2 8" << 128 << "";
-        QTest::newRow("send: overflow keeps value") << s << 64 << "-32769" << 64 << "Überlauf";
-        QTest::newRow("send: refused keeps value") << s << 64 << "-7" << 64 << "Ungültiger Wert -7 für SThreshold";
-    }
-    void thresholds()
-    {
-        QFETCH(QString, command);
-        QFETCH(int, before);
-        QFETCH(QString, answer);
-        QFETCH(int, after);
-        QFETCH(QString, message);
-        Fixture f;
-        const bool receive = command == QStringLiteral("mnuRThreshold");
-        if (receive)
-            f.port.setRThreshold(before);
-        else
-            f.port.setSThreshold(before);
-        f.choose(command, answer);
-
-        QCOMPARE(receive ? f.port.rThreshold() : f.port.sThreshold(), after);
-        const auto box = f.dialogs.shown.first();
-        QVERIFY(box.input);
-        QCOMPARE(box.defaultText, SerialTuning::numberText(before));
-        if (receive) {
-            QCOMPARE(box.title, QStringLiteral("Empfangslimit (RThreshold)"));
-            QCOMPARE(box.prompt, QStringLiteral("Geben Sie einen neuen Wert für die maximal "
-                                                "gepufferte Anzahl der empfangenen Bytes ein:"));
-        } else {
-            QCOMPARE(box.title, QStringLiteral("Sendelimit (SThreshold)"));
-            QCOMPARE(box.prompt, QStringLiteral("Geben Sie einen neuen Wert für die maximal "
-                                                "gepufferte Anzahl der Sendebytes ein:"));
-        }
-        verifyExclamation(f, message);
-    }
-
-    void parityReplace_data()
-    {
-        QTest::addColumn<QString>("answer");   // null: Cancel
-        QTest::addColumn<QString>("after");
-        QTest::addColumn<QString>("message");
-
-        QTest::newRow("one character") << "#" << "#" << "";
-        QTest::newRow("two characters: the first") << "ab" << "a" << "";
-        QTest::newRow("leading blank is the character") << " x" << " " << "";
-        QTest::newRow("cancel switches off") << QString() << "" << "";
-        QTest::newRow("refused character keeps value") << QString::fromUtf8("\u20ac") << "?"
-                                                       << "Ersetzungszeichen";
-    }
-    void parityReplace()
-    {
-        QFETCH(QString, answer);
-        QFETCH(QString, after);
-        QFETCH(QString, message);
-        Fixture f;
-        f.port.setParityReplace(QStringLiteral("?"));
-        f.choose(QStringLiteral("mnuParRep"), answer);
-
-        QCOMPARE(f.port.parityReplace(), after);
-        const auto box = f.dialogs.shown.first();
-        QVERIFY(box.input);
-        QCOMPARE(box.title, QStringLiteral("Ersetzen bei Paritätsfehler"));
-        QCOMPARE(box.prompt, QStringLiteral("Geben Sie das Ersetzungszeichen ein:"));
-        QCOMPARE(box.defaultText, QStringLiteral("?"));
+        QCOMPARE(box.title, boxes[command].first);
+        QCOMPARE(box.prompt, boxes[command].second);
+        QCOMPARE(box.defaultText, replace ? before : u' ' + before);
         verifyExclamation(f, message);
     }
 
@@ -205,29 +156,24 @@ private slots:
         QFETCH(bool, dtrAtStart);
         QFETCH(bool, open);
         QFETCH(int, toggles);
-        FakeSerialComm port;
-        port.setDTREnable(dtrAtStart);
-        ScriptedDialogs dialogs;
-        frmKX_Display::Services s;
-        s.port = &port;
-        s.dialogs = &dialogs;
-        frmKX_Display window(s);
-        QAction *item = window.findChild<QAction *>(QStringLiteral("mnuDTREnable"));
-        QVERIFY(item);
+        MainWindowFixture f;
+        f.port.setDTREnable(dtrAtStart);
+        f.start();
+        QAction *item = f.action("mnuDTREnable");
         QVERIFY(!item->isChecked());   // cleared at start whatever the line
         if (open)
-            port.setPortOpen(true);
-        dialogs.shown.clear();
+            f.port.setPortOpen(true);
+        f.dialogs.shown.clear();
 
         for (int i = 0; i < toggles; ++i)
             item->trigger();
 
         const bool expected = (toggles % 2 == 0) ? dtrAtStart : !dtrAtStart;
-        QCOMPARE(port.dtrEnable(), expected);
+        QCOMPARE(f.port.dtrEnable(), expected);
         QCOMPARE(item->isChecked(), toggles > 0 && expected);
         if (open && toggles > 0)
-            QCOMPARE(port.deviceDtr, expected);
-        QVERIFY(dialogs.shown.isEmpty());
+            QCOMPARE(f.port.deviceDtr, expected);
+        QVERIFY(f.dialogs.shown.isEmpty());
     }
 
     void lineReports_data()

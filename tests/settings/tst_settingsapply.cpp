@@ -1,10 +1,8 @@
 #include "DialogProbe.h"
 #include "ModalDriver.h"
 
-#include "app/frmKX_Display.h"
-#include "platform/ColorLabel.h"
+#include "tests/support/MainWindowFixture.h"
 
-#include <QAction>
 #include <QPushButton>
 #include <QSignalSpy>
 
@@ -32,6 +30,29 @@ QString bools(const QList<bool> &list)
         out << (b ? QStringLiteral("true") : QStringLiteral("false"));
     return out.join(u',');
 }
+
+// Opens the settings dialog from the main window and lets `act` work it; false when
+// it never came up.
+bool throughDialog(MainWindowFixture &f, const std::function<void(frmProperties &)> &act)
+{
+    bool driven = false;
+    onModal([&](QWidget *w) {
+        if (auto *d = qobject_cast<frmProperties *>(w)) {
+            driven = true;
+            act(*d);
+        }
+    });
+    f.window->mnuProperties_Click();
+    return driven;
+}
+
+const char *const names[] = {"cboPort", "cboSpeed", "cboParity", "cboDataBits", "cboStopBits"};
+
+template <typename W>
+W *in(const frmProperties &d, const QString &name)
+{
+    return d.findChild<W *>(name);
+}
 } // namespace
 
 // Confirming the settings dialog: what reaches the port object, which messages
@@ -54,101 +75,64 @@ private slots:
 
     void confirm_data()
     {
-        // Start
-        QTest::addColumn<bool>("startOpen");        // port open on Com1
-        QTest::addColumn<int>("absentPort");        // a port number with no device (0: none)
-        QTest::addColumn<bool>("refuseXonRts");     // the device refuses handshaking 3
-        // Selections
-        QTest::addColumn<QString>("port");          // "" leaves cboPort without a selection
-        QTest::addColumn<QString>("speed");
-        QTest::addColumn<QString>("parity");
-        QTest::addColumn<QString>("dataBits");
-        QTest::addColumn<QString>("stopBits");
-        QTest::addColumn<int>("flow");
+        QTest::addColumn<bool>("startOpen");        // port open on Com1; Com5 has no device
+        QTest::addColumn<QStringList>("lists");     // port, speed, parity, data bits, stop bits; "": none
+        QTest::addColumn<int>("flow");              // the device refuses handshaking 3
         QTest::addColumn<int>("echo");
         // Expected
-        QTest::addColumn<bool>("closes");           // the dialog closed
-        QTest::addColumn<QString>("message");       // the one message shown, "" for none
+        QTest::addColumn<QString>("message");       // the one message shown, "" when the dialog closes
         QTest::addColumn<int>("commPort");
         QTest::addColumn<bool>("open");
         QTest::addColumn<QString>("settings");
-        QTest::addColumn<int>("handshaking");
-        QTest::addColumn<bool>("localEcho");
         QTest::addColumn<QString>("openChecks");    // check marks set on the open command
         QTest::addColumn<int>("reopens");           // opens of the device by the handler
 
         const QString keep = QStringLiteral("9600,n,8,1");
-        QTest::newRow("19200 Odd 7 1.5") << false << 0 << false
-            << "Com1" << "19200" << "Odd" << "7" << "1.5" << 0 << 0
-            << true << "" << 1 << false << "19200,o,7,1.5" << 0 << false << "" << 0;
-        QTest::newRow("Space 8 2") << false << 0 << false
-            << "Com1" << "9600" << "Space" << "8" << "2" << 0 << 0
-            << true << "" << 1 << false << "9600,s,8,2" << 0 << false << "" << 0;
-        QTest::newRow("Mark, handshaking 2, echo on") << false << 0 << false
-            << "Com1" << "9600" << "Mark" << "8" << "1" << 2 << 1
-            << true << "" << 1 << false << "9600,m,8,1" << 2 << true << "" << 0;
-        QTest::newRow("Com1 to Com3, closed") << false << 0 << false
-            << "Com3" << "9600" << "None" << "8" << "1" << 0 << 0
-            << true << "" << 3 << false << keep << 0 << false << "" << 0;
-        QTest::newRow("same number, open") << true << 0 << false
-            << "Com1" << "4800" << "Even" << "7" << "1" << 1 << 0
-            << true << "" << 1 << true << "4800,e,7,1" << 1 << false << "" << 0;
-        QTest::newRow("open Com1 to Com2") << true << 0 << false
-            << "Com2" << "9600" << "None" << "8" << "1" << 0 << 0
-            << true << "" << 2 << true << keep << 0 << false << "true" << 1;
-        QTest::newRow("open, new number refused") << true << 5 << false
-            << "Com5" << "19200" << "None" << "8" << "1" << 2 << 1
-            << false << "Com5 ist nicht vorhanden." << 1 << false << keep << 0 << true << "false" << 0;
-        QTest::newRow("no port selected") << false << 0 << false
-            << "" << "19200" << "None" << "8" << "1" << 0 << 0
-            << false << "Ungültige Anschlussnummer 0: erlaubt ist 1 bis 255." << 1 << false << keep << 0
-            << false << "" << 0;
-        QTest::newRow("no port selected, open") << true << 0 << false
-            << "" << "19200" << "None" << "8" << "1" << 0 << 0
-            << false << "Ungültige Anschlussnummer 0: erlaubt ist 1 bis 255." << 1 << false << keep << 0
-            << false << "" << 0;
-        QTest::newRow("no parity selected") << false << 0 << false
-            << "Com3" << "19200" << "" << "8" << "1" << 2 << 1
-            << false << "Ungültige Parität \"\": erlaubt sind E, O, N, M und S." << 3 << false << keep << 0
-            << true << "" << 0;
-        QTest::newRow("handshaking refused") << true << 0 << true
-            << "Com1" << "19200" << "None" << "8" << "1" << 3 << 0
-            << false << "kein Xon/RTS" << 1 << true << "19200,n,8,1" << 0 << false << "" << 0;
+        const QString noPort = QStringLiteral("Ungültige Anschlussnummer 0: erlaubt ist 1 bis 255.");
+        QTest::newRow("Mark, handshaking 2, echo on") << false << QStringList{"Com1", "9600", "Mark", "8", "1"}
+            << 2 << 1 << "" << 1 << false << "9600,m,8,1" << "" << 0;
+        QTest::newRow("Com1 to Com3, closed") << false << QStringList{"Com3", "9600", "None", "8", "1"}
+            << 0 << 0 << "" << 3 << false << keep << "" << 0;
+        QTest::newRow("same number, open") << true << QStringList{"Com1", "4800", "Even", "7", "1"}
+            << 1 << 0 << "" << 1 << true << "4800,e,7,1" << "" << 0;
+        QTest::newRow("open Com1 to Com2") << true << QStringList{"Com2", "9600", "None", "8", "1"}
+            << 0 << 0 << "" << 2 << true << keep << "true" << 1;
+        QTest::newRow("open, new number refused") << true << QStringList{"Com5", "19200", "None", "8", "1"}
+            << 2 << 1 << "Com5 ist nicht vorhanden." << 1 << false << keep << "false" << 0;
+        QTest::newRow("no port selected") << false << QStringList{"", "19200", "None", "8", "1"}
+            << 0 << 0 << noPort << 1 << false << keep << "" << 0;
+        QTest::newRow("no port selected, open") << true << QStringList{"", "19200", "None", "8", "1"}
+            << 0 << 0 << noPort << 1 << false << keep << "" << 0;
+        QTest::newRow("no parity selected") << false << QStringList{"Com3", "19200", "", "8", "1"}
+            << 2 << 1 << "Ungültige Parität \"\": erlaubt sind E, O, N, M und S." << 3 << false << keep << ""
+            << 0;
+        QTest::newRow("handshaking refused") << true << QStringList{"Com1", "19200", "None", "8", "1"}
+            << 3 << 0 << "kein Xon/RTS" << 1 << true << "19200,n,8,1" << "" << 0;
     }
 
     void confirm()
     {
         QFETCH(bool, startOpen);
-        QFETCH(int, absentPort);
-        QFETCH(bool, refuseXonRts);
-        QFETCH(QString, port);
-        QFETCH(QString, speed);
-        QFETCH(QString, parity);
-        QFETCH(QString, dataBits);
-        QFETCH(QString, stopBits);
+        QFETCH(QStringList, lists);
         QFETCH(int, flow);
         QFETCH(int, echo);
-        QFETCH(bool, closes);
         QFETCH(QString, message);
         QFETCH(int, reopens);
+        const bool closes = message.isEmpty();
 
         DialogFixture f;
-        f.port.presentPorts.remove(absentPort);
-        if (refuseXonRts)
-            f.port.refuseLine = [](const LineSettings &, int handshaking) {
-                return handshaking == 3 ? QStringLiteral("kein Xon/RTS") : QString();
-            };
+        f.port.presentPorts.remove(5);
+        f.port.refuseLine = [](const LineSettings &, int handshaking) {
+            return handshaking == 3 ? QStringLiteral("kein Xon/RTS") : QString();
+        };
         if (startOpen)
             f.port.setPortOpen(true);
         const int opensBefore = f.port.opens;
         Module1::EmulationMode = Module1::KestrixMode;
         frmProperties &d = f.open();
 
-        f.choose("cboPort", port);
-        f.choose("cboSpeed", speed);
-        f.choose("cboParity", parity);
-        f.choose("cboDataBits", dataBits);
-        f.choose("cboStopBits", stopBits);
+        for (int i = 0; i < 5; ++i)
+            f.choose(names[i], lists[i]);
         f.option("optFlow", flow)->click();
         f.option("optEcho", echo)->click();
 
@@ -156,10 +140,8 @@ private slots:
         f.child<QPushButton>(QStringLiteral("cmdOK"))->click();
 
         QCOMPARE(accepted.count(), closes ? 1 : 0);
-        if (message.isEmpty()) {
-            QCOMPARE(f.dialogs.messageCount(), 0);
-        } else {
-            QCOMPARE(f.dialogs.messageCount(), 1);
+        QCOMPARE(f.dialogs.messageCount(), closes ? 0 : 1);
+        if (!closes) {
             QCOMPARE(f.dialogs.lastPrompt(), message);
             QCOMPARE(f.dialogs.shown.last().icon, Dialogs::Icon::Exclamation);
             QCOMPARE(f.dialogs.shown.last().buttons, Dialogs::Buttons::Ok);
@@ -167,25 +149,23 @@ private slots:
         QTEST(f.port.commPort(), "commPort");
         QTEST(f.port.portOpen(), "open");
         QTEST(f.port.settings(), "settings");
-        QTEST(f.port.handshaking(), "handshaking");
-        // Echo is in force even when a later step failed.
-        QTEST(Module1::LocalEcho, "localEcho");
+        // Handshaking is applied only when all else was; echo even when a later step failed.
+        QCOMPARE(f.port.handshaking(), closes ? flow : 0);
+        QCOMPARE(Module1::LocalEcho, echo == 1);
         QTEST(bools(f.openChecks), "openChecks");
         QCOMPARE(f.port.opens - opensBefore, reopens);
 
         if (closes) {
             QCOMPARE(stored(SettingsApply::KeySettings), f.port.settings());
             QCOMPARE(stored(SettingsApply::KeyPort), QString::number(f.port.commPort()));
-            QCOMPARE(stored(SettingsApply::KeyHandshaking), QString::number(f.port.handshaking()));
-            QCOMPARE(stored(SettingsApply::KeyEcho),
-                     Module1::LocalEcho ? QStringLiteral("True") : QStringLiteral("False"));
+            QCOMPARE(stored(SettingsApply::KeyHandshaking), QString::number(flow));
+            QCOMPARE(stored(SettingsApply::KeyEcho), echo == 1 ? QStringLiteral("True") : QStringLiteral("False"));
             QCOMPARE(stored(SettingsApply::KeyEmulation), QStringLiteral("Kestrix"));
         } else {
             QVERIFY(storedKeys().isEmpty());
             // The user's selections stay as they were, to be corrected.
-            QCOMPARE(f.list("cboPort")->currentText(), port);
-            QCOMPARE(f.list("cboSpeed")->currentText(), speed);
-            QCOMPARE(f.list("cboParity")->currentText(), parity);
+            for (int i = 0; i < 5; ++i)
+                QCOMPARE(f.list(names[i])->currentText(), lists[i]);
             QCOMPARE(d.PendingHandshaking, flow);
         }
     }
@@ -222,88 +202,59 @@ private slots:
     // with what was confirmed.
     void survivesRestart_data()
     {
-        QTest::addColumn<QString>("port");
-        QTest::addColumn<QString>("speed");
-        QTest::addColumn<QString>("parity");
-        QTest::addColumn<QString>("dataBits");
-        QTest::addColumn<QString>("stopBits");
+        QTest::addColumn<QStringList>("lists");   // port, speed, parity, data bits, stop bits
         QTest::addColumn<int>("flow");
         QTest::addColumn<int>("echo");
         QTest::addColumn<int>("emulation");
         QTest::addColumn<QString>("panel");
 
-        QTest::newRow("Com3 19200 Odd 7 1.5") << "Com3" << "19200" << "Odd" << "7" << "1.5" << 2 << 1 << 1
+        QTest::newRow("Com3 19200 Odd 7 1.5") << QStringList{"Com3", "19200", "Odd", "7", "1.5"} << 2 << 1 << 1
             << "COM 3 - 19200,o,7,1.5";
-        QTest::newRow("Com16 256000 Space 5 2") << "Com16" << "256000" << "Space" << "5" << "2" << 3 << 0
+        QTest::newRow("Com16 256000 Space 5 2") << QStringList{"Com16", "256000", "Space", "5", "2"} << 3 << 0
             << 0 << "COM 16 - 256000,s,5,2";
     }
 
     void survivesRestart()
     {
-        QFETCH(QString, port);
-        QFETCH(QString, speed);
-        QFETCH(QString, parity);
-        QFETCH(QString, dataBits);
-        QFETCH(QString, stopBits);
+        QFETCH(QStringList, lists);
         QFETCH(int, flow);
         QFETCH(int, echo);
         QFETCH(int, emulation);
         QFETCH(QString, panel);
 
-        SettingsStore store;
-        ScriptedDialogs dialogs;
-        {
-            FakeSerialComm comm;
-            frmKX_Display first(frmKX_Display::Services{&comm, &store, &dialogs, nullptr});
-            bool driven = false;
-            onModal([&](QWidget *w) {
-                auto *d = qobject_cast<frmProperties *>(w);
-                if (!d)
-                    return;
-                driven = true;
-                const auto pick = [d](const char *name, const QString &text) {
-                    auto *box = d->findChild<QComboBox *>(QLatin1StringView(name));
-                    box->setCurrentIndex(box->findText(text));
-                };
-                pick("cboPort", port);
-                pick("cboSpeed", speed);
-                pick("cboParity", parity);
-                pick("cboDataBits", dataBits);
-                pick("cboStopBits", stopBits);
-                d->findChild<QRadioButton *>(QStringLiteral("optFlow_%1").arg(flow))->click();
-                d->findChild<QRadioButton *>(QStringLiteral("optEcho_%1").arg(echo))->click();
-                d->findChild<QRadioButton *>(QStringLiteral("optEmulation_%1").arg(emulation))->click();
-                d->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
-            });
-            first.mnuProperties_Click();
-            QVERIFY(driven);
-            QCOMPARE(dialogs.messageCount(), 0);
-            // The dialog is gone once it has closed.
-            QVERIFY(!first.findChild<frmProperties *>());
-            QCOMPARE(first.findChild<QLabel *>(QStringLiteral("sbrStatus_Settings"))->text(), panel);
-        }
+        MainWindowFixture f;
+        f.start();
+        QVERIFY(throughDialog(f, [&](frmProperties &d) {
+            for (int i = 0; i < 5; ++i) {
+                auto *box = in<QComboBox>(d, QLatin1StringView(names[i]));
+                box->setCurrentIndex(box->findText(lists[i]));
+            }
+            in<QRadioButton>(d, QStringLiteral("optFlow_%1").arg(flow))->click();
+            in<QRadioButton>(d, QStringLiteral("optEcho_%1").arg(echo))->click();
+            in<QRadioButton>(d, QStringLiteral("optEmulation_%1").arg(emulation))->click();
+            in<QPushButton>(d, QStringLiteral("cmdOK"))->click();
+        }));
+        QCOMPARE(f.dialogs.messageCount(), 0);
+        // The dialog is gone once it has closed.
+        QVERIFY(!f.window->findChild<frmProperties *>());
+        QCOMPARE(f.panel("Settings"), panel);
 
+        // The restart: a fresh port object, program-wide values forgotten.
+        f.window.reset();
         resetGlobals();
         Module1::EmulationMode.clear();
-        FakeSerialComm comm;
-        frmKX_Display second(frmKX_Display::Services{&comm, &store, &dialogs, nullptr});
-        QCOMPARE(second.findChild<QLabel *>(QStringLiteral("sbrStatus_Settings"))->text(), panel);
+        f.start(new FakeSerialComm);
+        QCOMPARE(f.panel("Settings"), panel);
         QCOMPARE(Module1::LocalEcho, echo == 1);
         QCOMPARE(Module1::EmulationMode, emulation == 1 ? Module1::KestrixMode : Module1::AsciiMode);
 
         QStringList seen;
-        onModal([&](QWidget *w) {
-            auto *d = qobject_cast<frmProperties *>(w);
-            if (!d)
-                return;
-            for (const char *name : {"cboPort", "cboSpeed", "cboParity", "cboDataBits", "cboStopBits"})
-                seen << d->findChild<QComboBox *>(QLatin1StringView(name))->currentText();
-            seen << QString::number(d->PendingHandshaking) << QString::number(d->PendingEcho);
-            d->findChild<QPushButton *>(QStringLiteral("cmdCancel"))->click();
-        });
-        second.mnuProperties_Click();
-        QCOMPARE(seen, (QStringList{port, speed, parity, dataBits, stopBits, QString::number(flow),
-                                    QString::number(echo)}));
+        QVERIFY(throughDialog(f, [&](frmProperties &d) {
+            for (const char *name : names)
+                seen << in<QComboBox>(d, QLatin1StringView(name))->currentText();
+            seen << QString::number(d.PendingHandshaking) << QString::number(d.PendingEcho);
+        }));
+        QCOMPARE(seen, (lists + QStringList{QString::number(flow), QString::number(echo)}));
     }
 
     // The status bar and the emulation menu follow the dialog after each way of closing it.
@@ -319,91 +270,70 @@ private slots:
     void refreshAfterClosing()
     {
         QFETCH(QString, how);
-        SettingsStore store;
-        ScriptedDialogs dialogs;
-        FakeSerialComm comm;
-        frmKX_Display w(frmKX_Display::Services{&comm, &store, &dialogs, nullptr});
-        w.mnuKestrix_Click();
+        MainWindowFixture f;
+        f.start().mnuKestrix_Click();
         bool modal = false;
-        onModal([&](QWidget *m) {
-            auto *d = qobject_cast<frmProperties *>(m);
-            if (!d)
-                return;
-            modal = d->isModal() && QApplication::activeModalWidget() == d;
-            d->findChild<QComboBox *>(QStringLiteral("cboPort"))->setCurrentIndex(1);
-            d->findChild<QRadioButton *>(QStringLiteral("optEmulation_0"))->click();
+        QVERIFY(throughDialog(f, [&](frmProperties &d) {
+            modal = d.isModal() && QApplication::activeModalWidget() == &d;
+            in<QComboBox>(d, QStringLiteral("cboPort"))->setCurrentIndex(1);
+            in<QRadioButton>(d, QStringLiteral("optEmulation_0"))->click();
             if (how == u"close")
-                d->close();
+                d.close();
             else
-                d->findChild<QPushButton *>(how)->click();
-        });
-        w.mnuProperties_Click();
+                in<QPushButton>(d, how)->click();
+        }));
         QVERIFY(modal);
-        QVERIFY(!w.findChild<frmProperties *>());
-        QTEST(w.findChild<QLabel *>(QStringLiteral("sbrStatus_Settings"))->text(), "panel");
-        QCOMPARE(w.findChild<QLabel *>(QStringLiteral("sbrStatus_Emulation"))->text(),
-                 QStringLiteral("Ascii-Modus"));
-        QVERIFY(w.findChild<QAction *>(QStringLiteral("mnuASCII"))->isChecked());
-        QVERIFY(!w.findChild<QAction *>(QStringLiteral("mnuKestrix"))->isChecked());
+        QVERIFY(!f.window->findChild<frmProperties *>());
+        QTEST(f.panel("Settings"), "panel");
+        QCOMPARE(f.panel("Emulation"), QStringLiteral("Ascii-Modus"));
+        QVERIFY(f.action("mnuASCII")->isChecked());
+        QVERIFY(!f.action("mnuKestrix")->isChecked());
         QCOMPARE(storedKeys().isEmpty(), how != u"cmdOK");
     }
 
-    // Opened with the port open, a refused number leaves the port closed; the
-    // window then shows it closed instead of claiming it is open.
-    void refusedNumberShowsPortClosed()
+    // A new number confirmed while the port is open: the window's menu, indicator
+    // and check mark follow whether the port could be reopened on it.
+    void newNumberWhileOpen_data()
     {
-        SettingsStore store;
-        ScriptedDialogs dialogs;
-        FakeSerialComm comm;
-        comm.presentPorts.remove(5);
-        frmKX_Display w(frmKX_Display::Services{&comm, &store, &dialogs, nullptr});
-        w.mnuOpen_Click();
-        QVERIFY(comm.portOpen());
-        QVERIFY(!w.findChild<QAction *>(QStringLiteral("mnuOpen"))->isEnabled());
-        onModal([&](QWidget *m) {
-            auto *d = qobject_cast<frmProperties *>(m);
-            if (!d)
-                return;
-            d->findChild<QComboBox *>(QStringLiteral("cboPort"))->setCurrentIndex(4);
-            d->cmdOK_Click();
-            d->cmdCancel_Click();
-        });
-        w.mnuProperties_Click();
-        QCOMPARE(dialogs.messageCount(), 1);
-        QVERIFY(!comm.portOpen());
-        QCOMPARE(comm.commPort(), 1);
-        QVERIFY(w.findChild<QAction *>(QStringLiteral("mnuOpen"))->isEnabled());
-        QVERIFY(!w.findChild<QAction *>(QStringLiteral("mnuClose"))->isEnabled());
-        QVERIFY(w.findChild<QAction *>(QStringLiteral("mnuProperties"))->isEnabled());
-        QCOMPARE(w.findChild<ColorLabel *>(QStringLiteral("lblComOpen"))->text(),
-                 QStringLiteral("Com 1  closed"));
+        QTest::addColumn<int>("index");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("Com2 reopens") << 1 << false;
+        QTest::newRow("absent Com5 leaves the port closed") << 4 << true;
     }
 
-    // Reopening on the new number puts the check mark on the open command.
-    void reopenSetsCheckMark()
+    void newNumberWhileOpen()
     {
-        SettingsStore store;
-        ScriptedDialogs dialogs;
-        FakeSerialComm comm;
-        frmKX_Display w(frmKX_Display::Services{&comm, &store, &dialogs, nullptr});
-        w.mnuOpen_Click();
-        onModal([&](QWidget *m) {
-            if (auto *d = qobject_cast<frmProperties *>(m)) {
-                d->findChild<QComboBox *>(QStringLiteral("cboPort"))->setCurrentIndex(1);
-                d->cmdOK_Click();
-            }
-        });
-        w.mnuProperties_Click();
-        QVERIFY(comm.portOpen());
-        QCOMPARE(comm.commPort(), 2);
-        QAction *open = w.findChild<QAction *>(QStringLiteral("mnuOpen"));
+        QFETCH(int, index);
+        QFETCH(bool, refused);
+        MainWindowFixture f;
+        f.port.presentPorts.remove(5);
+        f.start().mnuOpen_Click();
+        QVERIFY(f.port.portOpen());
+        QVERIFY(!f.action("mnuOpen")->isEnabled());
+        QVERIFY(throughDialog(f, [&](frmProperties &d) {
+            in<QComboBox>(d, QStringLiteral("cboPort"))->setCurrentIndex(index);
+            d.cmdOK_Click();
+        }));
+        QCOMPARE(f.dialogs.messageCount(), refused ? 1 : 0);
+        QCOMPARE(f.port.portOpen(), !refused);
+        QCOMPARE(f.port.commPort(), refused ? 1 : 2);
+        QAction *open = f.action("mnuOpen");
+        QCOMPARE(open->isEnabled(), refused);
+        QCOMPARE(f.action("mnuClose")->isEnabled(), !refused);
+        QCOMPARE(f.action("mnuProperties")->isEnabled(), refused);
         QVERIFY(open->isCheckable());
-        QVERIFY(open->isChecked());
+        QCOMPARE(open->isChecked(), !refused);
+        if (refused) {
+            // The window shows the port closed instead of claiming it is open.
+            QCOMPARE(f.label(QStringLiteral("lblComOpen"))->text(), QStringLiteral("Com 1  closed"));
+            QVERIFY(storedKeys().isEmpty());
+            return;
+        }
         QCOMPARE(stored(SettingsApply::KeyPort), QStringLiteral("2"));
         // Later flips through the menu leave the mark as the dialog set it.
-        w.findChild<QAction *>(QStringLiteral("mnuClose"))->trigger();
+        f.action("mnuClose")->trigger();
         open->trigger();
-        QVERIFY(comm.portOpen());
+        QVERIFY(f.port.portOpen());
         QVERIFY(open->isChecked());
     }
 };

@@ -39,38 +39,22 @@ private slots:
         QTest::addColumn<QString>("dataBits");
         QTest::addColumn<QString>("stopBits");
         QTest::addColumn<QString>("port");
-        QTest::addColumn<int>("flow");
         QTest::addColumn<int>("echoButton");
         QTest::addColumn<int>("emulationButton");   // -1: neither
 
         const QString ascii = Module1::AsciiMode;
-        const QString kestrix = Module1::KestrixMode;
         QTest::newRow("9600,n,8,1") << "9600,n,8,1" << 1 << 0 << false << ascii
-            << "9600" << "None" << "8" << "1" << "Com1" << 0 << 0 << 0;
-        QTest::newRow("110,e,7,2") << "110,e,7,2" << 2 << 1 << false << ascii
-            << "110" << "Even" << "7" << "2" << "Com2" << 1 << 0 << 0;
-        QTest::newRow("256000,s,5,1") << "256000,s,5,1" << 1 << 2 << false << kestrix
-            << "256000" << "Space" << "5" << "1" << "Com1" << 2 << 0 << 1;
-        QTest::newRow("19200,o,8,1.5") << "19200,o,8,1.5" << 1 << 0 << false << ascii
-            << "19200" << "Odd" << "8" << "1.5" << "Com1" << 0 << 0 << 0;
-        QTest::newRow("4800,m,6,1.5") << "4800,m,6,1.5" << 1 << 0 << false << ascii
-            << "4800" << "Mark" << "6" << "1.5" << "Com1" << 0 << 0 << 0;
-        QTest::newRow("Com16") << "9600,n,8,1" << 16 << 0 << false << ascii
-            << "9600" << "None" << "8" << "1" << "Com16" << 0 << 0 << 0;
-        QTest::newRow("Com17: no port") << "9600,n,8,1" << 17 << 0 << false << ascii
-            << "9600" << "None" << "8" << "1" << "" << 0 << 0 << 0;
-        QTest::newRow("speed not in the list") << "1000,n,4,1" << 1 << 0 << false << ascii
-            << "" << "None" << "4" << "1" << "Com1" << 0 << 0 << 0;
-        QTest::newRow("handshaking 3") << "9600,n,8,1" << 1 << 3 << false << ascii
-            << "9600" << "None" << "8" << "1" << "Com1" << 3 << 0 << 0;
-        QTest::newRow("echo on") << "9600,n,8,1" << 1 << 0 << true << ascii
-            << "9600" << "None" << "8" << "1" << "Com1" << 0 << 1 << 0;
-        QTest::newRow("Kestrix") << "9600,n,8,1" << 1 << 0 << false << kestrix
-            << "9600" << "None" << "8" << "1" << "Com1" << 0 << 0 << 1;
-        QTest::newRow("empty mode") << "9600,n,8,1" << 1 << 0 << false << ""
-            << "9600" << "None" << "8" << "1" << "Com1" << 0 << 0 << -1;
-        QTest::newRow("other mode") << "9600,n,8,1" << 1 << 0 << false << "VT100"
-            << "9600" << "None" << "8" << "1" << "Com1" << 0 << 0 << -1;
+            << "9600" << "None" << "8" << "1" << "Com1" << 0 << 0;
+        QTest::newRow("110,e,7,2 Com2") << "110,e,7,2" << 2 << 1 << false << ascii
+            << "110" << "Even" << "7" << "2" << "Com2" << 0 << 0;
+        QTest::newRow("256000,s,5,1 Kestrix") << "256000,s,5,1" << 1 << 2 << false << Module1::KestrixMode
+            << "256000" << "Space" << "5" << "1" << "Com1" << 0 << 1;
+        QTest::newRow("19200,o,8,1.5 Com16 echo on") << "19200,o,8,1.5" << 16 << 3 << true << ascii
+            << "19200" << "Odd" << "8" << "1.5" << "Com16" << 1 << 0;
+        QTest::newRow("Com17: no port, other mode") << "4800,m,6,1.5" << 17 << 0 << false << "VT100"
+            << "4800" << "Mark" << "6" << "1.5" << "" << 0 << -1;
+        QTest::newRow("speed not in the list, empty mode") << "1000,n,4,1" << 1 << 0 << false << ""
+            << "" << "None" << "4" << "1" << "Com1" << 0 << -1;
     }
 
     void presets()
@@ -80,7 +64,6 @@ private slots:
         QFETCH(int, handshaking);
         QFETCH(bool, echo);
         QFETCH(QString, mode);
-        QFETCH(int, flow);
         QFETCH(int, echoButton);
         QFETCH(int, emulationButton);
 
@@ -97,7 +80,7 @@ private slots:
         QTEST(f.list("cboDataBits")->currentText(), "dataBits");
         QTEST(f.list("cboStopBits")->currentText(), "stopBits");
         QTEST(f.list("cboPort")->currentText(), "port");
-        QCOMPARE(f.selected("optFlow", 4), flow);
+        QCOMPARE(f.selected("optFlow", 4), handshaking);
         QCOMPARE(f.selected("optEcho", 2), echoButton);
         QCOMPARE(f.selected("optEmulation", 2), emulationButton);
         // The presets ran the choice handlers as a click would.
@@ -110,24 +93,22 @@ private slots:
 
     void listsFilledOnce_data()
     {
-        QTest::addColumn<QString>("list");
         QTest::addColumn<int>("count");
         QTest::addColumn<QString>("first");
         QTest::addColumn<QString>("last");
-        QTest::newRow("cboPort") << "cboPort" << 16 << "Com1" << "Com16";
-        QTest::newRow("cboSpeed") << "cboSpeed" << 16 << "110" << "256000";
-        QTest::newRow("cboDataBits") << "cboDataBits" << 5 << "4" << "8";
-        QTest::newRow("cboParity") << "cboParity" << 5 << "Even" << "Space";
-        QTest::newRow("cboStopBits") << "cboStopBits" << 3 << "1" << "2";
+        QTest::newRow("cboPort") << 16 << "Com1" << "Com16";
+        QTest::newRow("cboSpeed") << 16 << "110" << "256000";
+        QTest::newRow("cboDataBits") << 5 << "4" << "8";
+        QTest::newRow("cboParity") << 5 << "Even" << "Space";
+        QTest::newRow("cboStopBits") << 3 << "1" << "2";
     }
 
     void listsFilledOnce()
     {
-        QFETCH(QString, list);
         DialogFixture f;
         for (int opening = 0; opening < 2; ++opening) {
             f.open();
-            QComboBox *box = f.list(qPrintable(list));
+            QComboBox *box = f.list(QTest::currentDataTag());
             QTEST(box->count(), "count");
             QTEST(box->itemText(0), "first");
             QTEST(box->itemText(box->count() - 1), "last");
@@ -135,49 +116,45 @@ private slots:
         }
     }
 
+    // Each row is named after the control it places.
     void controls_data()
     {
-        QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("parent");
         QTest::addColumn<QRect>("twips");
 
-        QTest::newRow("Label1") << "Label1" << "Anschluß:" << "fraSettings" << QRect(330, 180, 735, 315);
-        QTest::newRow("cboPort") << "cboPort" << "" << "fraSettings" << QRect(1080, 150, 1425, 315);
-        QTest::newRow("Frame1") << "Frame1" << "Maximale Geschwindigkeit" << "fraSettings"
-                                << QRect(100, 600, 2280, 870);
-        QTest::newRow("cboSpeed") << "cboSpeed" << "" << "Frame1" << QRect(320, 330, 1695, 315);
-        QTest::newRow("fraConnection") << "fraConnection" << "Übertragungsformat" << "fraSettings"
-                                       << QRect(100, 1635, 2280, 1770);
-        QTest::newRow("Label3") << "Label3" << "Datenbits:" << "fraConnection" << QRect(140, 375, 825, 285);
-        QTest::newRow("cboDataBits") << "cboDataBits" << "" << "fraConnection" << QRect(980, 330, 1140, 315);
-        QTest::newRow("Label4") << "Label4" << "Parität:" << "fraConnection" << QRect(140, 855, 615, 285);
-        QTest::newRow("cboParity") << "cboParity" << "" << "fraConnection" << QRect(980, 800, 1140, 315);
-        QTest::newRow("Label5") << "Label5" << "Stopbits:" << "fraConnection" << QRect(140, 1320, 885, 285);
-        QTest::newRow("cboStopBits") << "cboStopBits" << "" << "fraConnection" << QRect(980, 1260, 1140, 315);
-        QTest::newRow("Frame7") << "Frame7" << "&Echo" << "fraSettings" << QRect(2540, 600, 1540, 870);
-        QTest::newRow("optEcho_0") << "optEcho_0" << "Aus" << "Frame7" << QRect(135, 360, 615, 315);
-        QTest::newRow("optEcho_1") << "optEcho_1" << "Ein" << "Frame7" << QRect(795, 420, 555, 195);
-        QTest::newRow("Frame5") << "Frame5" << "&Protokoll" << "fraSettings" << QRect(2540, 1635, 1540, 1770);
-        QTest::newRow("optFlow_0") << "optFlow_0" << "Kein" << "Frame5" << QRect(180, 360, 855, 255);
-        QTest::newRow("optFlow_1") << "optFlow_1" << "Xon/Xoff" << "Frame5" << QRect(180, 645, 1095, 255);
-        QTest::newRow("optFlow_2") << "optFlow_2" << "RTS" << "Frame5" << QRect(180, 945, 735, 255);
-        QTest::newRow("optFlow_3") << "optFlow_3" << "Xon/RTS" << "Frame5" << QRect(180, 1245, 1155, 255);
-        QTest::newRow("Emulation") << "Emulation" << "&Emulation" << "fraSettings" << QRect(4240, 600, 1800, 1215);
-        QTest::newRow("optEmulation_0") << "optEmulation_0" << "ASCII" << "Emulation" << QRect(120, 360, 1540, 255);
-        QTest::newRow("optEmulation_1") << "optEmulation_1" << "Kestrix II" << "Emulation"
-                                        << QRect(120, 720, 1540, 255);
-        QTest::newRow("cmdOK") << "cmdOK" << "OK" << "fraSettings" << QRect(4600, 2400, 1080, 420);
-        QTest::newRow("cmdCancel") << "cmdCancel" << "Abbrechen" << "fraSettings" << QRect(4600, 3000, 1080, 420);
+        QTest::newRow("Label1") << "Anschluß:" << "fraSettings" << QRect(330, 180, 735, 315);
+        QTest::newRow("cboPort") << "" << "fraSettings" << QRect(1080, 150, 1425, 315);
+        QTest::newRow("Frame1") << "Maximale Geschwindigkeit" << "fraSettings" << QRect(100, 600, 2280, 870);
+        QTest::newRow("cboSpeed") << "" << "Frame1" << QRect(320, 330, 1695, 315);
+        QTest::newRow("fraConnection") << "Übertragungsformat" << "fraSettings" << QRect(100, 1635, 2280, 1770);
+        QTest::newRow("Label3") << "Datenbits:" << "fraConnection" << QRect(140, 375, 825, 285);
+        QTest::newRow("cboDataBits") << "" << "fraConnection" << QRect(980, 330, 1140, 315);
+        QTest::newRow("Label4") << "Parität:" << "fraConnection" << QRect(140, 855, 615, 285);
+        QTest::newRow("cboParity") << "" << "fraConnection" << QRect(980, 800, 1140, 315);
+        QTest::newRow("Label5") << "Stopbits:" << "fraConnection" << QRect(140, 1320, 885, 285);
+        QTest::newRow("cboStopBits") << "" << "fraConnection" << QRect(980, 1260, 1140, 315);
+        QTest::newRow("Frame7") << "&Echo" << "fraSettings" << QRect(2540, 600, 1540, 870);
+        QTest::newRow("optEcho_0") << "Aus" << "Frame7" << QRect(135, 360, 615, 315);
+        QTest::newRow("optEcho_1") << "Ein" << "Frame7" << QRect(795, 420, 555, 195);
+        QTest::newRow("Frame5") << "&Protokoll" << "fraSettings" << QRect(2540, 1635, 1540, 1770);
+        QTest::newRow("optFlow_0") << "Kein" << "Frame5" << QRect(180, 360, 855, 255);
+        QTest::newRow("optFlow_1") << "Xon/Xoff" << "Frame5" << QRect(180, 645, 1095, 255);
+        QTest::newRow("optFlow_2") << "RTS" << "Frame5" << QRect(180, 945, 735, 255);
+        QTest::newRow("optFlow_3") << "Xon/RTS" << "Frame5" << QRect(180, 1245, 1155, 255);
+        QTest::newRow("Emulation") << "&Emulation" << "fraSettings" << QRect(4240, 600, 1800, 1215);
+        QTest::newRow("optEmulation_0") << "ASCII" << "Emulation" << QRect(120, 360, 1540, 255);
+        QTest::newRow("optEmulation_1") << "Kestrix II" << "Emulation" << QRect(120, 720, 1540, 255);
+        QTest::newRow("cmdOK") << "OK" << "fraSettings" << QRect(4600, 2400, 1080, 420);
+        QTest::newRow("cmdCancel") << "Abbrechen" << "fraSettings" << QRect(4600, 3000, 1080, 420);
         // The frame is the tab's page and sits at the top-left of its client area.
-        QTest::newRow("fraSettings") << "fraSettings" << "Einstellungen" << "tabSettings_page"
-                                     << QRect(0, 0, 6195, 3615);
-        QTest::newRow("tabSettings") << "tabSettings" << "" << "frmProperties" << QRect(100, 105, 6345, 4035);
+        QTest::newRow("fraSettings") << "Einstellungen" << "tabSettings_page" << QRect(0, 0, 6195, 3615);
+        QTest::newRow("tabSettings") << "" << "frmProperties" << QRect(100, 105, 6345, 4035);
     }
 
     void controls()
     {
-        QFETCH(QString, name);
+        const QString name = QString::fromLatin1(QTest::currentDataTag());
         QFETCH(QString, caption);
         QFETCH(QString, parent);
         QFETCH(QRect, twips);
@@ -211,67 +188,45 @@ private slots:
         QCOMPARE(tab->tabText(0), QStringLiteral("Einstellungen"));
     }
 
-    void choiceHandlers_data()
+    void choiceThenCancel_data()
     {
+        QTest::addColumn<QString>("before");
         QTest::addColumn<QString>("button");
         QTest::addColumn<int>("handshaking");
         QTest::addColumn<bool>("echo");
         QTest::addColumn<QString>("mode");
 
-        QTest::newRow("Kein") << "optFlow_0" << 0 << false << "Kestrix";
-        QTest::newRow("Xon/Xoff") << "optFlow_1" << 1 << false << "Kestrix";
-        QTest::newRow("RTS") << "optFlow_2" << 2 << false << "Kestrix";
-        QTest::newRow("Xon/RTS") << "optFlow_3" << 3 << false << "Kestrix";
-        QTest::newRow("Ein") << "optEcho_1" << 2 << true << "Kestrix";
-        QTest::newRow("ASCII") << "optEmulation_0" << 2 << false << "Ascii-Modus";
+        QTest::newRow("Kein") << "Kestrix" << "optFlow_0" << 0 << false << "Kestrix";
+        QTest::newRow("Xon/Xoff") << "Kestrix" << "optFlow_1" << 1 << false << "Kestrix";
+        QTest::newRow("RTS") << "Kestrix" << "optFlow_2" << 2 << false << "Kestrix";
+        QTest::newRow("Xon/RTS") << "Kestrix" << "optFlow_3" << 3 << false << "Kestrix";
+        QTest::newRow("Ein") << "Kestrix" << "optEcho_1" << 2 << true << "Kestrix";
+        QTest::newRow("ASCII") << "Kestrix" << "optEmulation_0" << 2 << false << "Ascii-Modus";
+        QTest::newRow("Kestrix from empty") << "" << "optEmulation_1" << 2 << false << "Kestrix";
     }
 
-    void choiceHandlers()
-    {
-        QFETCH(QString, button);
-        DialogFixture f;
-        f.port.setHandshaking(2);
-        Module1::EmulationMode = Module1::KestrixMode;
-        frmProperties &d = f.open();
-        f.child<QRadioButton>(button)->click();
-        QTEST(d.PendingHandshaking, "handshaking");
-        QTEST(d.PendingEcho, "echo");
-        // An emulation choice is in force at once; echo and handshaking wait for OK.
-        QTEST(Module1::EmulationMode, "mode");
-        QCOMPARE(Module1::LocalEcho, false);
-        QCOMPARE(f.port.handshaking(), 2);
-    }
-
-    void emulationSurvivesCancel_data()
-    {
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("after");
-        QTest::newRow("to ASCII") << "Kestrix" << "optEmulation_0" << "Ascii-Modus";
-        QTest::newRow("to Kestrix") << "Ascii-Modus" << "optEmulation_1" << "Kestrix";
-        QTest::newRow("from empty") << "" << "optEmulation_1" << "Kestrix";
-    }
-
-    void emulationSurvivesCancel()
+    void choiceThenCancel()
     {
         QFETCH(QString, before);
         QFETCH(QString, button);
         DialogFixture f;
+        f.port.setHandshaking(2);
         Module1::EmulationMode = before;
         frmProperties &d = f.open();
-        f.option("optEcho", 1)->click();
-        f.option("optFlow", 3)->click();
         f.choose("cboSpeed", QStringLiteral("300"));
         f.child<QRadioButton>(button)->click();
-        QTEST(Module1::EmulationMode, "after");
+        QTEST(d.PendingHandshaking, "handshaking");
+        QTEST(d.PendingEcho, "echo");
+        QTEST(Module1::EmulationMode, "mode");
 
+        // An emulation choice is in force at once and survives Cancel; nothing else
+        // is applied or stored.
         QSignalSpy rejected(&d, &QDialog::rejected);
         f.child<QPushButton>(QStringLiteral("cmdCancel"))->click();
         QCOMPARE(rejected.count(), 1);
-        QTEST(Module1::EmulationMode, "after");
-        // Nothing else was applied, and nothing was stored.
+        QTEST(Module1::EmulationMode, "mode");
         QCOMPARE(Module1::LocalEcho, false);
-        QCOMPARE(f.port.handshaking(), 0);
+        QCOMPARE(f.port.handshaking(), 2);
         QCOMPARE(f.port.settings(), QStringLiteral("9600,n,8,1"));
         QVERIFY(storedKeys().isEmpty());
         QCOMPARE(f.dialogs.messageCount(), 0);
