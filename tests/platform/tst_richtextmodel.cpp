@@ -119,41 +119,7 @@ private slots:
         QCOMPARE(m.selLength(), 0);
     }
 
-    void colourSelection_data()
-    {
-        QTest::addColumn<QString>("initial");
-        QTest::addColumn<int>("start");
-        QTest::addColumn<int>("length");
-        QTest::addColumn<QString>("color");
-        QTest::addColumn<QString>("expectedColours");
-
-        QTest::newRow("middle blue") << "abcdef" << 2 << 3 << "b" << "kkbbbk";
-        QTest::newRow("no selection colours nothing") << "abc" << 1 << 0 << "r" << "kkk";
-        QTest::newRow("all red") << "abc" << 0 << 3 << "r" << "rrr";
-        QTest::newRow("length clamped at end") << "abc" << 2 << 10 << "r" << "kkr";
-    }
-    void colourSelection()
-    {
-        QFETCH(QString, initial);
-        QFETCH(int, start);
-        QFETCH(int, length);
-        QFETCH(QString, color);
-        QFETCH(QString, expectedColours);
-
-        RichTextModel m;
-        m.setText(initial);
-        m.setSelStart(start);
-        m.setSelLength(length);
-        m.setSelColor(colourOf(color[0]));
-        QCOMPARE(colours(m), expectedColours);
-        QCOMPARE(m.selColor(), colourOf(color[0]));
-        // The colour also applies to what is typed next.
-        m.setSelStart(m.length());
-        m.setSelText(QStringLiteral("z"));
-        QCOMPARE(m.colorAt(m.length() - 1), colourOf(color[0]));
-    }
-
-    void clamping_data()
+    void selectionBounds_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("start");
@@ -161,14 +127,21 @@ private slots:
         QTest::addColumn<int>("expectedStart");
         QTest::addColumn<int>("expectedLength");
 
+        QTest::newRow("inside") << "abcdef" << 2 << 3 << 2 << 3;
+        QTest::newRow("whole text") << "abc" << 0 << 3 << 0 << 3;
         QTest::newRow("start beyond end") << "abc" << 99 << 1 << 3 << 0;
         QTest::newRow("negative start") << "abc" << -5 << 2 << 0 << 2;
         QTest::newRow("length beyond end") << "abc" << 1 << 99 << 1 << 2;
         QTest::newRow("negative length") << "abc" << 1 << -1 << 1 << 0;
         QTest::newRow("empty text") << "" << 3 << 3 << 0 << 0;
         QTest::newRow("huge values") << "abc" << INT_MAX << INT_MAX << 3 << 0;
+        // A line break is two characters, CR and LF, each addressed on its own.
+        QTest::newRow("CR LF") << "ab\r\ncd" << 2 << 2 << 2 << 2;
+        QTest::newRow("after CR LF") << "ab\r\ncd" << 4 << 9 << 4 << 2;
+        QTest::newRow("LF CR between breaks") << "\r\n\r\n" << 1 << 2 << 1 << 2;
+        QTest::newRow("beyond a break at the end") << "ab\r\n" << 9 << 1 << 4 << 0;
     }
-    void clamping()
+    void selectionBounds()
     {
         QFETCH(QString, text);
         QFETCH(int, start);
@@ -178,45 +151,22 @@ private slots:
 
         RichTextModel m;
         m.setText(text);
+        QCOMPARE(m.length(), text.size());
         m.setSelStart(start);
         m.setSelLength(length);
         QCOMPARE(m.selStart(), expectedStart);
         QCOMPARE(m.selLength(), expectedLength);
         QCOMPARE(m.selText(), text.mid(expectedStart, expectedLength));
-        // Writing SelText over a clamped selection stays inside the text.
+        // Colouring reaches exactly the clamped selection, nothing without one.
+        m.setSelColor(Red);
+        QCOMPARE(m.selColor(), Red);
+        QString painted(text.size(), u'k');
+        painted.replace(expectedStart, expectedLength, QString(expectedLength, u'r'));
+        QCOMPARE(colours(m), painted);
+        // Writing over it stays inside the text, and what is written takes the colour.
         m.setSelText(QStringLiteral("#"));
         QCOMPARE(m.length(), text.size() - expectedLength + 1);
-    }
-
-    void crLfCountsTwo_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("length");
-        QTest::addColumn<int>("start");
-        QTest::addColumn<QString>("twoChars");
-
-        QTest::newRow("one break") << "ab\r\ncd" << 6 << 2 << "\r\n";
-        QTest::newRow("after break") << "ab\r\ncd" << 6 << 4 << "cd";
-        QTest::newRow("two breaks") << "\r\n\r\n" << 4 << 1 << "\n\r";
-    }
-    void crLfCountsTwo()
-    {
-        QFETCH(QString, text);
-        QFETCH(int, length);
-        QFETCH(int, start);
-        QFETCH(QString, twoChars);
-
-        RichTextModel m;
-        m.setText(text);
-        QCOMPARE(m.length(), length);
-        QCOMPARE(m.text(), text);
-        m.setSelStart(start);
-        m.setSelLength(2);
-        QCOMPARE(m.selText(), twoChars);
-        // Appending a line break adds two characters.
-        m.setSelStart(m.length());
-        m.setSelText(QStringLiteral("\r\n"));
-        QCOMPARE(m.length(), length + 2);
+        QCOMPARE(m.colorAt(expectedStart), Red);
     }
 
     void notifications_data()
