@@ -7,6 +7,7 @@
 #include "tests/support/ScriptedDialogs.h"
 
 #include <QApplication>
+#include <QHash>
 #include <QTest>
 #include <QTimer>
 
@@ -42,27 +43,15 @@ public:
     }
 };
 
+// A(bort) R(etry) I(gnore) C(losed without choice)
 QList<Dialogs::Answer> answers(const QString &script)
 {
-    QList<Dialogs::Answer> out;
-    for (QChar c : script) {
-        switch (c.unicode()) {
-        case 'A': out << Dialogs::Answer::Abort; break;
-        case 'R': out << Dialogs::Answer::Retry; break;
-        case 'I': out << Dialogs::Answer::Ignore; break;
-        case 'C': out << Dialogs::Answer::Cancel; break;
-        default: break;
-        }
-    }
+    using A = Dialogs::Answer;
+    const QHash<QChar, A> byLetter{{u'A', A::Abort}, {u'R', A::Retry}, {u'I', A::Ignore}, {u'C', A::Cancel}};
+    QList<A> out;
+    for (QChar c : script)
+        out << byLetter.value(c);
     return out;
-}
-
-QString times(const QList<qint64> &list)
-{
-    QStringList out;
-    for (qint64 t : list)
-        out << QString::number(t);
-    return out.join(u',');
 }
 } // namespace
 
@@ -86,7 +75,7 @@ private slots:
         QTest::addColumn<int>("drainAfter");    // the buffer empties after this many passes (-1: never)
         QTest::addColumn<int>("unplugAfter");   // the device goes away after this many passes (-1: never)
         QTest::addColumn<qint64>("start");      // clock reading when the wait begins
-        QTest::addColumn<QString>("answers");   // A(bort) R(etry) I(gnore) C(losed without choice)
+        QTest::addColumn<QString>("answers");
         // Expected
         QTest::addColumn<bool>("mayClose");
         QTest::addColumn<QString>("askedAt");   // ms after the start, per message
@@ -141,10 +130,10 @@ private slots:
         QTEST(mayClose, "mayClose");
         // Only a refusal to close keeps the port open.
         QCOMPARE(port.portOpen(), !mayClose);
-        QList<qint64> relative;
+        QStringList relative;
         for (qint64 t : dialogs.askedAt)
-            relative << t - start;
-        QCOMPARE(times(relative), askedAt);
+            relative << QString::number(t - start);
+        QCOMPARE(relative.join(u','), askedAt);
         for (const ScriptedDialogs::Shown &s : dialogs.shown) {
             QCOMPARE(s.prompt, QStringLiteral("Daten können nicht gesendet werden"));
             QCOMPARE(s.buttons, Dialogs::Buttons::AbortRetryIgnore);

@@ -22,19 +22,14 @@ class SerialTuningTest : public QObject
                 dialogs.inputs << answer;
             action(name)->trigger();
         }
-        QList<ScriptedDialogs::Shown> messages() const
-        {
-            QList<ScriptedDialogs::Shown> m;
-            for (const auto &s : dialogs.shown)
-                if (!s.input)
-                    m << s;
-            return m;
-        }
     };
 
     static void verifyExclamation(const Fixture &f, const QString &expected)
     {
-        const auto m = f.messages();
+        QList<ScriptedDialogs::Shown> m;
+        for (const auto &s : f.dialogs.shown)
+            if (!s.input)
+                m << s;
         if (expected.isEmpty()) {
             QVERIFY2(m.isEmpty(), qPrintable(m.isEmpty() ? QString() : m.first().prompt));
             return;

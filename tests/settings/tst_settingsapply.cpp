@@ -23,14 +23,6 @@ public:
     }
 };
 
-QString bools(const QList<bool> &list)
-{
-    QStringList out;
-    for (bool b : list)
-        out << (b ? QStringLiteral("true") : QStringLiteral("false"));
-    return out.join(u',');
-}
-
 // Opens the settings dialog from the main window and lets `act` work it; false when
 // it never came up.
 bool throughDialog(MainWindowFixture &f, const std::function<void(frmProperties &)> &act)
@@ -84,30 +76,31 @@ private slots:
         QTest::addColumn<int>("commPort");
         QTest::addColumn<bool>("open");
         QTest::addColumn<QString>("settings");
-        QTest::addColumn<QString>("openChecks");    // check marks set on the open command
+        QTest::addColumn<QList<bool>>("openChecks");    // check marks set on the open command
         QTest::addColumn<int>("reopens");           // opens of the device by the handler
 
         const QString keep = QStringLiteral("9600,n,8,1");
+        const QList<bool> none;
         const QString noPort = QStringLiteral("Ungültige Anschlussnummer 0: erlaubt ist 1 bis 255.");
         QTest::newRow("Mark, handshaking 2, echo on") << false << QStringList{"Com1", "9600", "Mark", "8", "1"}
-            << 2 << 1 << "" << 1 << false << "9600,m,8,1" << "" << 0;
+            << 2 << 1 << "" << 1 << false << "9600,m,8,1" << none << 0;
         QTest::newRow("Com1 to Com3, closed") << false << QStringList{"Com3", "9600", "None", "8", "1"}
-            << 0 << 0 << "" << 3 << false << keep << "" << 0;
+            << 0 << 0 << "" << 3 << false << keep << none << 0;
         QTest::newRow("same number, open") << true << QStringList{"Com1", "4800", "Even", "7", "1"}
-            << 1 << 0 << "" << 1 << true << "4800,e,7,1" << "" << 0;
+            << 1 << 0 << "" << 1 << true << "4800,e,7,1" << none << 0;
         QTest::newRow("open Com1 to Com2") << true << QStringList{"Com2", "9600", "None", "8", "1"}
-            << 0 << 0 << "" << 2 << true << keep << "true" << 1;
+            << 0 << 0 << "" << 2 << true << keep << QList<bool>{true} << 1;
         QTest::newRow("open, new number refused") << true << QStringList{"Com5", "19200", "None", "8", "1"}
-            << 2 << 1 << "Com5 ist nicht vorhanden." << 1 << false << keep << "false" << 0;
+            << 2 << 1 << "Com5 ist nicht vorhanden." << 1 << false << keep << QList<bool>{false} << 0;
         QTest::newRow("no port selected") << false << QStringList{"", "19200", "None", "8", "1"}
-            << 0 << 0 << noPort << 1 << false << keep << "" << 0;
+            << 0 << 0 << noPort << 1 << false << keep << none << 0;
         QTest::newRow("no port selected, open") << true << QStringList{"", "19200", "None", "8", "1"}
-            << 0 << 0 << noPort << 1 << false << keep << "" << 0;
+            << 0 << 0 << noPort << 1 << false << keep << none << 0;
         QTest::newRow("no parity selected") << false << QStringList{"Com3", "19200", "", "8", "1"}
-            << 2 << 1 << "Ungültige Parität \"\": erlaubt sind E, O, N, M und S." << 3 << false << keep << ""
+            << 2 << 1 << "Ungültige Parität \"\": erlaubt sind E, O, N, M und S." << 3 << false << keep << none
             << 0;
         QTest::newRow("handshaking refused") << true << QStringList{"Com1", "19200", "None", "8", "1"}
-            << 3 << 0 << "kein Xon/RTS" << 1 << true << "19200,n,8,1" << "" << 0;
+            << 3 << 0 << "kein Xon/RTS" << 1 << true << "19200,n,8,1" << none << 0;
     }
 
     void confirm()
@@ -152,7 +145,7 @@ private slots:
         // Handshaking is applied only when all else was; echo even when a later step failed.
         QCOMPARE(f.port.handshaking(), closes ? flow : 0);
         QCOMPARE(Module1::LocalEcho, echo == 1);
-        QTEST(bools(f.openChecks), "openChecks");
+        QTEST(f.openChecks, "openChecks");
         QCOMPARE(f.port.opens - opensBefore, reopens);
 
         if (closes) {
@@ -183,11 +176,7 @@ private slots:
         DialogFixture f;
         RecordingStore store;
         store.refuse = refuse;
-        frmProperties::Services s;
-        s.port = &f.port;
-        s.store = &store;
-        s.dialogs = &f.dialogs;
-        frmProperties d(s);
+        frmProperties d(frmProperties::Services{&f.port, &store, &f.dialogs});
         QSignalSpy accepted(&d, &QDialog::accepted);
         d.findChild<QRadioButton *>(QStringLiteral("optEmulation_0"))->click();
         d.cmdOK_Click();

@@ -33,28 +33,23 @@ private slots:
         QTest::addColumn<int>("handshaking");
         QTest::addColumn<bool>("echo");
         QTest::addColumn<QString>("mode");
-        // Expected selections; an empty text means no selection.
-        QTest::addColumn<QString>("speed");
-        QTest::addColumn<QString>("parity");
-        QTest::addColumn<QString>("dataBits");
-        QTest::addColumn<QString>("stopBits");
-        QTest::addColumn<QString>("port");
-        QTest::addColumn<int>("echoButton");
+        // Selected speed, parity, data bits, stop bits and port; "": no selection.
+        QTest::addColumn<QStringList>("lists");
         QTest::addColumn<int>("emulationButton");   // -1: neither
 
         const QString ascii = Module1::AsciiMode;
         QTest::newRow("9600,n,8,1") << "9600,n,8,1" << 1 << 0 << false << ascii
-            << "9600" << "None" << "8" << "1" << "Com1" << 0 << 0;
+            << QStringList{"9600", "None", "8", "1", "Com1"} << 0;
         QTest::newRow("110,e,7,2 Com2") << "110,e,7,2" << 2 << 1 << false << ascii
-            << "110" << "Even" << "7" << "2" << "Com2" << 0 << 0;
+            << QStringList{"110", "Even", "7", "2", "Com2"} << 0;
         QTest::newRow("256000,s,5,1 Kestrix") << "256000,s,5,1" << 1 << 2 << false << Module1::KestrixMode
-            << "256000" << "Space" << "5" << "1" << "Com1" << 0 << 1;
+            << QStringList{"256000", "Space", "5", "1", "Com1"} << 1;
         QTest::newRow("19200,o,8,1.5 Com16 echo on") << "19200,o,8,1.5" << 16 << 3 << true << ascii
-            << "19200" << "Odd" << "8" << "1.5" << "Com16" << 1 << 0;
+            << QStringList{"19200", "Odd", "8", "1.5", "Com16"} << 0;
         QTest::newRow("Com17: no port, other mode") << "4800,m,6,1.5" << 17 << 0 << false << "VT100"
-            << "4800" << "Mark" << "6" << "1.5" << "" << 0 << -1;
+            << QStringList{"4800", "Mark", "6", "1.5", ""} << -1;
         QTest::newRow("speed not in the list, empty mode") << "1000,n,4,1" << 1 << 0 << false << ""
-            << "" << "None" << "4" << "1" << "Com1" << 0 << -1;
+            << QStringList{"", "None", "4", "1", "Com1"} << -1;
     }
 
     void presets()
@@ -64,7 +59,6 @@ private slots:
         QFETCH(int, handshaking);
         QFETCH(bool, echo);
         QFETCH(QString, mode);
-        QFETCH(int, echoButton);
         QFETCH(int, emulationButton);
 
         DialogFixture f;
@@ -75,13 +69,12 @@ private slots:
         Module1::EmulationMode = mode;
         frmProperties &d = f.open();
 
-        QTEST(f.list("cboSpeed")->currentText(), "speed");
-        QTEST(f.list("cboParity")->currentText(), "parity");
-        QTEST(f.list("cboDataBits")->currentText(), "dataBits");
-        QTEST(f.list("cboStopBits")->currentText(), "stopBits");
-        QTEST(f.list("cboPort")->currentText(), "port");
+        QStringList selected;
+        for (const char *name : {"cboSpeed", "cboParity", "cboDataBits", "cboStopBits", "cboPort"})
+            selected << f.list(name)->currentText();
+        QTEST(selected, "lists");
         QCOMPARE(f.selected("optFlow", 4), handshaking);
-        QCOMPARE(f.selected("optEcho", 2), echoButton);
+        QCOMPARE(f.selected("optEcho", 2), int(echo));
         QCOMPARE(f.selected("optEmulation", 2), emulationButton);
         // The presets ran the choice handlers as a click would.
         QCOMPARE(d.PendingHandshaking, handshaking);

@@ -85,6 +85,8 @@ private slots:
         row("choosing back leaves", "aw\rw\r", menu, {"KONFIGURATIONSMENUE ", "> DIAGNOSE"});
         row("Enter on a gyro stays", "aw\rs\r", diag, {"Gyro Auswahl > Nick"});
         row("x leaves through back", "aw\rx", menu, {"> ZURUECK zum Menue", "KONFIGURATIONSMENUE "});
+        // Lines are read as Latin-1: a two-byte umlaut would not match.
+        row("umlaut is one byte", "assss\r", page, {QStringLiteral("  Verz\u00f6gerung =>2 s")});
     }
 
     void keys()
@@ -189,10 +191,8 @@ private slots:
         QTest::addColumn<bool>("readings");
 
         QTest::newRow("roll") << QByteArray("aw\r") << true;
-        QTest::newRow("nick") << QByteArray("aw\rs") << true;
         QTest::newRow("gier") << QByteArray("aw\rss") << true;
         QTest::newRow("transmitter") << QByteArray("aw\rsss") << false;
-        QTest::newRow("back entry") << QByteArray("aw\rssss") << false;
         QTest::newRow("menu") << QByteArray("a") << false;
     }
 
@@ -237,13 +237,6 @@ private slots:
         QVERIFY(ends > 0 && ends < 30);
         // A wave, not a jump: neighbouring readings stay close.
         QVERIFY2(biggestStep <= 6, qPrintable(QString::number(biggestStep)));
-    }
-
-    void umlautIsOneByte()
-    {
-        ControllerMenu menu;
-        const QByteArray page = type(menu, "assss\r");
-        QVERIFY(page.contains("Verz\xF6gerung =>2 s"));
     }
 
     void options_data()
