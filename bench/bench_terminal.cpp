@@ -250,6 +250,23 @@ struct Window
     const RichTextModel &model() const { return w->richTextBox()->model(); }
 };
 
+// Writes all n bytes to the pty master, waiting briefly whenever it is full;
+// gives up early only when *stop is set.
+qsizetype writeAll(int fd, const char *bytes, qsizetype n, const std::atomic<bool> *stop = nullptr)
+{
+    qsizetype sent = 0;
+    while (sent < n && !(stop && *stop)) {
+        const ssize_t k = ::write(fd, bytes + sent, size_t(n - sent));
+        if (k > 0) {
+            sent += k;
+        } else {
+            pollfd p{fd, POLLOUT, 0};
+            ::poll(&p, 1, 5);
+        }
+    }
+    return sent;
+}
+
 // Writes data into the pty master from its own thread, optionally paced.
 class Writer
 {
@@ -272,18 +289,7 @@ private:
                 const auto due = start + std::chrono::microseconds(qint64(at) * 1000000 / rate);
                 std::this_thread::sleep_until(due);
             }
-            const qsizetype want = qMin(slice, data.size() - at);
-            qsizetype sent = 0;
-            while (sent < want && !m_stop) {
-                const ssize_t k = ::write(fd, data.constData() + at + sent, size_t(want - sent));
-                if (k > 0) {
-                    sent += k;
-                } else {
-                    pollfd p{fd, POLLOUT, 0};
-                    ::poll(&p, 1, 5);
-                }
-            }
-            at += sent;
+            at += writeAll(fd, data.constData() + at, qMin(slice, data.size() - at), &m_stop);
         }
         m_done = true;
     }
@@ -333,18 +339,7 @@ pid_t spawnPacedWriter(int fd, const QByteArray &data, int rate)
     const qsizetype slice = qMax(1, rate / 100);
     for (qsizetype at = 0; at < data.size();) {
         std::this_thread::sleep_until(start + std::chrono::microseconds(qint64(at) * 1000000 / rate));
-        const qsizetype want = qMin(slice, data.size() - at);
-        qsizetype sent = 0;
-        while (sent < want) {
-            const ssize_t k = ::write(fd, data.constData() + at + sent, size_t(want - sent));
-            if (k > 0) {
-                sent += k;
-            } else {
-                pollfd p{fd, POLLOUT, 0};
-                ::poll(&p, 1, 5);
-            }
-        }
-        at += sent;
+        at += writeAll(fd, data.constData() + at, qMin(slice, data.size() - at));
     }
     ::_exit(0);
 }

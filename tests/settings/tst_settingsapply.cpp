@@ -56,7 +56,7 @@ class SettingsApplyTest : public QObject
 private slots:
     void initTestCase()
     {
-        QCoreApplication::setApplicationName(QStringLiteral("Kestrix II/LT - Display  V 1.1.2"));
+        QCoreApplication::setApplicationName(frmKX_Display::Title + frmKX_Display::ProgramVersion);
     }
 
     void init()

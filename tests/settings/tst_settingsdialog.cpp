@@ -1,5 +1,6 @@
 #include "DialogProbe.h"
 
+#include "app/frmKX_Display.h"
 #include "platform/Twips.h"
 
 #include <QApplication>
@@ -17,7 +18,7 @@ class SettingsDialogTest : public QObject
 private slots:
     void initTestCase()
     {
-        QCoreApplication::setApplicationName(QStringLiteral("Kestrix II/LT - Display  V 1.1.2"));
+        QCoreApplication::setApplicationName(frmKX_Display::Title + frmKX_Display::ProgramVersion);
     }
 
     void init()
