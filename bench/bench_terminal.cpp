@@ -10,9 +10,9 @@
 //   bench_terminal late  [s]         25,600 B/s: how late a 16 ms timer fires
 #include "app/Module1.h"
 #include "app/frmKX_Display.h"
-#include "platform/RichTextModel.h"
-#include "platform/RichTextView.h"
-#include "platform/SerialComm.h"
+#include "terminal/RichTextModel.h"
+#include "terminal/RichTextView.h"
+#include "serial/SerialComm.h"
 #include "platform/SettingsStore.h"
 #include "terminal/IndicatorRow.h"
 #include "terminal/TerminalEngine.h"

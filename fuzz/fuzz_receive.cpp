@@ -3,8 +3,8 @@
 // hold at most 585 characters plus one append (the longest is a 39-character title
 // line redrawn in blue), and the open line must match what arrived since the last CR.
 #include "app/Module1.h"
-#include "platform/RichTextModel.h"
-#include "platform/SerialComm.h"
+#include "terminal/RichTextModel.h"
+#include "serial/SerialComm.h"
 #include "terminal/IndicatorRow.h"
 #include "terminal/TerminalEngine.h"
 #include "terminal/Windows1252.h"

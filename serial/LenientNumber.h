@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/CommError.h"
+#include "serial/CommError.h"
 
 #include <QString>
 

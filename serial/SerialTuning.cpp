@@ -1,7 +1,7 @@
 #include "serial/SerialTuning.h"
 
 #include "platform/Dialogs.h"
-#include "platform/SerialComm.h"
+#include "serial/SerialComm.h"
 #include "serial/LenientNumber.h"
 
 SerialTuning::SerialTuning(SerialComm &port, Dialogs &dialogs,

@@ -1,9 +1,9 @@
 #include "settings/SettingsApply.h"
 
 #include "app/Module1.h"
-#include "platform/CommError.h"
+#include "serial/CommError.h"
 #include "platform/Dialogs.h"
-#include "platform/SerialComm.h"
+#include "serial/SerialComm.h"
 #include "platform/SettingsStore.h"
 #include "settings/SettingsString.h"
 

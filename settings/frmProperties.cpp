@@ -2,7 +2,7 @@
 
 #include "platform/Fonts.h"
 #include "app/Module1.h"
-#include "platform/SerialComm.h"
+#include "serial/SerialComm.h"
 #include "platform/Twips.h"
 #include "settings/SettingsLists.h"
 #include "settings/SettingsPresets.h"

@@ -1,7 +1,7 @@
 #include "terminal/GyroPanel.h"
 
 #include "terminal/IndicatorRow.h"
-#include "terminal/TerminalColors.h"
+#include "terminal/Colors.h"
 
 using namespace TerminalColors;
 

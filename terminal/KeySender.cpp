@@ -1,9 +1,9 @@
 #include "terminal/KeySender.h"
 
 #include "app/Module1.h"
-#include "platform/CommError.h"
-#include "platform/RichTextModel.h"
-#include "platform/SerialComm.h"
+#include "serial/CommError.h"
+#include "terminal/RichTextModel.h"
+#include "serial/SerialComm.h"
 
 void KeySender::RichTextBox_KeyPress(int &keyAscii)
 {

@@ -1,11 +1,11 @@
 #include "terminal/PageRecognizer.h"
 
 #include "app/Module1.h"
-#include "platform/RichTextModel.h"
+#include "terminal/RichTextModel.h"
 #include "terminal/GyroPanel.h"
 #include "terminal/IndicatorRow.h"
 #include "terminal/RxLine.h"
-#include "terminal/TerminalColors.h"
+#include "terminal/Colors.h"
 #include "terminal/TextAppender.h"
 
 namespace {

@@ -1,11 +1,11 @@
 #include "terminal/ReceiveLoop.h"
 
 #include "app/Module1.h"
-#include "platform/RichTextModel.h"
-#include "platform/SerialComm.h"
+#include "terminal/RichTextModel.h"
+#include "serial/SerialComm.h"
 #include "terminal/PageRecognizer.h"
 #include "terminal/RxLine.h"
-#include "terminal/TerminalColors.h"
+#include "terminal/Colors.h"
 #include "terminal/TextAppender.h"
 #include "terminal/Windows1252.h"
 

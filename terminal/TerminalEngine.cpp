@@ -1,7 +1,7 @@
 #include "terminal/TerminalEngine.h"
 
-#include "platform/CommError.h"
-#include "platform/RichTextModel.h"
+#include "serial/CommError.h"
+#include "terminal/RichTextModel.h"
 
 TerminalEngine::TerminalEngine(SerialComm &port, RichTextModel &view, IndicatorRow &row,
                                QObject *parent)

@@ -1,7 +1,7 @@
 #include "terminal/TextAppender.h"
 
-#include "platform/RichTextModel.h"
-#include "terminal/TerminalColors.h"
+#include "terminal/RichTextModel.h"
+#include "terminal/Colors.h"
 
 namespace {
 constexpr QChar BS(8);

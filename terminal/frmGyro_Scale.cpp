@@ -1,7 +1,7 @@
 #include "terminal/frmGyro_Scale.h"
 
 #include "platform/ColorLabel.h"
-#include "platform/RichTextView.h"
+#include "terminal/RichTextView.h"
 #include "platform/Twips.h"
 #include "terminal/GyroWindows.h"
 

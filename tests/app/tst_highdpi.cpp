@@ -2,7 +2,7 @@
 
 #include <QTest>
 
-#include "platform/RichTextView.h"
+#include "terminal/RichTextView.h"
 
 #include <QFontMetrics>
 

@@ -1,6 +1,6 @@
 #include "app/Module1.h"
 #include "app/frmKX_Display.h"
-#include "platform/RichTextView.h"
+#include "terminal/RichTextView.h"
 #include "platform/SettingsStore.h"
 #include "platform/Twips.h"
 #include "tests/support/FakeSerialComm.h"

@@ -2,8 +2,8 @@
 
 #include <QTest>
 
-#include "platform/QtSerialComm.h"
-#include "platform/RichTextView.h"
+#include "serial/QtSerialComm.h"
+#include "terminal/RichTextView.h"
 #include "tests/support/PtyPair.h"
 
 // The port commands on a real pseudo-terminal, opened exactly as a USB adapter is.

@@ -1,4 +1,4 @@
-#include "app/DrainWait.h"
+#include "serial/DrainWait.h"
 #include "app/Module1.h"
 #include "app/frmKX_Display.h"
 #include "platform/SettingsStore.h"

@@ -3,7 +3,7 @@
 #include <QTest>
 
 #include "app/Module1.h"
-#include "platform/StatusBar.h"
+#include "app/StatusBar.h"
 #include "platform/Twips.h"
 
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "platform/PortDirectory.h"
+#include "serial/PortDirectory.h"
 #include "platform/SettingsStore.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "platform/RichTextView.h"
+#include "terminal/RichTextView.h"
 
 #include <QImage>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "platform/QtSerialComm.h"
+#include "serial/QtSerialComm.h"
 #include "tests/support/FakeSerialComm.h"
 
 #include <QSerialPort>

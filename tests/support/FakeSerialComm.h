@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/SerialComm.h"
+#include "serial/SerialComm.h"
 
 #include <QSet>
 #include <functional>

@@ -1,6 +1,6 @@
 #include "app/frmKX_Display.h"
 #include "platform/ColorLabel.h"
-#include "platform/RichTextView.h"
+#include "terminal/RichTextView.h"
 #include "platform/Twips.h"
 #include "terminal/frmGyro_Diag.h"
 #include "terminal/frmGyro_Scale.h"

@@ -1,5 +1,5 @@
 #include "app/frmKX_Display.h"
-#include "platform/RichTextView.h"
+#include "terminal/RichTextView.h"
 #include "platform/SettingsStore.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tst_receive_rig.h"

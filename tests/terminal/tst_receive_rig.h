@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/Module1.h"
-#include "platform/RichTextModel.h"
+#include "terminal/RichTextModel.h"
 #include "terminal/IndicatorRow.h"
 #include "terminal/TerminalEngine.h"
 #include "tests/support/FakeSerialComm.h"

@@ -4,8 +4,8 @@
 //
 //   kx_screenshots --sim build/tools/kx_sim/kx_sim --out docs
 #include "app/frmKX_Display.h"
-#include "platform/QtSerialComm.h"
-#include "platform/RichTextView.h"
+#include "serial/QtSerialComm.h"
+#include "terminal/RichTextView.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/RichTextModel.h"
+#include "terminal/RichTextModel.h"
 
 #include <QAbstractScrollArea>
 #include <QElapsedTimer>

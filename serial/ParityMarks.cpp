@@ -1,4 +1,4 @@
-#include "platform/ParityMarks.h"
+#include "serial/ParityMarks.h"
 
 QByteArray ParityMarkDecoder::decode(QByteArrayView bytes)
 {

@@ -1,4 +1,4 @@
-#include "platform/RichTextView.h"
+#include "terminal/RichTextView.h"
 
 #include "platform/Fonts.h"
 #include "platform/Twips.h"

@@ -1,4 +1,4 @@
-#include "platform/StatusBar.h"
+#include "app/StatusBar.h"
 
 #include "platform/Twips.h"
 

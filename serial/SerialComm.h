@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/CommError.h"
-#include "platform/LineSettings.h"
+#include "serial/CommError.h"
+#include "serial/LineSettings.h"
 
 #include <QByteArray>
 #include <QObject>

@@ -1,9 +1,9 @@
-#include "app/DrainWait.h"
+#include "serial/DrainWait.h"
 
 #include "platform/Clock.h"
-#include "platform/CommError.h"
+#include "serial/CommError.h"
 #include "platform/Dialogs.h"
-#include "platform/SerialComm.h"
+#include "serial/SerialComm.h"
 
 DrainWait::DrainWait(SerialComm &port, const Clock &clock, Dialogs &dialogs,
                      std::function<void()> yield)

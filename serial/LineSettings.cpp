@@ -1,4 +1,4 @@
-#include "platform/LineSettings.h"
+#include "serial/LineSettings.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "platform/SerialComm.h"
+#include "serial/SerialComm.h"
 
 SerialComm::SerialComm(QObject *parent) : QObject(parent) {}
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/ParityMarks.h"
-#include "platform/SerialComm.h"
+#include "serial/ParityMarks.h"
+#include "serial/SerialComm.h"
 
 #include <QList>
 #include <QSerialPort>

@@ -1,4 +1,4 @@
-#include "platform/RichTextModel.h"
+#include "terminal/RichTextModel.h"
 
 #include <algorithm>
 
