@@ -2,6 +2,7 @@
 
 #include "platform/Fonts.h"
 #include "platform/Twips.h"
+#include "terminal/Colors.h"
 
 #include <QCoreApplication>
 #include <QFontMetrics>
@@ -10,7 +11,6 @@
 #include <QPushButton>
 
 namespace {
-constexpr quint32 Grey = 0x808080;
 
 // Labels are as high as one line of text; the layout gives only left, top and width.
 QLabel *label(QWidget *parent, const QString &name, const QString &text, int left, int top,
@@ -50,7 +50,7 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
     line1->setFrameShape(QFrame::HLine);
     line1->setFrameShadow(QFrame::Plain);
     QPalette p = line1->palette();
-    p.setColor(QPalette::WindowText, fromBgr(Grey));
+    p.setColor(QPalette::WindowText, QColor(Colors::toArgb(Colors::Grey)));
     line1->setPalette(p);
     Twips::place(line1, 120, 2160, 5400 - 120, 15);
 

@@ -39,12 +39,6 @@ void StatusBar::addPanel(const QString &key, const QString &text, const QString 
     m_panels.insert(key, label);
 }
 
-QString StatusBar::panelText(const QString &key) const
-{
-    const QLabel *label = m_panels.value(key);
-    return label ? label->text() : QString();
-}
-
 void StatusBar::setPanelText(const QString &key, const QString &text)
 {
     if (QLabel *label = m_panels.value(key))

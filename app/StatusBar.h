@@ -15,10 +15,7 @@ public:
 
     // Appends a panel; its label is named "sbrStatus_" + key.
     void addPanel(const QString &key, const QString &text, const QString &toolTip, int widthTwips);
-    bool hasPanel(const QString &key) const { return m_panels.contains(key); }
-    QString panelText(const QString &key) const;
     void setPanelText(const QString &key, const QString &text);
-    QLabel *panel(const QString &key) const { return m_panels.value(key); }
 
 private:
     QHash<QString, QLabel *> m_panels;

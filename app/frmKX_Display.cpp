@@ -1,42 +1,34 @@
 #include "app/frmKX_Display.h"
 
 #include "about/frmAbout.h"
-#include "serial/DrainWait.h"
-#include "app/Module1.h"
+#include "app/ProgramInfo.h"
+#include "app/StatusBar.h"
 #include "platform/Clock.h"
 #include "platform/ColorLabel.h"
-#include "platform/Conversions.h"
-#include "serial/PortDirectory.h"
 #include "platform/QtDialogs.h"
-#include "serial/QtSerialComm.h"
-#include "terminal/RichTextView.h"
 #include "platform/SettingsStore.h"
-#include "app/StatusBar.h"
 #include "platform/Twips.h"
+#include "serial/DrainWait.h"
+#include "serial/PortController.h"
+#include "serial/PortDirectory.h"
+#include "serial/QtSerialComm.h"
 #include "serial/SerialTuning.h"
+#include "settings/StoredSettings.h"
 #include "settings/frmProperties.h"
+#include "terminal/Colors.h"
 #include "terminal/GyroWindows.h"
 #include "terminal/LabelIndicatorRow.h"
+#include "terminal/RichTextView.h"
 #include "terminal/TerminalEngine.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QLabel>
-#include <QThread>
 #include <QMenuBar>
 #include <QScreen>
+#include <QThread>
+#include <QTimer>
 
 namespace {
-constexpr quint32 White = 0xFFFFFF;
-constexpr quint32 Black = 0x000000;
-constexpr quint32 Red = 0x0000FF;
-constexpr quint32 Green = 0x00C000;
-constexpr quint32 Grey = 0x808080;
-constexpr quint32 LightGrey = 0xC0C0C0;
-constexpr quint32 LightBlue = 0xFFC0C0;
-
-const QString Section = QStringLiteral("Einstellungen");
-
 QAction *addCommand(QMenu *menu, const QString &name, const QString &caption)
 {
     QAction *a = menu->addAction(caption);
@@ -66,13 +58,13 @@ QFrame *addLine(QWidget *parent, const QString &name, QFrame::Shape shape)
     f->setFrameShape(shape);
     f->setFrameShadow(QFrame::Plain);
     QPalette p = f->palette();
-    p.setColor(QPalette::WindowText, fromBgr(Grey));
+    p.setColor(QPalette::WindowText, QColor(Colors::toArgb(Colors::Grey)));
     f->setPalette(p);
     return f;
 }
 } // namespace
 
-frmKX_Display::frmKX_Display(QWidget *parent) : frmKX_Display(Services{}, parent) {}
+frmKX_Display::frmKX_Display() : frmKX_Display(Services{}) {}
 
 frmKX_Display::frmKX_Display(const Services &services, QWidget *parent) : QMainWindow(parent)
 {
@@ -86,7 +78,9 @@ frmKX_Display::frmKX_Display(const Services &services, QWidget *parent) : QMainW
     m_store = services.store ? services.store : m_ownStore.get();
     m_dialogs = services.dialogs ? services.dialogs : m_ownDialogs.get();
     m_clock = services.clock ? services.clock : m_ownClock.get();
-    m_directory = std::make_shared<PortDirectory>(*m_store, Title + ProgramVersion);
+    // The stored settings belong to this exact title: another version starts afresh.
+    m_stored = std::make_unique<StoredSettings>(*m_store, ProgramInfo::title());
+    m_directory = std::make_unique<PortDirectory>(*m_stored);
     if (services.port)
         m_port = services.port;
     else
@@ -101,18 +95,16 @@ frmKX_Display::frmKX_Display(const Services &services, QWidget *parent) : QMainW
     Timer2->setInterval(2000);
     Timer2->setSingleShot(true);
     connect(Timer2, &QTimer::timeout, this, &frmKX_Display::Timer2_Timer);
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, &frmKX_Display::Timer1_Timer);
-    // Queued, so that the message never opens inside the component's own read handler.
-    connect(m_port, &SerialComm::portLost, this, &frmKX_Display::MSComm1_Lost, Qt::QueuedConnection);
+
+    m_ports = new PortController(*m_port, *m_dialogs, *m_clock, this);
+    bindPortController();
+
     m_indicators = std::make_unique<LabelIndicatorRow>(
         QList<ColorLabel *>(lbl_G1.begin(), lbl_G1.end()), lbl_Check);
-    m_terminal = std::make_unique<TerminalEngine>(*m_port, RichTextBox->model(), *m_indicators);
+    m_terminal = std::make_unique<TerminalEngine>(*m_port, RichTextBox->model(), *m_indicators, m_options);
     connect(m_terminal.get(), &TerminalEngine::statusMessage, this, &frmKX_Display::showStatus);
-    connect(m_port, &SerialComm::OnComm, this, &frmKX_Display::MSComm1_OnComm);
-    connect(RichTextBox, &RichTextView::KeyPress, this, &frmKX_Display::RichTextBox_KeyPress);
+    connect(m_port, &SerialComm::OnComm, m_terminal.get(), &TerminalEngine::MSComm1_OnComm);
+    connect(RichTextBox, &RichTextView::KeyPress, m_terminal.get(), &TerminalEngine::RichTextBox_KeyPress);
 
     m_tuning = new SerialTuning(*m_port, *m_dialogs,
                                 [this](bool on) { mnuDTREnable->setChecked(on); }, this);
@@ -178,13 +170,6 @@ void frmKX_Display::buildMenus()
     mnuEntwicklung->setEnabled(false);
 
     connect(mnuEnde, &QAction::triggered, this, &frmKX_Display::mnuEnde_Click);
-    connect(mnuOpen, &QAction::triggered, this, [this] {
-        // A checkable action flips its own mark when chosen; the mark belongs to the
-        // settings dialog, so put it back before the flip.
-        mnuOpen->setChecked(m_openChecked);
-        mnuOpen_Click();
-    });
-    connect(mnuClose, &QAction::triggered, this, &frmKX_Display::mnuClose_Click);
     connect(mnuProperties, &QAction::triggered, this, &frmKX_Display::mnuProperties_Click);
     connect(mnuASCII, &QAction::triggered, this, &frmKX_Display::mnuASCII_Click);
     connect(mnuKestrix, &QAction::triggered, this, &frmKX_Display::mnuKestrix_Click);
@@ -212,7 +197,7 @@ void frmKX_Display::buildControls()
     for (int i = 0; i < int(lbl_G1.size()); ++i)
         lbl_G1[i] = addLabel(client, QStringLiteral("lbl_G1_%1").arg(i), QString());
     lbl_Check = addLabel(client, QStringLiteral("lbl_Check"), QString());
-    lbl_Check->setBackColor(LightBlue);
+    lbl_Check->setBackColor(Colors::LightBlue);
     lbl_Check->setAlignment(Qt::AlignCenter);
     Twips::place(lbl_Check, 3820, 90, 1100, 330);
 
@@ -225,7 +210,7 @@ void frmKX_Display::buildControls()
 
     RichTextBox = new RichTextView(client);
     RichTextBox->setObjectName(QStringLiteral("RichTextBox"));
-    RichTextBox->setBackColor(LightBlue);
+    RichTextBox->setBackColor(Colors::LightBlue);
 }
 
 void frmKX_Display::buildStatusBar()
@@ -244,24 +229,52 @@ void frmKX_Display::buildStatusBar()
                         QStringLiteral("Verbindungsdauer"), 1000);
 }
 
+void frmKX_Display::bindPortController()
+{
+    connect(mnuOpen, &QAction::triggered, m_ports, [this] {
+        // A checkable action flips its own mark when chosen; the mark belongs to the
+        // settings dialog, so put it back before the flip.
+        mnuOpen->setChecked(m_openChecked);
+        m_ports->mnuOpen_Click();
+    });
+    connect(mnuClose, &QAction::triggered, m_ports, &PortController::mnuClose_Click);
+    connect(m_ports, &PortController::openChanged, this, [this](bool open) {
+        mnuOpen->setEnabled(!open);
+        mnuClose->setEnabled(open);
+        mnuProperties->setEnabled(!open);
+    });
+    connect(m_ports, &PortController::labelChanged, this,
+            [this](const QString &caption, quint32 fore, quint32 back) {
+                lblComOpen->setForeColor(fore);
+                lblComOpen->setBackColor(back);
+                lblComOpen->setText(caption);
+            });
+    connect(m_ports, &PortController::linesChanged, this, [this](const PortController::LineStates &l) {
+        const auto show = [](ColorLabel *label, bool on) {
+            label->setForeColor(on ? Colors::White : Colors::Black);
+            label->setBackColor(on ? Colors::Green : Colors::Grey);
+        };
+        show(lblDTR, l.dtr);
+        show(lblDSR, l.dsr);
+        show(lblRTS, l.rts);
+        show(lblCTS, l.cts);
+    });
+    connect(m_ports, &PortController::connectTimeChanged, this, [this](const QString &text) {
+        sbrStatus->setPanelText(QStringLiteral("ConnectTime"), text);
+    });
+}
+
 void frmKX_Display::Form_Load()
 {
-    // Up to reading the echo setting, a failing step is skipped and remembered; the
-    // latest failure is shown after the line settings and after the handshaking,
-    // and once the user has confirmed it, start-up ends where it stands.
-    FailureRecorder failure;
-    Stand = QStringLiteral("26.12.09");
-    Version = ProgramVersion;
+    Stand = ProgramInfo::Stand;
+    Version = ProgramInfo::Version;
     // The About box is made here, hidden, so it carries the program name that is
     // in force before the full title is set.
     aboutBox().lblDatum->setText(QStringLiteral("Stand: ") + Stand);
     aboutBox().lblVersion->setText(QStringLiteral("Version: ") + Version);
-    setWindowTitle(Title + Version);
-    QCoreApplication::setApplicationName(Title + Version);
-    mnuOpen->setEnabled(true);
-    mnuClose->setEnabled(false);
-    lblComOpen->setForeColor(White);
-    lblComOpen->setBackColor(Red);
+    setWindowTitle(ProgramInfo::title());
+    QCoreApplication::setApplicationName(ProgramInfo::title());
+    m_ports->showClosed(false);
     mnuMSComm->setEnabled(true);
 
     resize(Twips::toPx(4920, this), menuBar()->sizeHint().height() + Twips::toPx(4755, this));
@@ -273,77 +286,55 @@ void frmKX_Display::Form_Load()
 
     for (int i = 0; i < int(lbl_G1.size()); ++i) {
         Twips::place(lbl_G1[i], 140 + 120 * i, 480, 120, 390);
-        lbl_G1[i]->setBackColor(LightGrey);
+        lbl_G1[i]->setBackColor(Colors::LightGrey);
         lbl_G1[i]->setFrameStyle(QFrame::NoFrame);
     }
 
-    const QString app = QCoreApplication::applicationName();
-    const QString settings = m_store->getSetting(app, Section, QStringLiteral("Einstellungen"));
-    const auto check = [&] {
-        if (!failure.failed())
-            return true;
-        m_dialogs->msgBox(failure.description(), Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
-        return false;
-    };
-    if (!settings.isEmpty()) {
-        failure.run([&] { m_port->setSettings(settings); });
-        if (!check())
-            return;
-    }
-    ComPort = m_store->getSetting(app, Section, QStringLiteral("COM-Anschluß"));
-    if (!ComPort.isEmpty())
-        failure.run([&] { m_port->setCommPort(Conversions::toInt16(ComPort)); });
-    const QString handshaking = m_store->getSetting(app, Section, QStringLiteral("Handshaking"));
-    if (!handshaking.isEmpty()) {
-        failure.run([&] { m_port->setHandshaking(Conversions::toInt32(handshaking)); });
-        if (!check())
-            return;
-    }
-    const QString echo = m_store->getSetting(app, Section, QStringLiteral("Echo"));
-    failure.run([&] { Module1::LocalEcho = Conversions::toBoolean(echo); });
-
-    Module1::EmulationMode = m_store->getSetting(app, Section, QStringLiteral("TermEmu"));
-    if (Module1::EmulationMode.isEmpty())
-        Module1::EmulationMode = Module1::AsciiMode;
+    // A stored value the port refuses is shown, and start-up ends where it stands.
+    QString comPort;
+    const bool complete = m_stored->load(*m_port, m_options, comPort, *m_dialogs);
+    m_ports->setComPort(comPort);
+    if (!complete)
+        return;
     // Neither can fail on a port object that exists: both values are in range.
     m_port->setInputLen(1);
     m_port->setOutBufferSize(2048);
     UpdateEinstellungen();
-    lblComOpen->setText(QStringLiteral("Com ") + ComPort + QStringLiteral("  closed"));
-    CheckUART();
+    m_ports->showClosed();
+    m_ports->CheckUART();
     RichTextBox->model().setText(QString());
     m_terminal->resetLength();
-    lbl_Check->setForeColor(Black);
+    lbl_Check->setForeColor(Colors::Black);
     lbl_Check->setText(QString());
     m_terminal->clearPageFlags();
 }
 
 void frmKX_Display::UpdateEinstellungen()
 {
-    if (Module1::EmulationMode == Module1::AsciiMode) {
+    if (m_options.emulation == TerminalOptions::Emulation::Ascii) {
         mnuASCII->setChecked(true);
         mnuKestrix->setChecked(false);
         m_port->setInputLen(1);
-    } else if (Module1::EmulationMode == Module1::KestrixMode) {
+    } else if (m_options.kestrix()) {
         mnuASCII->setChecked(false);
         mnuKestrix->setChecked(true);
         m_port->setInputLen(1);
     }
-    ComPort = QString::number(qint16(m_port->commPort()));
-    sbrStatus->setPanelText(QStringLiteral("Settings"),
-                            QStringLiteral("COM ") + ComPort + QStringLiteral(" - ") + m_port->settings());
-    sbrStatus->setPanelText(QStringLiteral("Emulation"), Module1::EmulationMode);
+    m_ports->setComPort(QString::number(qint16(m_port->commPort())));
+    sbrStatus->setPanelText(QStringLiteral("Settings"), QStringLiteral("COM ") + m_ports->ComPort()
+                                                            + QStringLiteral(" - ") + m_port->settings());
+    sbrStatus->setPanelText(QStringLiteral("Emulation"), m_options.emulationText());
 }
 
 void frmKX_Display::mnuASCII_Click()
 {
-    Module1::EmulationMode = Module1::AsciiMode;
+    m_options.setEmulation(TerminalOptions::Emulation::Ascii);
     UpdateEinstellungen();
 }
 
 void frmKX_Display::mnuKestrix_Click()
 {
-    Module1::EmulationMode = Module1::KestrixMode;
+    m_options.setEmulation(TerminalOptions::Emulation::Kestrix);
     UpdateEinstellungen();
 }
 
@@ -359,103 +350,12 @@ void frmKX_Display::showStatus(const QString &text)
     Timer2->start();
 }
 
-void frmKX_Display::mnuOpen_Click()
-{
-    FailureRecorder failure;
-    failure.run([&] { m_port->setPortOpen(!m_port->portOpen()); });
-    if (failure.failed())
-        m_dialogs->msgBox(failure.description(), Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
-    showPortState();
-    CheckUART();
-}
-
-void frmKX_Display::showPortState()
-{
-    if (m_port->portOpen()) {
-        mnuOpen->setEnabled(false);
-        mnuClose->setEnabled(true);
-        mnuProperties->setEnabled(false);
-        lblComOpen->setBackColor(Green);
-        lblComOpen->setText(QStringLiteral("Com ") + ComPort + QStringLiteral("  open "));
-        StartConnectTime();
-    } else {
-        mnuOpen->setEnabled(true);
-        lblComOpen->setForeColor(White);
-        lblComOpen->setBackColor(Red);
-        lblComOpen->setText(QStringLiteral("Com ") + ComPort + QStringLiteral("  closed"));
-        mnuClose->setEnabled(false);
-        mnuProperties->setEnabled(true);
-        StopConnectTime();
-    }
-}
-
-void frmKX_Display::MSComm1_Lost(const QString &description)
-{
-    // The component has closed the port already; show the user what happened the
-    // same way a failed flip does: the closed look and one message.
-    showPortState();
-    CheckUART();
-    m_dialogs->msgBox(description, Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
-}
-
-void frmKX_Display::StartConnectTime()
-{
-    ConnectStart = m_clock->msecs();
-    sbrStatus->setPanelText(QStringLiteral("ConnectTime"), QStringLiteral("00:00:00 "));
-    Timer1->start();
-}
-
-void frmKX_Display::StopConnectTime()
-{
-    Timer1->stop();
-    sbrStatus->setPanelText(QStringLiteral("ConnectTime"), QString());
-}
-
-void frmKX_Display::Timer1_Timer()
-{
-    const qint64 seconds = qMax<qint64>(0, (m_clock->msecs() - ConnectStart) / 1000);
-    sbrStatus->setPanelText(QStringLiteral("ConnectTime"),
-                            QStringLiteral("%1:%2:%3 ")
-                                .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
-                                .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
-                                .arg(seconds % 60, 2, 10, QLatin1Char('0')));
-}
-
-void frmKX_Display::mnuClose_Click()
-{
-    mnuOpen_Click();
-    CheckUART();
-    lblComOpen->setForeColor(White);
-}
-
-void frmKX_Display::CheckUART()
-{
-    const auto show = [](ColorLabel *label, bool on) {
-        label->setForeColor(on ? White : Black);
-        label->setBackColor(on ? Green : Grey);
-    };
-    show(lblDTR, m_port->dtrEnable());
-    show(lblDSR, m_port->dsrHolding());
-    show(lblRTS, m_port->rtsEnable());
-    show(lblCTS, m_port->ctsHolding());
-}
-
-void frmKX_Display::MSComm1_OnComm()
-{
-    m_terminal->MSComm1_OnComm();
-}
-
-void frmKX_Display::RichTextBox_KeyPress(int &keyAscii)
-{
-    m_terminal->RichTextBox_KeyPress(keyAscii);
-}
-
 void frmKX_Display::mnuProperties_Click()
 {
-    const bool wasOpen = m_port->portOpen();
     frmProperties::Services services;
     services.port = m_port;
-    services.store = m_store;
+    services.stored = m_stored.get();
+    services.options = &m_options;
     services.dialogs = m_dialogs;
     services.setOpenChecked = [this](bool open) {
         m_openChecked = open;
@@ -470,10 +370,7 @@ void frmKX_Display::mnuProperties_Click()
     UpdateEinstellungen();
     // A port number the port refused can leave a port that was open closed; the
     // commands and labels must not go on claiming it is open.
-    if (wasOpen && !m_port->portOpen()) {
-        showPortState();
-        CheckUART();
-    }
+    m_ports->followPort();
 }
 
 frmAbout &frmKX_Display::aboutBox()

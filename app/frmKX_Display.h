@@ -1,8 +1,9 @@
 #pragma once
 
+#include "terminal/TerminalOptions.h"
+
 #include <QMainWindow>
 #include <QPointer>
-#include <QTimer>
 
 #include <array>
 #include <functional>
@@ -11,23 +12,26 @@
 class QAction;
 class QFrame;
 class QMenu;
+class QTimer;
 class Clock;
 class ColorLabel;
 class Dialogs;
-class RichTextView;
+class GyroWindows;
+class LabelIndicatorRow;
+class PortController;
 class PortDirectory;
+class RichTextView;
 class SerialComm;
 class SerialTuning;
 class SettingsStore;
 class StatusBar;
-class GyroWindows;
-class IndicatorRow;
+class StoredSettings;
 class TerminalEngine;
 class frmAbout;
 
-// The main window: owns the controls and the serial port object, and composes the
-// subsystems. Start-up, the status bar, the emulation menu and the port commands
-// live here; everything else is delegated.
+// The main window: owns the controls, the serial port object and the terminal
+// options, composes the subsystems and binds its menus, labels and status bar to
+// what they report. Start-up, the status bar and shut-down are its own.
 class frmKX_Display : public QMainWindow
 {
     Q_OBJECT
@@ -43,25 +47,17 @@ public:
         Clock *clock = nullptr;
     };
 
-    static inline const QString Title = QStringLiteral("Kestrix II/LT - Display  V ");
-    static inline const QString ProgramVersion = QStringLiteral("1.1.2");
-
-    explicit frmKX_Display(QWidget *parent = nullptr);
+    frmKX_Display();
     explicit frmKX_Display(const Services &services, QWidget *parent = nullptr);
     ~frmKX_Display() override;
 
     QString Version;
     QString Stand;
-    QString ComPort;
 
-    SerialComm &MSComm1() { return *m_port; }
-    RichTextView *richTextBox() const { return RichTextBox; }
     // What ends the program after "&Beenden"; by default QCoreApplication::exit(0).
     void setQuitHook(std::function<void()> quit) { m_quit = std::move(quit); }
 
 public slots:
-    void mnuOpen_Click();
-    void mnuClose_Click();
     void mnuASCII_Click();
     void mnuKestrix_Click();
     void mnuProperties_Click();
@@ -71,27 +67,18 @@ public slots:
     // Shows a transient message in the "Status" panel until Timer2 restores it.
     void showStatus(const QString &text);
 
-private:
-    void buildMenus();
-    void buildControls();
-    void buildStatusBar();
-
-    void Form_Load();
-    void UpdateEinstellungen();
-    void CheckUART();
-    void showPortState();
-    void MSComm1_Lost(const QString &description);
-    void StartConnectTime();
-    void StopConnectTime();
-    void Timer1_Timer();
-    void MSComm1_OnComm();
-    void RichTextBox_KeyPress(int &keyAscii);
-
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void buildMenus();
+    void buildControls();
+    void buildStatusBar();
+    void bindPortController();
+
+    void Form_Load();
+    void UpdateEinstellungen();
     void Form_Resize();
     void Form_Unload(bool &cancel);
     // The About box, made on first use; it deletes itself when closed.
@@ -104,7 +91,9 @@ private:
     Dialogs *m_dialogs;
     Clock *m_clock;
     SerialComm *m_port;
-    std::shared_ptr<PortDirectory> m_directory;
+    TerminalOptions m_options;
+    std::unique_ptr<StoredSettings> m_stored;
+    std::unique_ptr<PortDirectory> m_directory;
     bool m_openChecked = false;
 
     // Menus
@@ -144,12 +133,11 @@ private:
     RichTextView *RichTextBox = nullptr;
     StatusBar *sbrStatus = nullptr;
     QTimer *Timer2 = nullptr;
-    QTimer *Timer1 = nullptr;
-    qint64 ConnectStart = 0;
 
+    PortController *m_ports = nullptr;
     SerialTuning *m_tuning = nullptr;
     GyroWindows *m_gyroWindows = nullptr;
-    std::unique_ptr<IndicatorRow> m_indicators;
+    std::unique_ptr<LabelIndicatorRow> m_indicators;
     std::unique_ptr<TerminalEngine> m_terminal;
     QPointer<frmAbout> m_about;
     std::function<void()> m_quit;

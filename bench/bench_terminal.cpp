@@ -8,17 +8,19 @@
 //   bench_terminal paced [s] [pid] [plain]  25,600 B/s for s seconds: CPU of this process
 //                                    (and of the X server pid, if given)
 //   bench_terminal late  [s]         25,600 B/s: how late a 16 ms timer fires
-#include "app/Module1.h"
+#include "app/ProgramInfo.h"
 #include "app/frmKX_Display.h"
 #include "terminal/RichTextModel.h"
 #include "terminal/RichTextView.h"
 #include "serial/SerialComm.h"
 #include "platform/SettingsStore.h"
+#include "settings/StoredSettings.h"
+#include "terminal/TerminalOptions.h"
 #include "terminal/IndicatorRow.h"
 #include "terminal/TerminalEngine.h"
-#include "tests/support/FakeSerialComm.h"
-#include "tests/support/PtyPair.h"
-#include "tests/support/ScriptedDialogs.h"
+#include "tests/support/core/FakeSerialComm.h"
+#include "tests/support/core/PtyPair.h"
+#include "tests/support/core/ScriptedDialogs.h"
 
 #include <QAction>
 #include <QDeadlineTimer>
@@ -169,9 +171,11 @@ struct CoreRig
     FakeSerialComm port;
     RichTextModel view;
     IndicatorRowState row;
-    TerminalEngine engine{port, view, row};
+    TerminalOptions options;
+    TerminalEngine engine{port, view, row, options};
     CoreRig()
     {
+        options.setEmulation(TerminalOptions::Emulation::Kestrix);
         QObject::connect(&port, &SerialComm::OnComm, &engine, &TerminalEngine::MSComm1_OnComm);
         port.setPortOpen(true);
     }
@@ -184,7 +188,6 @@ struct CoreRig
 
 int core(double mb)
 {
-    Module1::EmulationMode = Module1::KestrixMode;
     const qint64 n = qint64(mb * 1e6);
     const struct { const char *name; QByteArray data; } cases[] = {
         {"controller text", stream(n)},
@@ -206,7 +209,6 @@ int core(double mb)
 
 int rss(double mb)
 {
-    Module1::EmulationMode = Module1::KestrixMode;
     CoreRig rig;
     const QByteArray chunk = stream(1000000);
     const QByteArray noCr(1000000, 'b');
@@ -234,20 +236,22 @@ struct Window
             std::fprintf(stderr, "no pty: %s\n", qPrintable(pty.errorString()));
             return false;
         }
-        const QString app = frmKX_Display::Title + frmKX_Display::ProgramVersion;
-        store.saveSetting(app, QStringLiteral("Anschlüsse"), QStringLiteral("Com1"), pty.slavePath());
-        store.saveSetting(app, QStringLiteral("Einstellungen"), QStringLiteral("TermEmu"),
-                          QStringLiteral("Kestrix"));
+        StoredSettings(store, ProgramInfo::title()).setDevice(1, pty.slavePath());
+        store.saveSetting(ProgramInfo::title(), StoredSettings::Section, StoredSettings::KeyEmulation,
+                          TerminalOptions::KestrixText);
         w = std::make_unique<frmKX_Display>(frmKX_Display::Services{nullptr, &store, &dialogs, nullptr});
         w->show();
         w->findChild<QAction *>(QStringLiteral("mnuOpen"))->trigger();
-        if (!w->MSComm1().portOpen()) {
-            std::fprintf(stderr, "port did not open: %s\n", qPrintable(dialogs.lastPrompt()));
+        if (!w->findChild<QAction *>(QStringLiteral("mnuClose"))->isEnabled()) {
+            std::fprintf(stderr, "port did not open: %s\n", qPrintable(dialogs.messages().join(u' ')));
             return false;
         }
         return true;
     }
-    const RichTextModel &model() const { return w->richTextBox()->model(); }
+    const RichTextModel &model() const
+    {
+        return w->findChild<RichTextView *>(QStringLiteral("RichTextBox"))->model();
+    }
 };
 
 // Writes all n bytes to the pty master, waiting briefly whenever it is full;
@@ -450,8 +454,8 @@ int main(int argc, char *argv[])
         return what == "core" ? core(arg > 0 ? arg : 50) : rss(arg > 0 ? arg : 50);
     }
     TimedApplication app(argc, argv);
-    QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("KX_Display"),
-              frmKX_Display::Title + frmKX_Display::ProgramVersion).clear();
+    QSettings(QSettings::IniFormat, QSettings::UserScope, QString::fromLatin1(SettingsStore::Organisation),
+              ProgramInfo::title()).clear();
     if (what == "full")
         return full(arg > 0 ? arg : 20, argc > 3 && QByteArray(argv[3]) == "plain");
     if (what == "paced")

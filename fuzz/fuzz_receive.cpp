@@ -2,11 +2,11 @@
 // through the receive loop into the view model. After every read event the view may
 // hold at most 585 characters plus one append (the longest is a 39-character title
 // line redrawn in blue), and the open line must match what arrived since the last CR.
-#include "app/Module1.h"
 #include "terminal/RichTextModel.h"
 #include "serial/SerialComm.h"
 #include "terminal/IndicatorRow.h"
 #include "terminal/TerminalEngine.h"
+#include "terminal/TerminalOptions.h"
 #include "terminal/Windows1252.h"
 
 #include <QCoreApplication>
@@ -69,7 +69,7 @@ struct ShadowLine
     std::abort();
 }
 
-const QString Modes[] = {Module1::AsciiMode, Module1::KestrixMode, QStringLiteral("kestrix")};
+const QString Modes[] = {TerminalOptions::AsciiText, TerminalOptions::KestrixText, QStringLiteral("kestrix")};
 
 } // namespace
 
@@ -91,15 +91,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FuzzPort port;
     RichTextModel view;
     IndicatorRowState row;
-    TerminalEngine engine(port, view, row);
+    TerminalOptions options;
+    options.setEmulation(TerminalOptions::Emulation::Ascii);
+    TerminalEngine engine(port, view, row, options);
     QObject::connect(&port, &SerialComm::OnComm, &engine, &TerminalEngine::MSComm1_OnComm);
     port.setPortOpen(true);
-    Module1::EmulationMode = Module1::AsciiMode;
     ShadowLine shadow;
     int repeat = 1;
 
     const auto receive = [&](const QByteArray &bytes) {
-        const bool kestrix = Module1::EmulationMode == Module1::KestrixMode;
+        const bool kestrix = options.kestrix();
         port.feed(bytes);
         for (char b : bytes)
             shadow.take(b, kestrix);
@@ -109,11 +110,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             fail("view longer than its cap plus one append", len, 585 + 39);
         if (view.selStart() < 0 || view.selStart() > len)
             fail("caret outside the view", view.selStart(), len);
-        RxLine &line = engine.line();
-        if (line.RxLen() < 0 || line.RxLen() != line.RxZeile().size())
-            fail("RxLen does not match the open line", line.RxLen(), line.RxZeile().size());
-        if (line.RxZeile() != QStringView(shadow.text).right(32767))
-            fail("open line differs from what arrived", line.RxZeile().size(), shadow.text.size());
+        const RxLine &line = engine.line();
+        if (line.RxLen() < 0 || line.RxLen() != line.text().size())
+            fail("RxLen does not match the open line", line.RxLen(), line.text().size());
+        if (line.text() != QStringView(shadow.text).right(32767))
+            fail("open line differs from what arrived", line.text().size(), shadow.text.size());
         if (len > 0)
             (void)view.colorAt(len - 1);
     };
@@ -129,7 +130,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 receive(bytes);
             repeat = 1;
         } else if (c <= 0xF2) {
-            Module1::EmulationMode = Modes[c - 0xF0];
+            options.setEmulationText(Modes[c - 0xF0]);
         } else if (c == 0xF3) {
             repeat = 1000;
         } else if (c == 0xF4 && at < size) {

@@ -1,6 +1,6 @@
 #include "platform/ColorLabel.h"
 
-#include "platform/Twips.h"
+#include "terminal/Colors.h"
 
 ColorLabel::ColorLabel(const QString &caption, QWidget *parent) : QLabel(caption, parent)
 {
@@ -27,7 +27,7 @@ void ColorLabel::setBackColor(quint32 bgr)
 void ColorLabel::applyPalette()
 {
     QPalette p = palette();
-    p.setColor(QPalette::WindowText, fromBgr(m_fore));
-    p.setColor(QPalette::Window, fromBgr(m_back));
+    p.setColor(QPalette::WindowText, QColor(Colors::toArgb(m_fore)));
+    p.setColor(QPalette::Window, QColor(Colors::toArgb(m_back)));
     setPalette(p);
 }

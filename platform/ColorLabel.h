@@ -1,5 +1,7 @@
 #pragma once
 
+#include "terminal/Colors.h"
+
 #include <QLabel>
 
 // A label with classic ForeColor and BackColor properties (0x00BBGGRR).
@@ -18,6 +20,6 @@ public:
 private:
     void applyPalette();
 
-    quint32 m_fore = 0x000000;
-    quint32 m_back = 0xC0C0C0;
+    quint32 m_fore = Colors::Black;
+    quint32 m_back = Colors::LightGrey;
 };

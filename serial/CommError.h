@@ -11,6 +11,13 @@ public:
     explicit CommError(QString description) : m_description(std::move(description)),
         m_utf8(m_description.toUtf8()) {}
     const QString &description() const { return m_description; }
+
+    // A text from outside the program, as a description quotes it: a pasted wall
+    // of characters is cut to its start, so that no message box outgrows the screen.
+    static QString quote(const QString &text, qsizetype most = 24)
+    {
+        return text.size() <= most ? text : text.left(most - 1) + QChar(0x2026);
+    }
     const char *what() const noexcept override { return m_utf8.constData(); }
 
 private:
@@ -37,7 +44,6 @@ public:
     }
     bool failed() const { return m_failed; }
     const QString &description() const { return m_failure; }
-    void clear() { m_failed = false; m_failure.clear(); }
 
 private:
     bool m_failed = false;

@@ -6,8 +6,6 @@
 #include <string>
 
 namespace {
-constexpr int Low = -32768;
-constexpr int High = 32767;
 // Exponents beyond this are all alike: far out of range or indistinguishable from 0.
 constexpr int ExponentCap = 100000;
 
@@ -45,9 +43,9 @@ double readRadix(const QString &s, qsizetype &i, int base)
     return value;
 }
 
-// Reads a decimal number with optional fraction and exponent from position i on;
-// leaves i where it stopped, and at the start when there was no digit.
-double readDecimal(const QString &s, qsizetype &i)
+// Reads a decimal number with optional fraction (and exponent, where allowed) from
+// position i on; leaves i where it stopped, and at the start when there was no digit.
+double readDecimal(const QString &s, qsizetype &i, bool withExponent)
 {
     const qsizetype start = i;
     std::string mantissa;
@@ -83,7 +81,7 @@ double readDecimal(const QString &s, qsizetype &i)
 
     // An exponent counts only when at least one digit follows the letter.
     long exponent = 0;
-    if (i < s.size() && (s[i] == u'e' || s[i] == u'E')) {
+    if (withExponent && i < s.size() && (s[i] == u'e' || s[i] == u'E')) {
         qsizetype j = i + 1;
         bool negative = false;
         if (j < s.size() && (s[j] == u'+' || s[j] == u'-'))
@@ -115,12 +113,13 @@ double readDecimal(const QString &s, qsizetype &i)
 }
 } // namespace
 
-LenientNumber::Scan LenientNumber::scan(const QString &text)
+LenientNumber::Scan LenientNumber::scan(const QString &text, Form form)
 {
+    const bool lenient = form == Form::Lenient;
     QString s;
     s.reserve(text.size());
     for (QChar c : text) {
-        if (!isBlank(c))
+        if (!lenient || !isBlank(c))
             s += c;
     }
 
@@ -131,7 +130,9 @@ LenientNumber::Scan LenientNumber::scan(const QString &text)
     const qsizetype afterSign = i;
 
     double value = 0.0;
-    if (i + 1 < s.size() && s[i] == u'&' && (s[i + 1].toUpper() == u'H' || s[i + 1].toUpper() == u'O')) {
+    const bool radix = i + 1 < s.size() && s[i] == u'&'
+                       && (s[i + 1].toUpper() == u'H' || s[i + 1].toUpper() == u'O');
+    if (radix && (lenient || !negative && i == 0)) {
         const int base = s[i + 1].toUpper() == u'H' ? 16 : 8;
         i += 2;
         const qsizetype digitsStart = i;
@@ -139,11 +140,11 @@ LenientNumber::Scan LenientNumber::scan(const QString &text)
         if (i == digitsStart)
             i = afterSign;
     } else {
-        value = readDecimal(s, i);
+        value = readDecimal(s, i, lenient);
     }
     if (i == afterSign)
-        return {};
-    return {negative ? -value : value, s.left(i)};
+        return {0.0, {}, false};
+    return {negative ? -value : value, s.left(i), i == s.size()};
 }
 
 double LenientNumber::roundHalfEven(double value)
@@ -159,17 +160,44 @@ double LenientNumber::roundHalfEven(double value)
     return std::fmod(below, 2.0) == 0.0 ? below : below + 1.0;
 }
 
+namespace {
+qint64 inRange(double value, const QString &number, qint64 low, qint64 high)
+{
+    const double rounded = LenientNumber::roundHalfEven(value);
+    if (!(rounded >= double(low) && rounded <= double(high)))
+        throw CommError(QStringLiteral("Überlauf: \"%1\" liegt außerhalb von %2 bis %3.")
+                            .arg(CommError::quote(number)).arg(low).arg(high));
+    return qint64(rounded);
+}
+
+LenientNumber::Scan whole(const QString &text)
+{
+    const LenientNumber::Scan s = LenientNumber::scan(text.trimmed(), LenientNumber::Form::Strict);
+    if (s.number.isEmpty() || !s.whole)
+        throw CommError(QStringLiteral("Typen unverträglich: \"%1\" ist keine Zahl.")
+                            .arg(CommError::quote(text)));
+    return s;
+}
+} // namespace
+
 qint16 LenientNumber::read(const QString &text)
 {
     const Scan s = scan(text);
-    const double rounded = roundHalfEven(s.value);
-    if (!(rounded >= Low && rounded <= High)) {
-        // A pasted wall of digits would not fit a message box.
-        QString shown = s.number;
-        if (shown.size() > 24)
-            shown = shown.left(23) + QChar(0x2026);
-        throw CommError(QStringLiteral("Überlauf: \"%1\" liegt außerhalb von %2 bis %3.")
-                            .arg(shown).arg(Low).arg(High));
-    }
-    return qint16(rounded);
+    return qint16(inRange(s.value, s.number, -32768, 32767));
+}
+
+int LenientNumber::toInteger(const QString &text, qint64 low, qint64 high)
+{
+    const Scan s = whole(text);
+    return int(inRange(s.value, s.number, low, high));
+}
+
+bool LenientNumber::toBoolean(const QString &text)
+{
+    const QString t = text.trimmed();
+    if (t.compare(u"true", Qt::CaseInsensitive) == 0)
+        return true;
+    if (t.compare(u"false", Qt::CaseInsensitive) == 0)
+        return false;
+    return whole(text).value != 0.0;
 }

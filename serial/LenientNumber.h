@@ -4,31 +4,46 @@
 
 #include <QString>
 
-// Reading a number the way a technician types it into an input box: forgiving
-// about what surrounds the number, strict about the range it must fit.
+// Reading numbers as the program's users and its settings file write them: "&H"
+// introduces a hexadecimal, "&O" an octal number (letters in either case), the
+// decimal separator is always the point whatever the user's locale, and whole
+// numbers are reached by rounding halves to the even neighbour.
 //
-// Blanks (and tabs and line breaks) are ignored wherever they stand. The longest
-// leading part that forms a number is read and the rest is ignored; a text that
-// does not begin with a number reads as 0. The decimal separator is always the
-// point, so a comma ends the number whatever the user's locale. "&H" introduces a
-// hexadecimal, "&O" an octal number (letters in either case); a decimal number may
-// carry an exponent ("1e3"). A sign may stand before any of these forms.
+// The lenient form reads what a technician types into an input box: blanks (and
+// tabs and line breaks) are ignored wherever they stand, the longest leading part
+// that forms a number is read and the rest is ignored, a text that does not begin
+// with a number reads as 0, a decimal number may carry an exponent ("1e3") and a
+// sign may stand before any form. The strict form reads a stored value: the whole
+// text, blanks around it allowed, must be one number, without exponent and without
+// a sign before "&H" or "&O".
 namespace LenientNumber {
+
+enum class Form { Lenient, Strict };
 
 struct Scan
 {
     double value = 0.0;
     // The part of the text that was read, without blanks; empty when nothing was.
     QString number;
+    // The number took up the whole text.
+    bool whole = false;
 };
 
 // The value of the leading number of the text.
-Scan scan(const QString &text);
+Scan scan(const QString &text, Form form = Form::Lenient);
 
-// The leading number rounded to the nearest integer, halves to the even
-// neighbour. Throws CommError with an overflow description when the result lies
-// outside -32768 to 32767.
+// The leading number rounded to a whole number. Throws CommError with an
+// overflow description when the result lies outside -32768 to 32767.
 qint16 read(const QString &text);
+
+// The whole text as a number (strict form) rounded to a whole number that must lie
+// in [low, high]; throws CommError with a type-mismatch or overflow description.
+int toInteger(const QString &text, qint64 low, qint64 high);
+inline int toInt16(const QString &text) { return toInteger(text, -32768, 32767); }
+inline int toInt32(const QString &text) { return toInteger(text, INT32_MIN, INT32_MAX); }
+// "True" or "False" in any letter case, or a number (strict form): 0 is false,
+// any other number true.
+bool toBoolean(const QString &text);
 
 // Rounds halves to the even neighbour, independent of the floating-point mode.
 double roundHalfEven(double value);

@@ -18,7 +18,6 @@ public:
     explicit ParityMarkDecoder(char replacement = '?') : m_replacement(replacement) {}
 
     void setReplacement(char replacement) { m_replacement = replacement; }
-    char replacement() const { return m_replacement; }
 
     QByteArray decode(QByteArrayView bytes);
 
@@ -26,12 +25,9 @@ public:
     void reset() { m_state = State::Plain; }
     // True while the start of a mark is held back.
     bool pending() const { return m_state != State::Plain; }
-    // Number of marked (replaced) bytes since construction.
-    qint64 markedBytes() const { return m_marked; }
 
 private:
     enum class State { Plain, SawFF, SawFF00 };
     char m_replacement;
     State m_state = State::Plain;
-    qint64 m_marked = 0;
 };

@@ -1,6 +1,6 @@
 #include "serial/PortDirectory.h"
 
-#include "platform/SettingsStore.h"
+#include "settings/StoredSettings.h"
 
 #include <QSerialPortInfo>
 
@@ -61,21 +61,8 @@ bool naturalLess(const QString &a, const QString &b)
 
 } // namespace
 
-PortDirectory::PortDirectory(const SettingsStore &store, QString application, Lister lister)
-    : m_store(store), m_application(std::move(application)), m_lister(std::move(lister)) {}
-
-QString PortDirectory::stored(int port) const
-{
-    QString value = m_store.getSetting(m_application, section(), key(port)).trimmed();
-    if (!value.isEmpty() && !value.contains(u'/'))
-        value.prepend(QLatin1StringView("/dev/"));
-    return value;
-}
-
-QStringList PortDirectory::ordered() const
-{
-    return orderPorts(m_lister ? m_lister() : presentPorts());
-}
+PortDirectory::PortDirectory(const StoredSettings &stored, Lister lister)
+    : m_stored(stored), m_lister(std::move(lister)) {}
 
 QString PortDirectory::device(int port) const
 {
@@ -84,56 +71,12 @@ QString PortDirectory::device(int port) const
 #else
     if (port < 1)
         return {};
-    const QString mapped = stored(port);
-    if (!mapped.isEmpty())
-        return mapped;
-    const QStringList ports = ordered();
+    const QString stored = m_stored.device(port);
+    if (!stored.isEmpty())
+        return stored;
+    const QStringList ports = orderPorts(m_lister ? m_lister() : presentPorts());
     return port <= ports.size() ? ports.at(port - 1) : QString();
 #endif
-}
-
-bool PortDirectory::isStored(int port) const
-{
-#ifdef Q_OS_WIN
-    Q_UNUSED(port);
-    return false;
-#else
-    return port > 0 && !stored(port).isEmpty();
-#endif
-}
-
-QList<PortDirectory::Entry> PortDirectory::entries(int first, int last) const
-{
-    QList<Entry> list;
-#ifndef Q_OS_WIN
-    const QStringList ports = ordered();
-#endif
-    for (int n = qMax(first, 1); n <= last; ++n) {
-        Entry e;
-        e.port = n;
-#ifdef Q_OS_WIN
-        e.device = QStringLiteral("COM%1").arg(n);
-#else
-        e.device = stored(n);
-        e.stored = !e.device.isEmpty();
-        if (!e.stored && n <= ports.size())
-            e.device = ports.at(n - 1);
-#endif
-        list.append(e);
-    }
-    return list;
-}
-
-QString PortDirectory::describe(const Entry &entry)
-{
-    return QStringLiteral("Com%1 → %2").arg(entry.port)
-        .arg(entry.device.isEmpty() ? QStringLiteral("kein Gerät") : entry.device);
-}
-
-QString PortDirectory::describe(int port) const
-{
-    const QList<Entry> one = entries(port, port);
-    return one.isEmpty() ? describe(Entry{port, {}, false}) : describe(one.first());
 }
 
 QStringList PortDirectory::orderPorts(const QStringList &ports)

@@ -130,20 +130,6 @@ QtSerialComm::~QtSerialComm()
     }
 }
 
-QString QtSerialComm::deviceName() const
-{
-    return m_port->isOpen() ? m_device : QString();
-}
-
-int QtSerialComm::nativeHandle() const
-{
-#ifdef Q_OS_UNIX
-    return m_port->isOpen() ? int(m_port->handle()) : -1;
-#else
-    return m_port->isOpen() ? 0 : -1;   // a Windows HANDLE is no descriptor
-#endif
-}
-
 QString QtSerialComm::where() const
 {
     return m_device.isEmpty() ? QStringLiteral("Com%1").arg(commPort())

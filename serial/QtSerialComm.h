@@ -43,11 +43,6 @@ public:
     explicit QtSerialComm(Resolver resolver, QObject *parent = nullptr);
     ~QtSerialComm() override;
 
-    // The device the open port uses (resolved path), empty while closed.
-    QString deviceName() const;
-    // The open port's descriptor (Unix), -1 while closed.
-    int nativeHandle() const;
-
     // The kernel's receive error counters of a serial line.
     struct LineCounters
     {

@@ -1,17 +1,16 @@
 #include "settings/SettingsApply.h"
 
-#include "app/Module1.h"
 #include "serial/CommError.h"
 #include "platform/Dialogs.h"
 #include "serial/SerialComm.h"
-#include "platform/SettingsStore.h"
 #include "settings/SettingsString.h"
+#include "settings/StoredSettings.h"
+#include "terminal/TerminalOptions.h"
 
-#include <QCoreApplication>
-
-SettingsApply::SettingsApply(SerialComm &port, SettingsStore &store, Dialogs &dialogs,
-                             std::function<void(bool)> setOpenChecked)
-    : m_port(port), m_store(store), m_dialogs(dialogs), m_setOpenChecked(std::move(setOpenChecked))
+SettingsApply::SettingsApply(SerialComm &port, StoredSettings &stored, TerminalOptions &options,
+                             Dialogs &dialogs, std::function<void(bool)> setOpenChecked)
+    : m_port(port), m_stored(stored), m_options(options), m_dialogs(dialogs),
+      m_setOpenChecked(std::move(setOpenChecked))
 {
 }
 
@@ -22,7 +21,7 @@ bool SettingsApply::cmdOK_Click(const Choice &choice)
     FailureRecorder failure;
 
     // Echo is in force at once, whatever the later steps do.
-    Module1::LocalEcho = choice.pendingEcho;
+    m_options.localEcho = choice.pendingEcho;
 
     const int oldPort = m_port.commPort();
     const int newPort = choice.portIndex + 1;
@@ -61,26 +60,12 @@ bool SettingsApply::cmdOK_Click(const Choice &choice)
         return false;
     }
 
-    storeAll();
+    // A store that cannot be written must not keep the dialog open.
+    m_stored.save(m_port, m_options);
     return true;
 }
 
 void SettingsApply::show(const QString &description)
 {
     m_dialogs.msgBox(description, Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
-}
-
-void SettingsApply::storeAll()
-{
-    // A store that cannot be written must not keep the dialog open: each key is
-    // attempted, and a failed one is skipped.
-    const QString app = QCoreApplication::applicationName();
-    const auto save = [&](const QString &key, const QString &value) {
-        m_store.saveSetting(app, Section, key, value);
-    };
-    save(KeySettings, m_port.settings());
-    save(KeyPort, QString::number(m_port.commPort()));
-    save(KeyHandshaking, QString::number(m_port.handshaking()));
-    save(KeyEcho, Module1::LocalEcho ? QStringLiteral("True") : QStringLiteral("False"));
-    save(KeyEmulation, Module1::EmulationMode);
 }

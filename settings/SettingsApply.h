@@ -5,7 +5,8 @@
 
 class Dialogs;
 class SerialComm;
-class SettingsStore;
+class StoredSettings;
+struct TerminalOptions;
 
 // What happens when the settings dialog is confirmed: the echo choice, the port
 // number, the settings string and the handshaking go to the port object, each
@@ -14,13 +15,6 @@ class SettingsStore;
 class SettingsApply
 {
 public:
-    static inline const QString Section = QStringLiteral("Einstellungen");
-    static inline const QString KeySettings = QStringLiteral("Einstellungen");
-    static inline const QString KeyPort = QStringLiteral("COM-Anschluß");
-    static inline const QString KeyHandshaking = QStringLiteral("Handshaking");
-    static inline const QString KeyEcho = QStringLiteral("Echo");
-    static inline const QString KeyEmulation = QStringLiteral("TermEmu");
-
     // The dialog's selections.
     struct Choice
     {
@@ -34,18 +28,18 @@ public:
     };
 
     // setOpenChecked shows the port's open state as the check mark of the open command.
-    SettingsApply(SerialComm &port, SettingsStore &store, Dialogs &dialogs,
-                  std::function<void(bool)> setOpenChecked);
+    SettingsApply(SerialComm &port, StoredSettings &stored, TerminalOptions &options,
+                  Dialogs &dialogs, std::function<void(bool)> setOpenChecked);
 
     // True when everything was applied and stored and the dialog may close.
     bool cmdOK_Click(const Choice &choice);
 
 private:
     void show(const QString &description);
-    void storeAll();
 
     SerialComm &m_port;
-    SettingsStore &m_store;
+    StoredSettings &m_stored;
+    TerminalOptions &m_options;
     Dialogs &m_dialogs;
     std::function<void(bool)> m_setOpenChecked;
 };

@@ -1,11 +1,11 @@
 #include "settings/frmProperties.h"
 
 #include "platform/Fonts.h"
-#include "app/Module1.h"
 #include "serial/SerialComm.h"
 #include "platform/Twips.h"
 #include "settings/SettingsLists.h"
 #include "settings/SettingsPresets.h"
+#include "terminal/TerminalOptions.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -78,8 +78,10 @@ void fill(QComboBox *box, const QStringList &items)
 frmProperties::frmProperties(const Services &services, QWidget *parent)
     : QDialog(parent),
       m_port(*services.port),
+      m_options(*services.options),
       m_deviceOf(services.deviceOf),
-      m_apply(*services.port, *services.store, *services.dialogs, services.setOpenChecked)
+      m_apply(*services.port, *services.stored, *services.options, *services.dialogs,
+              services.setOpenChecked)
 {
     setObjectName(QStringLiteral("frmProperties"));
     setWindowTitle(QStringLiteral("COM-Port  Einstellungen"));
@@ -200,10 +202,10 @@ void frmProperties::LoadPropertySettings()
     const int handshaking = m_port.handshaking();
     if (handshaking >= 0 && handshaking < int(optFlow.size()))
         optFlow[handshaking]->setChecked(true);
-    optEcho[Module1::LocalEcho ? 1 : 0]->setChecked(true);
-    if (Module1::EmulationMode == Module1::AsciiMode)
+    optEcho[m_options.localEcho ? 1 : 0]->setChecked(true);
+    if (m_options.emulation == TerminalOptions::Emulation::Ascii)
         optEmulation[0]->setChecked(true);
-    else if (Module1::EmulationMode == Module1::KestrixMode)
+    else if (m_options.emulation == TerminalOptions::Emulation::Kestrix)
         optEmulation[1]->setChecked(true);
 }
 
@@ -227,9 +229,9 @@ void frmProperties::optEcho_Click(int index)
 void frmProperties::optEmulation_Click(int index)
 {
     if (index == 0)
-        Module1::EmulationMode = Module1::AsciiMode;
+        m_options.setEmulation(TerminalOptions::Emulation::Ascii);
     else if (index == 1)
-        Module1::EmulationMode = Module1::KestrixMode;
+        m_options.setEmulation(TerminalOptions::Emulation::Kestrix);
 }
 
 void frmProperties::cmdOK_Click()

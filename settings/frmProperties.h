@@ -16,7 +16,8 @@ class QRadioButton;
 class QTabWidget;
 class Dialogs;
 class SerialComm;
-class SettingsStore;
+class StoredSettings;
+struct TerminalOptions;
 
 // The settings dialog: port, speed, data format, flow control, echo and emulation.
 // It is made for one opening: it fills and presets its controls from the port
@@ -30,7 +31,8 @@ public:
     struct Services
     {
         SerialComm *port = nullptr;
-        SettingsStore *store = nullptr;
+        StoredSettings *stored = nullptr;
+        TerminalOptions *options = nullptr;
         Dialogs *dialogs = nullptr;
         // Shows the port's state as the check mark of the main window's open command.
         std::function<void(bool)> setOpenChecked;
@@ -59,6 +61,7 @@ private:
     void showDevice();
 
     SerialComm &m_port;
+    TerminalOptions &m_options;
     std::function<QString(int)> m_deviceOf;
     SettingsApply m_apply;
 

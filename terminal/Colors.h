@@ -2,11 +2,22 @@
 
 #include <QtGlobal>
 
-// Colours of the terminal and the indicator row, 0x00BBGGRR.
-namespace TerminalColors {
+// Every colour of the program, as the classic 0x00BBGGRR values the windows and the
+// terminal work with.
+namespace Colors {
 inline constexpr quint32 Black = 0x000000;
+inline constexpr quint32 White = 0xFFFFFF;
 inline constexpr quint32 Red = 0x0000FF;
+inline constexpr quint32 Green = 0x00C000;
 inline constexpr quint32 Blue = 0xFF0000;
-inline constexpr quint32 LightBlue = 0xFFC0C0;
+inline constexpr quint32 Grey = 0x808080;
 inline constexpr quint32 LightGrey = 0xC0C0C0;
-} // namespace TerminalColors
+inline constexpr quint32 LightBlue = 0xFFC0C0;
+inline constexpr quint32 LightGreen = 0xC0FFC0;
+
+// The same colour as an opaque 0xAARRGGBB value, which QColor takes as it is.
+constexpr quint32 toArgb(quint32 bgr)
+{
+    return 0xFF000000u | (bgr & 0xFFu) << 16 | (bgr & 0xFF00u) | (bgr >> 16 & 0xFFu);
+}
+} // namespace Colors

@@ -3,7 +3,7 @@
 #include "terminal/IndicatorRow.h"
 #include "terminal/Colors.h"
 
-using namespace TerminalColors;
+using namespace Colors;
 
 void GyroPanel::Gyro_Diagnose(const QString &RxZeile)
 {

@@ -9,9 +9,6 @@
 
 GyroWindows::GyroWindows(QWidget *mainWindow) : QObject(mainWindow), m_main(mainWindow) {}
 
-frmGyro_Diag *GyroWindows::diagWindow() const { return m_diag; }
-frmGyro_Scale *GyroWindows::scaleWindow() const { return m_scale; }
-
 void GyroWindows::mnuGyro_Diagnose_Click()
 {
     if (!m_diag)

@@ -21,10 +21,6 @@ class GyroWindows : public QObject
 public:
     explicit GyroWindows(QWidget *mainWindow);
 
-    // The windows while they exist, else null.
-    frmGyro_Diag *diagWindow() const;
-    frmGyro_Scale *scaleWindow() const;
-
     // Puts a gyro window below the main window as both windows place themselves:
     // left edge on the main window's left edge, top edge at the main window's
     // inner width plus topOffset. With an outer size given the window takes it too.

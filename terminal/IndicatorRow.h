@@ -1,5 +1,7 @@
 #pragma once
 
+#include "terminal/Colors.h"
+
 #include <QString>
 
 #include <array>
@@ -23,7 +25,7 @@ public:
 class IndicatorRowState : public IndicatorRow
 {
 public:
-    IndicatorRowState() { backColor.fill(0xC0C0C0); foreColor.fill(0); }
+    IndicatorRowState() { backColor.fill(Colors::LightGrey); foreColor.fill(Colors::Black); }
 
     void setCellBackColor(int index, quint32 bgr) override { backColor.at(size_t(index)) = bgr; }
     void setCellForeColor(int index, quint32 bgr) override { foreColor.at(size_t(index)) = bgr; }

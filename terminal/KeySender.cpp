@@ -1,8 +1,8 @@
 #include "terminal/KeySender.h"
 
-#include "app/Module1.h"
 #include "serial/CommError.h"
 #include "terminal/RichTextModel.h"
+#include "terminal/TerminalOptions.h"
 #include "serial/SerialComm.h"
 
 void KeySender::RichTextBox_KeyPress(int &keyAscii)
@@ -23,7 +23,7 @@ void KeySender::RichTextBox_KeyPress(int &keyAscii)
             m_report(QStringLiteral("Error: ") + e.description());
     }
 
-    if (!Module1::LocalEcho) {
+    if (!m_options.localEcho) {
         // Only the controller's answer shows, and it goes to the end of the view.
         m_view.setSelStart(m_view.length());
         keyAscii = 0;

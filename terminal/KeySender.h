@@ -6,6 +6,7 @@
 
 class RichTextModel;
 class SerialComm;
+struct TerminalOptions;
 
 // Sends every character typed into the terminal view to the controller.
 class KeySender
@@ -13,8 +14,8 @@ class KeySender
 public:
     using Report = std::function<void(const QString &)>;
 
-    KeySender(SerialComm &port, RichTextModel &view, Report report)
-        : m_port(port), m_view(view), m_report(std::move(report)) {}
+    KeySender(SerialComm &port, RichTextModel &view, const TerminalOptions &options, Report report)
+        : m_port(port), m_view(view), m_options(options), m_report(std::move(report)) {}
 
     // keyAscii is the typed character's ANSI code; set to 0 when the view must
     // not insert it itself.
@@ -23,5 +24,6 @@ public:
 private:
     SerialComm &m_port;
     RichTextModel &m_view;
+    const TerminalOptions &m_options;
     Report m_report;
 };

@@ -1,11 +1,11 @@
 #include "terminal/PageRecognizer.h"
 
-#include "app/Module1.h"
 #include "terminal/RichTextModel.h"
 #include "terminal/GyroPanel.h"
 #include "terminal/IndicatorRow.h"
 #include "terminal/RxLine.h"
 #include "terminal/Colors.h"
+#include "terminal/TerminalOptions.h"
 #include "terminal/TextAppender.h"
 
 namespace {
@@ -24,7 +24,7 @@ const QString PageTitles[] = {
 
 void PageRecognizer::CheckRxZeile(QString &RxZeile)
 {
-    const bool kestrix = Module1::EmulationMode == Module1::KestrixMode;
+    const bool kestrix = m_options.kestrix();
 
     if (kestrix && RxZeile == GyroTestTitle) {
         // An empty line sets the title apart; the title is no gyro reading.
@@ -63,22 +63,22 @@ void PageRecognizer::ColorRxZeile()
     view.setText(view.text().left(keep));
     m_appender.setTextLen(view.length());
     view.setSelStart(m_appender.TextLen());
-    view.setSelColor(TerminalColors::Blue);
+    view.setSelColor(Colors::Blue);
     m_appender.AppendText(m_line.RxZeile());
-    view.setSelColor(TerminalColors::Black);
+    view.setSelColor(Colors::Black);
 }
 
 void PageRecognizer::leaveDiagnosis()
 {
     m_diagnose = false;
     m_gyro.clearSelection();
-    m_row.setCheckForeColor(TerminalColors::Black);
+    m_row.setCheckForeColor(Colors::Black);
     m_row.setCheckCaption(QString());
 }
 
 void PageRecognizer::enterDiagnosis()
 {
     m_diagnose = true;
-    m_row.setCheckForeColor(TerminalColors::Black);
+    m_row.setCheckForeColor(Colors::Black);
     m_row.setCheckCaption(QString());
 }

@@ -6,6 +6,7 @@ class GyroPanel;
 class IndicatorRow;
 class RxLine;
 class TextAppender;
+struct TerminalOptions;
 
 // Looks at every completed line: redraws the controller's page titles in blue in
 // device emulation, and follows the diagnosis page in every mode, handing its lines
@@ -13,8 +14,9 @@ class TextAppender;
 class PageRecognizer
 {
 public:
-    PageRecognizer(TextAppender &appender, RxLine &line, GyroPanel &gyro, IndicatorRow &row)
-        : m_appender(appender), m_line(line), m_gyro(gyro), m_row(row) {}
+    PageRecognizer(TextAppender &appender, RxLine &line, GyroPanel &gyro, IndicatorRow &row,
+                   const TerminalOptions &options)
+        : m_appender(appender), m_line(line), m_gyro(gyro), m_row(row), m_options(options) {}
 
     void CheckRxZeile(QString &RxZeile);
 
@@ -30,5 +32,6 @@ private:
     RxLine &m_line;
     GyroPanel &m_gyro;
     IndicatorRow &m_row;
+    const TerminalOptions &m_options;
     bool m_diagnose = false;
 };

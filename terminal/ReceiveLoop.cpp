@@ -1,11 +1,11 @@
 #include "terminal/ReceiveLoop.h"
 
-#include "app/Module1.h"
 #include "terminal/RichTextModel.h"
 #include "serial/SerialComm.h"
 #include "terminal/PageRecognizer.h"
 #include "terminal/RxLine.h"
 #include "terminal/Colors.h"
+#include "terminal/TerminalOptions.h"
 #include "terminal/TextAppender.h"
 #include "terminal/Windows1252.h"
 
@@ -22,7 +22,7 @@ void ReceiveLoop::MSComm1_OnComm()
     const int event = m_port.commEvent();
     if (event == SerialComm::comEvReceive) {
         // Nothing in a pass can change the mode, so it is read once per event.
-        const bool kestrix = Module1::EmulationMode == Module1::KestrixMode;
+        const bool kestrix = m_options.kestrix();
         // Bytes that arrive meanwhile are taken in the same call.
         do {
             // One byte per read is the normal case; it needs no block of its own.
@@ -67,7 +67,7 @@ void ReceiveLoop::pass(const QString &received, bool kestrix)
         else if (m_line.endsWith(u"MENUE "))
             m_cursorMark = false;
         else
-            view.setSelColor(TerminalColors::Red);
+            view.setSelColor(Colors::Red);
     }
 
     m_line.append(received);
@@ -75,7 +75,7 @@ void ReceiveLoop::pass(const QString &received, bool kestrix)
     m_appender.AppendText(RxChar);
 
     if (m_cursorMark) {
-        view.setSelColor(TerminalColors::Black);
+        view.setSelColor(Colors::Black);
         m_cursorMark = false;
     }
 
@@ -87,9 +87,9 @@ void ReceiveLoop::pass(const QString &received, bool kestrix)
             QString backspace(QChar(8));
             m_appender.AppendText(backspace);
         }
-        view.setSelColor(TerminalColors::Red);
+        view.setSelColor(Colors::Red);
         m_appender.AppendText(m_line.RxZeile());
-        view.setSelColor(TerminalColors::Black);
+        view.setSelColor(Colors::Black);
         m_line.clear();
     }
 }

@@ -8,6 +8,7 @@ class PageRecognizer;
 class RxLine;
 class SerialComm;
 class TextAppender;
+struct TerminalOptions;
 
 // Takes what the port received, one read at a time, into the open line and the
 // view; hands each completed line to page recognition.
@@ -17,13 +18,12 @@ public:
     using Report = std::function<void(const QString &)>;
 
     ReceiveLoop(SerialComm &port, TextAppender &appender, RxLine &line, PageRecognizer &pages,
-                Report report)
-        : m_port(port), m_appender(appender), m_line(line), m_pages(pages),
+                const TerminalOptions &options, Report report)
+        : m_port(port), m_appender(appender), m_line(line), m_pages(pages), m_options(options),
           m_report(std::move(report)) {}
 
     void MSComm1_OnComm();
 
-    bool CursorMark() const { return m_cursorMark; }
     void clearCursorMark() { m_cursorMark = false; }
 
     // German description of a line error event; empty for every other event.
@@ -36,6 +36,7 @@ private:
     TextAppender &m_appender;
     RxLine &m_line;
     PageRecognizer &m_pages;
+    const TerminalOptions &m_options;
     Report m_report;
     bool m_cursorMark = false;
 };

@@ -1,7 +1,8 @@
 #include "terminal/RichTextView.h"
 
 #include "platform/Fonts.h"
-#include "platform/Twips.h"
+#include "terminal/Colors.h"
+#include "terminal/Windows1252.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -13,20 +14,11 @@
 #include <algorithm>
 
 namespace {
-// Windows-1252 0x80 to 0x9F. The five codes the code page leaves free map to the
-// C1 control of the same number, as Windows itself decodes them.
-constexpr char16_t Ansi80[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
 // 30 frames a second at most. Under a stream at line rate each frame costs the
 // program and the X server about half a millisecond, nearly all of it in the trip
 // to the X server rather than in drawing; 60 frames would double that for no
 // difference anyone can see in a terminal.
-constexpr int DefaultFrameMs = 33;
+constexpr int FrameMs = 33;
 
 bool isBreakStart(const QString &t, int i)
 {
@@ -34,7 +26,7 @@ bool isBreakStart(const QString &t, int i)
 }
 } // namespace
 
-RichTextView::RichTextView(QWidget *parent) : QAbstractScrollArea(parent), m_frameMs(DefaultFrameMs)
+RichTextView::RichTextView(QWidget *parent) : QAbstractScrollArea(parent)
 {
     setFont(Fonts::fixedsys());
     takeFontMetrics();
@@ -58,15 +50,6 @@ void RichTextView::setBackColor(quint32 bgr)
 {
     m_back = bgr & 0xFFFFFFu;
     viewport()->update();
-}
-
-void RichTextView::setFrameInterval(int ms)
-{
-    const bool pending = m_frame.isActive();
-    m_frame.stop();
-    m_frameMs = std::max(0, ms);
-    if (pending)
-        scheduleFrame();
 }
 
 void RichTextView::takeFontMetrics()
@@ -104,23 +87,6 @@ QChar RichTextView::placeholderFor(QChar c)
     }
 }
 
-int RichTextView::ansiCode(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
-        return u;
-    const auto *hit = std::find(std::begin(Ansi80), std::end(Ansi80), u);
-    return hit == std::end(Ansi80) ? 0 : 0x80 + int(hit - std::begin(Ansi80));
-}
-
-QChar RichTextView::fromAnsi(int code)
-{
-    code &= 0xFF;
-    if (code >= 0x80 && code < 0xA0)
-        return QChar(Ansi80[code - 0x80]);
-    return QChar(char16_t(code));
-}
-
 // ------------------------------------------------------------------- layout
 
 void RichTextView::ensureLayout() const
@@ -150,34 +116,6 @@ void RichTextView::ensureLayout() const
             break;
         }
     }
-}
-
-int RichTextView::rowCount() const
-{
-    ensureLayout();
-    return int(m_rows.size());
-}
-
-int RichTextView::columns() const
-{
-    ensureLayout();
-    return m_cols;
-}
-
-QString RichTextView::rowText(int row) const
-{
-    ensureLayout();
-    if (row < 0 || row >= int(m_rows.size()))
-        return {};
-    QString s = m_model.text().mid(m_rows[size_t(row)].start, m_rows[size_t(row)].length);
-    for (QChar &c : s)
-        c = placeholderFor(c);
-    return s;
-}
-
-int RichTextView::firstVisibleRow() const
-{
-    return verticalScrollBar()->value();
 }
 
 int RichTextView::rowOfPos(int pos) const
@@ -242,8 +180,8 @@ void RichTextView::scheduleFrame()
         return;
     // After a quiet spell the change shows at once (a typed echo feels direct);
     // under a stream, frames keep their distance.
-    const qint64 since = m_sinceFrame.isValid() ? m_sinceFrame.elapsed() : m_frameMs;
-    m_frame.start(int(std::clamp<qint64>(m_frameMs - since, 0, m_frameMs)));
+    const qint64 since = m_sinceFrame.isValid() ? m_sinceFrame.elapsed() : FrameMs;
+    m_frame.start(int(std::clamp<qint64>(FrameMs - since, 0, FrameMs)));
 }
 
 void RichTextView::frame()
@@ -316,7 +254,7 @@ void RichTextView::paintEvent(QPaintEvent *event)
 {
     QPainter p(viewport());
     const QRect area = event->rect();
-    p.fillRect(area, fromBgr(m_back));
+    p.fillRect(area, QColor(Colors::toArgb(m_back)));
     p.setFont(font());
     const int w = viewport()->width();
     const int firstRow = std::max(0, area.top() / m_lineH);
@@ -341,7 +279,7 @@ void RichTextView::paintEvent(QPaintEvent *event)
             if (isPlain(k))
                 while (j < n && img.colors[size_t(j)] == color && isPlain(j))
                     ++j;
-            p.setPen(fromBgr(color));
+            p.setPen(QColor(Colors::toArgb(color)));
             p.drawStaticText(k * m_charW, y, shaped(img.chars.mid(k, j - k)));
             k = j;
         }
@@ -464,7 +402,7 @@ int RichTextView::keyCode(const QKeyEvent *event, QChar typed)
     case Qt::Key_Backtab: return 9;
     default: break;
     }
-    return typed.isNull() ? 0 : ansiCode(typed);
+    return typed.isNull() ? 0 : Windows1252::fromChar(typed);
 }
 
 void RichTextView::keyPressEvent(QKeyEvent *event)
@@ -478,7 +416,7 @@ void RichTextView::keyPressEvent(QKeyEvent *event)
     if (text.size() > 1 && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
         // Composed input: each character is typed on its own.
         for (QChar c : text)
-            if (int code = ansiCode(c))
+            if (int code = Windows1252::fromChar(c))
                 codes.push_back(code);
     } else if (int code = keyCode(event, text.isEmpty() ? QChar() : text[0])) {
         codes.push_back(code);
@@ -513,7 +451,7 @@ void RichTextView::typeChar(int keyAscii)
         // Other control codes (Escape, Ctrl+C, ...) are not text.
         if (keyAscii < 32 || keyAscii == 127)
             return;
-        m_model.setSelText(QString(fromAnsi(keyAscii)));
+        m_model.setSelText(QString(Windows1252::toChar(static_cast<unsigned char>(keyAscii))));
     }
 }
 

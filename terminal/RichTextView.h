@@ -1,5 +1,6 @@
 #pragma once
 
+#include "terminal/Colors.h"
 #include "terminal/RichTextModel.h"
 
 #include <QAbstractScrollArea>
@@ -35,24 +36,8 @@ public:
     quint32 backColor() const { return m_back; }
     void setBackColor(quint32 bgr);
 
-    // Shortest time between two repaints caused by model changes.
-    int frameInterval() const { return m_frameMs; }
-    void setFrameInterval(int ms);
-
-    // The layout as it is shown: rows of the text, the characters each row shows
-    // (control characters replaced by their placeholders), and the row width.
-    int rowCount() const;
-    QString rowText(int row) const;
-    int columns() const;
-    int firstVisibleRow() const;
-    // Row and column of a text position.
-    QPoint cellOf(int pos) const;
-
     // The character shown for a character of the text.
     static QChar placeholderFor(QChar c);
-    // Windows-1252 code of a character (1 to 255), or 0 if it has none.
-    static int ansiCode(QChar c);
-    static QChar fromAnsi(int code);
 
 signals:
     // Raised for every typed character with its ANSI code (1 to 255) before the
@@ -100,6 +85,8 @@ private:
     std::vector<RowImage> visibleRows() const;
     int visibleRowCount() const;
     int rowOfPos(int pos) const;
+    // Row and column of a text position.
+    QPoint cellOf(int pos) const;
     int posAt(QPoint viewportPoint) const;
     int nextPos(int pos) const;
     int prevPos(int pos) const;
@@ -112,8 +99,7 @@ private:
     RichTextModel m_model;
     QTimer m_frame;
     QElapsedTimer m_sinceFrame;
-    int m_frameMs;
-    quint32 m_back = 0xFFFFFF;
+    quint32 m_back = Colors::White;
     int m_charW = 8;
     int m_lineH = 16;
     int m_ascent = 12;

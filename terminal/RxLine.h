@@ -21,6 +21,8 @@ public:
     // The line as the page and gyro rules see it. Reference, because the text
     // routine removes backspaces from what it is given.
     QString &RxZeile();
+    // The same line, read without changing anything.
+    QStringView text() const { return QStringView(m_text).right(MaxLen); }
     qint16 RxLen() const { return qint16(qMin(m_text.size(), MaxLen)); }
 
     // True when the line still has its first character.

@@ -4,11 +4,12 @@
 #include "terminal/RichTextModel.h"
 
 TerminalEngine::TerminalEngine(SerialComm &port, RichTextModel &view, IndicatorRow &row,
-                               QObject *parent)
+                               const TerminalOptions &options, QObject *parent)
     : QObject(parent), m_view(view), m_appender(view), m_gyro(row),
-      m_pages(m_appender, m_line, m_gyro, row),
-      m_receive(port, m_appender, m_line, m_pages, [this](const QString &t) { emit statusMessage(t); }),
-      m_keys(port, view, [this](const QString &t) { emit statusMessage(t); })
+      m_pages(m_appender, m_line, m_gyro, row, options),
+      m_receive(port, m_appender, m_line, m_pages, options,
+                [this](const QString &t) { emit statusMessage(t); }),
+      m_keys(port, view, options, [this](const QString &t) { emit statusMessage(t); })
 {
 }
 

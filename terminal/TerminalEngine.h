@@ -12,6 +12,7 @@
 class IndicatorRow;
 class RichTextModel;
 class SerialComm;
+struct TerminalOptions;
 
 // The terminal: what the port receives goes into the view, completed lines are
 // recognised, the gyro test drives the indicator row, typed keys go to the port.
@@ -21,7 +22,7 @@ class TerminalEngine : public QObject
 
 public:
     TerminalEngine(SerialComm &port, RichTextModel &view, IndicatorRow &row,
-                   QObject *parent = nullptr);
+                   const TerminalOptions &options, QObject *parent = nullptr);
 
     void MSComm1_OnComm();
     void RichTextBox_KeyPress(int &keyAscii);
@@ -31,12 +32,11 @@ public:
     // Start-up: no page, no gyro, no pending cursor colour.
     void clearPageFlags();
 
+    // The engine's state, as the window shows it and the specification names it.
     const TextAppender &text() const { return m_appender; }
-    TextAppender &text() { return m_appender; }
-    RxLine &line() { return m_line; }
+    const RxLine &line() const { return m_line; }
     const PageRecognizer &pages() const { return m_pages; }
     const GyroPanel &gyro() const { return m_gyro; }
-    const ReceiveLoop &receiver() const { return m_receive; }
 
 signals:
     // A message for the "Status" panel, such as "Error: Rahmenfehler (Framing)".

@@ -37,7 +37,7 @@ void TextAppender::AppendText(QString &text)
 
     if (text.size() == 1 && text.at(0) == FF) {
         m_view.setText(QString());
-        m_view.setSelColor(TerminalColors::Black);
+        m_view.setSelColor(Colors::Black);
         return;
     }
     m_view.setSelText(text);

@@ -5,10 +5,10 @@
 
 #include <array>
 
-// Received bytes are shown as the controller's ANSI code page, one character per
-// byte. 0x80 to 0x9F carry the typographic characters of that code page; the five
-// codes it leaves undefined stand for the C1 control of the same number, so no byte
-// is ever lost or merged with another.
+// The program's code page, the controller's ANSI code page: one character per byte.
+// 0x80 to 0x9F carry the typographic characters of that code page; the five codes it
+// leaves undefined stand for the C1 control of the same number, so no byte is ever
+// lost or merged with another.
 namespace Windows1252 {
 
 inline constexpr std::array<char16_t, 256> Table = [] {
@@ -26,6 +26,18 @@ inline constexpr std::array<char16_t, 256> Table = [] {
 }();
 
 inline QChar toChar(unsigned char byte) { return QChar(Table[byte]); }
+
+// The byte a character stands for (1 to 255), or 0 when the code page has none.
+inline int fromChar(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
+        return u;
+    for (int code = 0x80; code < 0xA0; ++code)
+        if (Table[size_t(code)] == u)
+            return code;
+    return 0;
+}
 
 // One byte as a one-character text that points into the table: no allocation.
 inline QString oneChar(unsigned char byte)

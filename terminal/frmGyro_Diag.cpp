@@ -3,6 +3,7 @@
 #include "platform/Fonts.h"
 #include "platform/ColorLabel.h"
 #include "platform/Twips.h"
+#include "terminal/Colors.h"
 #include "terminal/GyroWindows.h"
 
 #include <QFrame>
@@ -10,8 +11,6 @@
 #include <QSize>
 
 namespace {
-constexpr quint32 LightBlue = 0xFFC0C0;
-
 QFrame *addLine(QWidget *parent, const QString &name, QFrame::Shape shape,
                 int left, int top, int width, int height)
 {
@@ -44,7 +43,7 @@ frmGyro_Diag::frmGyro_Diag(QWidget *mainWindow) : QWidget(mainWindow, Qt::Window
                               120, 120, 1695, 255);
     lbl_RxString = new ColorLabel(QString(), this);
     lbl_RxString->setObjectName(QStringLiteral("lbl_RxString"));
-    lbl_RxString->setBackColor(LightBlue);
+    lbl_RxString->setBackColor(Colors::LightBlue);
     lbl_RxString->setFont(Fonts::fixedsys());
     Twips::place(lbl_RxString, 120, 480, 4695, 330);
 

@@ -3,16 +3,11 @@
 #include "platform/ColorLabel.h"
 #include "terminal/RichTextView.h"
 #include "platform/Twips.h"
+#include "terminal/Colors.h"
 #include "terminal/GyroWindows.h"
 
 #include <QScopedValueRollback>
 #include <QVBoxLayout>
-
-namespace {
-constexpr quint32 Red = 0x0000FF;
-constexpr quint32 LightBlue = 0xFFC0C0;
-constexpr quint32 LightGreen = 0xC0FFC0;
-} // namespace
 
 frmGyro_Scale::frmGyro_Scale(QWidget *mainWindow) : QWidget(mainWindow, Qt::Window), m_main(mainWindow)
 {
@@ -22,13 +17,13 @@ frmGyro_Scale::frmGyro_Scale(QWidget *mainWindow) : QWidget(mainWindow, Qt::Wind
 
     lbl_Check = new ColorLabel(QString(), this);
     lbl_Check->setObjectName(QStringLiteral("lbl_Check"));
-    lbl_Check->setBackColor(LightBlue);
+    lbl_Check->setBackColor(Colors::LightBlue);
     lbl_Check->setAlignment(Qt::AlignCenter);
     lbl_Check->setFixedSize(Twips::toPx(1100, this), Twips::toPx(330, this));
 
     RichText_Gyro = new RichTextView(this);
     RichText_Gyro->setObjectName(QStringLiteral("RichText_Gyro"));
-    RichText_Gyro->setBackColor(LightGreen);
+    RichText_Gyro->setBackColor(Colors::LightGreen);
 
     // The user may size this window; the view takes whatever room there is.
     auto *layout = new QVBoxLayout(this);
@@ -44,7 +39,7 @@ frmGyro_Scale::frmGyro_Scale(QWidget *mainWindow) : QWidget(mainWindow, Qt::Wind
 void frmGyro_Scale::Form_Load()
 {
     RichTextModel &view = RichText_Gyro->model();
-    view.setSelColor(Red);
+    view.setSelColor(Colors::Red);
     view.setText(QString());
     view.setSelStart(0);
 }

@@ -19,8 +19,6 @@ public:
 
     explicit frmGyro_Scale(QWidget *mainWindow);
 
-    RichTextView *richTextGyro() const { return RichText_Gyro; }
-
 protected:
     void resizeEvent(QResizeEvent *event) override;
 

@@ -1,253 +1,222 @@
-#include "DialogProbe.h"
+// The settings dialog: presets from the port object and the terminal options, the
+// choice handlers, OK and Cancel, and the main window around it.
+#include "settings/frmProperties.h"
+#include "tests/support/ui/MainWindowFixture.h"
+#include "tests/support/ui/ModalDriver.h"
 
-#include "app/frmKX_Display.h"
-#include "platform/Twips.h"
-
-#include <QApplication>
-#include <QGroupBox>
+#include <QComboBox>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
-#include <QTabWidget>
+#include <QTest>
 
-// Opening the settings dialog: its controls, its lists and the presets taken from
-// the port object, the echo flag and the emulation mode; the choice handlers; Cancel.
+namespace {
+const char *const Lists[] = {"cboPort", "cboSpeed", "cboParity", "cboDataBits", "cboStopBits"};
+
+// One opening of the dialog on its own, on a scripted port.
+struct Dialog
+{
+    FakeSerialComm port;
+    MemoryStore store;
+    StoredSettings stored{store, QStringLiteral("KX")};
+    TerminalOptions options;
+    ScriptedDialogs dialogs;
+    QList<bool> openChecks;   // every check mark set on the main window's open command
+    std::unique_ptr<frmProperties> dialog;
+
+    frmProperties &open()
+    {
+        dialog = std::make_unique<frmProperties>(frmProperties::Services{
+            &port, &stored, &options, &dialogs, [this](bool on) { openChecks << on; },
+            [](int n) { return n == 3 ? QStringLiteral("/dev/ttyUSB0") : QString(); }});
+        return *dialog;
+    }
+};
+
+template <typename W = QWidget>
+W *in(const QWidget &d, const QString &name)
+{
+    W *w = d.findChild<W *>(name);
+    QTEST_ASSERT(w);
+    return w;
+}
+
+QStringList selected(const QWidget &d)
+{
+    QStringList out;
+    for (const char *name : Lists)
+        out << in<QComboBox>(d, QLatin1StringView(name))->currentText();
+    for (const char *array : {"optFlow_", "optEcho_", "optEmulation_"}) {
+        QString on;
+        for (int i = 0; i < 4; ++i)
+            if (auto *b = d.findChild<QRadioButton *>(QLatin1StringView(array) + QString::number(i)); b && b->isChecked())
+                on += QString::number(i);
+        out << on;
+    }
+    return out;
+}
+
+void choose(const QWidget &d, const QStringList &lists)
+{
+    for (int i = 0; i < 5; ++i) {
+        QComboBox *box = in<QComboBox>(d, QLatin1StringView(Lists[i]));
+        box->setCurrentIndex(box->findText(lists[i]));
+    }
+}
+} // namespace
+
 class SettingsDialogTest : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QCoreApplication::setApplicationName(frmKX_Display::Title + frmKX_Display::ProgramVersion);
-    }
-
-    void init()
-    {
-        resetGlobals();
-        clearStored();
-    }
-
     void presets_data()
     {
-        QTest::addColumn<QString>("settings");
-        QTest::addColumn<int>("commPort");
-        QTest::addColumn<int>("handshaking");
-        QTest::addColumn<bool>("echo");
-        QTest::addColumn<QString>("mode");
-        // Selected speed, parity, data bits, stop bits and port; "": no selection.
-        QTest::addColumn<QStringList>("lists");
-        QTest::addColumn<int>("emulationButton");   // -1: neither
-
-        const QString ascii = Module1::AsciiMode;
-        QTest::newRow("9600,n,8,1") << "9600,n,8,1" << 1 << 0 << false << ascii
-            << QStringList{"9600", "None", "8", "1", "Com1"} << 0;
-        QTest::newRow("110,e,7,2 Com2") << "110,e,7,2" << 2 << 1 << false << ascii
-            << QStringList{"110", "Even", "7", "2", "Com2"} << 0;
-        QTest::newRow("256000,s,5,1 Kestrix") << "256000,s,5,1" << 1 << 2 << false << Module1::KestrixMode
-            << QStringList{"256000", "Space", "5", "1", "Com1"} << 1;
-        QTest::newRow("19200,o,8,1.5 Com16 echo on") << "19200,o,8,1.5" << 16 << 3 << true << ascii
-            << QStringList{"19200", "Odd", "8", "1.5", "Com16"} << 0;
-        QTest::newRow("Com17: no port, other mode") << "4800,m,6,1.5" << 17 << 0 << false << "VT100"
-            << QStringList{"4800", "Mark", "6", "1.5", ""} << -1;
-        QTest::newRow("speed not in the list, empty mode") << "1000,n,4,1" << 1 << 0 << false << ""
-            << QStringList{"", "None", "4", "1", "Com1"} << -1;
+        QTest::addColumn<QStringList>("state");      // settings, port, handshaking, echo, mode
+        QTest::addColumn<QStringList>("selected");   // lists, then flow, echo and emulation buttons
+        QTest::newRow("9600,n,8,1") << QStringList{"9600,n,8,1", "1", "0", "0", "Ascii-Modus"}
+                                    << QStringList{"Com1", "9600", "None", "8", "1", "0", "0", "0"};
+        QTest::newRow("Com3 256000,s,5,1 Kestrix") << QStringList{"256000,s,5,1", "3", "2", "0", "Kestrix"}
+                                                   << QStringList{"Com3", "256000", "Space", "5", "1", "2", "0", "1"};
+        QTest::newRow("Com16 19200,o,8,1.5 echo on") << QStringList{"19200,o,8,1.5", "16", "3", "1", "Ascii-Modus"}
+                                                     << QStringList{"Com16", "19200", "Odd", "8", "1.5", "3", "1", "0"};
+        QTest::newRow("Com17, other mode: no selection") << QStringList{"4800,m,6,1.5", "17", "1", "0", "VT100"}
+                                                         << QStringList{"", "4800", "Mark", "6", "1.5", "1", "0", ""};
+        QTest::newRow("speed not offered, empty mode") << QStringList{"1000,n,4,1", "1", "0", "0", ""}
+                                                       << QStringList{"Com1", "", "None", "4", "1", "0", "0", ""};
     }
-
     void presets()
     {
-        QFETCH(QString, settings);
-        QFETCH(int, commPort);
-        QFETCH(int, handshaking);
-        QFETCH(bool, echo);
-        QFETCH(QString, mode);
-        QFETCH(int, emulationButton);
-
-        DialogFixture f;
-        f.port.setSettings(settings);
-        f.port.setCommPort(commPort);
-        f.port.setHandshaking(handshaking);
-        Module1::LocalEcho = echo;
-        Module1::EmulationMode = mode;
+        QFETCH(QStringList, state);
+        Dialog f;
+        f.port.setSettings(state[0]);
+        f.port.setCommPort(state[1].toInt());
+        f.port.setHandshaking(state[2].toInt());
+        f.options.localEcho = state[3] == u"1";
+        f.options.setEmulationText(state[4]);
         frmProperties &d = f.open();
-
-        QStringList selected;
-        for (const char *name : {"cboSpeed", "cboParity", "cboDataBits", "cboStopBits", "cboPort"})
-            selected << f.list(name)->currentText();
-        QTEST(selected, "lists");
-        QCOMPARE(f.selected("optFlow", 4), handshaking);
-        QCOMPARE(f.selected("optEcho", 2), int(echo));
-        QCOMPARE(f.selected("optEmulation", 2), emulationButton);
-        // The presets ran the choice handlers as a click would.
-        QCOMPARE(d.PendingHandshaking, handshaking);
-        QCOMPARE(d.PendingEcho, echo);
-        // Presetting writes the mode back unchanged, whatever it was.
-        QCOMPARE(Module1::EmulationMode, mode);
-        QVERIFY(storedKeys().isEmpty());
-    }
-
-    void listsFilledOnce_data()
-    {
-        QTest::addColumn<int>("count");
-        QTest::addColumn<QString>("first");
-        QTest::addColumn<QString>("last");
-        QTest::newRow("cboPort") << 16 << "Com1" << "Com16";
-        QTest::newRow("cboSpeed") << 16 << "110" << "256000";
-        QTest::newRow("cboDataBits") << 5 << "4" << "8";
-        QTest::newRow("cboParity") << 5 << "Even" << "Space";
-        QTest::newRow("cboStopBits") << 3 << "1" << "2";
-    }
-
-    void listsFilledOnce()
-    {
-        DialogFixture f;
-        for (int opening = 0; opening < 2; ++opening) {
-            f.open();
-            QComboBox *box = f.list(QTest::currentDataTag());
-            QTEST(box->count(), "count");
-            QTEST(box->itemText(0), "first");
-            QTEST(box->itemText(box->count() - 1), "last");
-            QVERIFY(!box->isEditable());
-        }
-    }
-
-    // Each row is named after the control it places.
-    void controls_data()
-    {
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("parent");
-        QTest::addColumn<QRect>("twips");
-
-        QTest::newRow("Label1") << "Anschluß:" << "fraSettings" << QRect(330, 180, 735, 315);
-        QTest::newRow("cboPort") << "" << "fraSettings" << QRect(1080, 150, 1425, 315);
-        QTest::newRow("Frame1") << "Maximale Geschwindigkeit" << "fraSettings" << QRect(100, 600, 2280, 870);
-        QTest::newRow("cboSpeed") << "" << "Frame1" << QRect(320, 330, 1695, 315);
-        QTest::newRow("fraConnection") << "Übertragungsformat" << "fraSettings" << QRect(100, 1635, 2280, 1770);
-        QTest::newRow("Label3") << "Datenbits:" << "fraConnection" << QRect(140, 375, 825, 285);
-        QTest::newRow("cboDataBits") << "" << "fraConnection" << QRect(980, 330, 1140, 315);
-        QTest::newRow("Label4") << "Parität:" << "fraConnection" << QRect(140, 855, 615, 285);
-        QTest::newRow("cboParity") << "" << "fraConnection" << QRect(980, 800, 1140, 315);
-        QTest::newRow("Label5") << "Stopbits:" << "fraConnection" << QRect(140, 1320, 885, 285);
-        QTest::newRow("cboStopBits") << "" << "fraConnection" << QRect(980, 1260, 1140, 315);
-        QTest::newRow("Frame7") << "&Echo" << "fraSettings" << QRect(2540, 600, 1540, 870);
-        QTest::newRow("optEcho_0") << "Aus" << "Frame7" << QRect(135, 360, 615, 315);
-        QTest::newRow("optEcho_1") << "Ein" << "Frame7" << QRect(795, 420, 555, 195);
-        QTest::newRow("Frame5") << "&Protokoll" << "fraSettings" << QRect(2540, 1635, 1540, 1770);
-        QTest::newRow("optFlow_0") << "Kein" << "Frame5" << QRect(180, 360, 855, 255);
-        QTest::newRow("optFlow_1") << "Xon/Xoff" << "Frame5" << QRect(180, 645, 1095, 255);
-        QTest::newRow("optFlow_2") << "RTS" << "Frame5" << QRect(180, 945, 735, 255);
-        QTest::newRow("optFlow_3") << "Xon/RTS" << "Frame5" << QRect(180, 1245, 1155, 255);
-        QTest::newRow("Emulation") << "&Emulation" << "fraSettings" << QRect(4240, 600, 1800, 1215);
-        QTest::newRow("optEmulation_0") << "ASCII" << "Emulation" << QRect(120, 360, 1540, 255);
-        QTest::newRow("optEmulation_1") << "Kestrix II" << "Emulation" << QRect(120, 720, 1540, 255);
-        QTest::newRow("cmdOK") << "OK" << "fraSettings" << QRect(4600, 2400, 1080, 420);
-        QTest::newRow("cmdCancel") << "Abbrechen" << "fraSettings" << QRect(4600, 3000, 1080, 420);
-        // The frame is the tab's page and sits at the top-left of its client area.
-        QTest::newRow("fraSettings") << "Einstellungen" << "tabSettings_page" << QRect(0, 0, 6195, 3615);
-        QTest::newRow("tabSettings") << "" << "frmProperties" << QRect(100, 105, 6345, 4035);
-    }
-
-    void controls()
-    {
-        const QString name = QString::fromLatin1(QTest::currentDataTag());
-        QFETCH(QString, caption);
-        QFETCH(QString, parent);
-        QFETCH(QRect, twips);
-
-        DialogFixture f;
-        frmProperties &d = f.open();
-        QWidget *w = f.child<QWidget>(name);
-        QCOMPARE(w->parentWidget()->objectName(), parent);
-        QString text;
-        if (auto *l = qobject_cast<QLabel *>(w))
-            text = l->text();
-        else if (auto *b = qobject_cast<QAbstractButton *>(w))
-            text = b->text();
-        else if (auto *g = qobject_cast<QGroupBox *>(w))
-            text = g->title();
-        QCOMPARE(text, caption);
-        const QRect px(Twips::toPx(twips.x(), &d), Twips::toPx(twips.y(), &d),
-                       Twips::toPx(twips.width(), &d), Twips::toPx(twips.height(), &d));
-        QCOMPARE(w->geometry(), px);
-    }
-
-    void dialogWindow()
-    {
-        DialogFixture f;
-        frmProperties &d = f.open();
-        QCOMPARE(d.windowTitle(), QStringLiteral("COM-Port  Einstellungen"));
-        QVERIFY(d.isModal());
-        QCOMPARE(d.size(), QSize(Twips::toPx(6510, &d), Twips::toPx(4215, &d)));
-        auto *tab = f.child<QTabWidget>(QStringLiteral("tabSettings"));
-        QCOMPARE(tab->count(), 1);
-        QCOMPARE(tab->tabText(0), QStringLiteral("Einstellungen"));
-    }
-
-    void choiceThenCancel_data()
-    {
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<int>("handshaking");
-        QTest::addColumn<bool>("echo");
-        QTest::addColumn<QString>("mode");
-
-        QTest::newRow("Kein") << "Kestrix" << "optFlow_0" << 0 << false << "Kestrix";
-        QTest::newRow("Xon/Xoff") << "Kestrix" << "optFlow_1" << 1 << false << "Kestrix";
-        QTest::newRow("RTS") << "Kestrix" << "optFlow_2" << 2 << false << "Kestrix";
-        QTest::newRow("Xon/RTS") << "Kestrix" << "optFlow_3" << 3 << false << "Kestrix";
-        QTest::newRow("Ein") << "Kestrix" << "optEcho_1" << 2 << true << "Kestrix";
-        QTest::newRow("ASCII") << "Kestrix" << "optEmulation_0" << 2 << false << "Ascii-Modus";
-        QTest::newRow("Kestrix from empty") << "" << "optEmulation_1" << 2 << false << "Kestrix";
-    }
-
-    void choiceThenCancel()
-    {
-        QFETCH(QString, before);
-        QFETCH(QString, button);
-        DialogFixture f;
-        f.port.setHandshaking(2);
-        Module1::EmulationMode = before;
-        frmProperties &d = f.open();
-        f.choose("cboSpeed", QStringLiteral("300"));
-        f.child<QRadioButton>(button)->click();
-        QTEST(d.PendingHandshaking, "handshaking");
-        QTEST(d.PendingEcho, "echo");
-        QTEST(Module1::EmulationMode, "mode");
-
-        // An emulation choice is in force at once and survives Cancel; nothing else
-        // is applied or stored.
-        QSignalSpy rejected(&d, &QDialog::rejected);
-        f.child<QPushButton>(QStringLiteral("cmdCancel"))->click();
-        QCOMPARE(rejected.count(), 1);
-        QTEST(Module1::EmulationMode, "mode");
-        QCOMPARE(Module1::LocalEcho, false);
-        QCOMPARE(f.port.handshaking(), 2);
-        QCOMPARE(f.port.settings(), QStringLiteral("9600,n,8,1"));
-        QVERIFY(storedKeys().isEmpty());
-        QCOMPARE(f.dialogs.messageCount(), 0);
-    }
-
-    void deviceBesidePort_data()
-    {
-        QTest::addColumn<int>("commPort");
-        QTest::addColumn<QString>("choose");
-        QTest::addColumn<QString>("device");
-        QTest::newRow("preset Com3") << 3 << "" << "/dev/ttyUSB0";
-        QTest::newRow("preset Com1") << 1 << "" << "kein Gerät";
-        QTest::newRow("no port selected") << 40 << "" << "kein Gerät";
-        QTest::newRow("Com1 to Com3") << 1 << "Com3" << "/dev/ttyUSB0";
-        QTest::newRow("Com3 to Com4") << 3 << "Com4" << "kein Gerät";
-    }
-
-    void deviceBesidePort()
-    {
-        QFETCH(int, commPort);
-        QFETCH(QString, choose);
-        DialogFixture f;
-        f.port.setCommPort(commPort);
+        QTEST(selected(d), "selected");
+        // The presets ran the choice handlers as a click would; the mode is unchanged.
+        QCOMPARE(QStringList({QString::number(d.PendingHandshaking), QString::number(d.PendingEcho)}), state.mid(2, 2));
+        QCOMPARE(f.options.emulationText(), state[4]);
+        // Each opening fills its lists afresh, never twice over.
         f.open();
-        if (!choose.isEmpty())
-            f.choose("cboPort", choose);
-        QTEST(f.child<QLabel>(QStringLiteral("lblDevice"))->text(), "device");
+        QCOMPARE(in<QComboBox>(*f.dialog, QStringLiteral("cboPort"))->count(), 16);
+        QCOMPARE(in<QLabel>(*f.dialog, QStringLiteral("lblDevice"))->text(),
+                 state[1] == u"3" ? QStringLiteral("/dev/ttyUSB0") : QStringLiteral("kein Gerät"));
+    }
+
+    void confirm_data()
+    {
+        QTest::addColumn<bool>("startOpen");      // port open on Com1; Com5 has no device
+        QTest::addColumn<QStringList>("lists");   // port, speed, parity, data bits, stop bits; "": none
+        QTest::addColumn<int>("flow");            // the device refuses handshaking 3
+        QTest::addColumn<QString>("message");     // the one message shown; "" when the dialog closes
+        QTest::addColumn<QString>("port");        // number, open, settings, handshaking, open check marks
+        const QString noPort = QStringLiteral("Ungültige Anschlussnummer 0: erlaubt ist 1 bis 255.");
+        QTest::newRow("Mark, handshaking 2") << false << QStringList{"Com1", "9600", "Mark", "8", "1"} << 2 << ""
+                                             << "1 0 9600,m,8,1 2 ";
+        QTest::newRow("Com1 to Com3, closed") << false << QStringList{"Com3", "9600", "None", "8", "1"} << 0 << ""
+                                              << "3 0 9600,n,8,1 0 ";
+        QTest::newRow("same number, open: applied while open") << true << QStringList{"Com1", "4800", "Even", "7", "1"}
+            << 1 << "" << "1 1 4800,e,7,1 1 ";
+        QTest::newRow("open Com1 to Com2 reopens") << true << QStringList{"Com2", "9600", "None", "8", "1"} << 0 << ""
+                                                   << "2 1 9600,n,8,1 0 1";
+        QTest::newRow("open, new number refused") << true << QStringList{"Com5", "19200", "None", "8", "1"} << 2
+            << "Com5 ist nicht vorhanden." << "1 0 9600,n,8,1 0 0";
+        QTest::newRow("no port selected") << true << QStringList{"", "19200", "None", "8", "1"} << 0 << noPort
+                                          << "1 0 9600,n,8,1 0 ";
+        QTest::newRow("no parity selected") << false << QStringList{"Com3", "19200", "", "8", "1"} << 2
+            << "Ungültige Parität \"\": erlaubt sind E, O, N, M und S." << "3 0 9600,n,8,1 0 ";
+        QTest::newRow("handshaking refused") << true << QStringList{"Com1", "19200", "None", "8", "1"} << 3
+                                             << "kein Xon/RTS" << "1 1 19200,n,8,1 0 ";
+    }
+    void confirm()
+    {
+        QFETCH(bool, startOpen);
+        QFETCH(QStringList, lists);
+        QFETCH(int, flow);
+        QFETCH(QString, message);
+        Dialog f;
+        f.port.presentPorts.remove(5);
+        f.port.refuseLine = [](const LineSettings &, int hs) { return hs == 3 ? QStringLiteral("kein Xon/RTS") : QString(); };
+        if (startOpen)
+            f.port.setPortOpen(true);
+        f.options.setEmulation(TerminalOptions::Emulation::Kestrix);
+        frmProperties &d = f.open();
+        choose(d, lists);
+        in<QRadioButton>(d, QStringLiteral("optFlow_%1").arg(flow))->click();
+        in<QRadioButton>(d, QStringLiteral("optEcho_1"))->click();
+        QSignalSpy accepted(&d, &QDialog::accepted);
+        in<QPushButton>(d, QStringLiteral("cmdOK"))->click();
+
+        QCOMPARE(accepted.count(), message.isEmpty() ? 1 : 0);
+        QCOMPARE(f.dialogs.messages(), message.isEmpty() ? QStringList() : QStringList{"! " + message});
+        QString checks;
+        for (bool on : std::as_const(f.openChecks))
+            checks += QString::number(on);
+        QTEST(QStringLiteral("%1 %2 %3 %4 %5").arg(f.port.commPort()).arg(int(f.port.portOpen())).arg(f.port.settings())
+                  .arg(f.port.handshaking()).arg(checks), "port");
+        QVERIFY(f.options.localEcho);   // in force even when a later step failed
+        // Only a dialog that closes stores; one that stays keeps the user's selections.
+        QCOMPARE(f.store.written.size(), message.isEmpty() ? 5 : 0);
+        if (!message.isEmpty())
+            QCOMPARE(selected(d).mid(0, 5), lists);
+    }
+
+    // Through the main window: the status bar and emulation menu follow the dialog
+    // after every way of closing it; an emulation choice is in force at once and
+    // survives Cancel; only OK stores, and a restart starts with what was confirmed.
+    void throughTheWindow_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("panel");
+        QTest::newRow("OK") << "cmdOK" << "COM 2 - 19200,o,7,1.5";
+        QTest::newRow("Abbrechen") << "cmdCancel" << "COM 1 - 9600,n,8,1";
+        QTest::newRow("close button") << "close" << "COM 1 - 9600,n,8,1";
+    }
+    void throughTheWindow()
+    {
+        QFETCH(QString, how);
+        MainWindowFixture f;
+        f.stored(StoredSettings::KeyEmulation, TerminalOptions::KestrixText);
+        f.start();
+        bool modal = false;
+        onModal([&](QWidget *w) {
+            modal = qobject_cast<frmProperties *>(w) && w->isModal();
+            choose(*w, {"Com2", "19200", "Odd", "7", "1.5"});
+            in<QRadioButton>(*w, QStringLiteral("optEmulation_0"))->click();
+            how == u"close" ? (void)w->close() : in<QPushButton>(*w, how)->click();
+        });
+        f.action("mnuProperties")->trigger();
+        QVERIFY(modal);
+        QTEST(f.panel("Settings"), "panel");
+        QCOMPARE(f.panel("Emulation"), QStringLiteral("Ascii-Modus"));
+        QVERIFY(f.action("mnuASCII")->isChecked() && !f.action("mnuKestrix")->isChecked());
+        // A restart on the same store starts with what was confirmed.
+        f.port.setCommPort(1);
+        f.port.setSettings(QStringLiteral("9600,n,8,1"));
+        f.start();
+        QTEST(f.panel("Settings"), "panel");
+        QCOMPARE(f.panel("Emulation"), how == u"cmdOK" ? QStringLiteral("Ascii-Modus") : QStringLiteral("Kestrix"));
+    }
+
+    // Opened with the port open anyway, a refused number must not leave the
+    // window claiming an open port.
+    void refusedNumberWhileOpen()
+    {
+        MainWindowFixture f;
+        f.port.presentPorts.remove(16);
+        f.start();
+        f.action("mnuOpen")->trigger();
+        onModal([&](QWidget *w) {
+            in<QComboBox>(*w, QStringLiteral("cboPort"))->setCurrentIndex(15);
+            in<QPushButton>(*w, QStringLiteral("cmdOK"))->click();
+            w->close();
+        });
+        f.window->mnuProperties_Click();
+        QCOMPARE(f.look(QStringLiteral("lblComOpen")), QStringLiteral("Com 1  closed ffffff/ff"));
+        QVERIFY(f.action("mnuOpen")->isEnabled());
     }
 };
 

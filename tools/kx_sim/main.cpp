@@ -4,10 +4,12 @@
 #include "PacedWriter.h"
 #include "Pty.h"
 #include "SimOptions.h"
+#include "app/ProgramInfo.h"
+#include "platform/SettingsStore.h"
+#include "settings/StoredSettings.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QSettings>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -17,10 +19,6 @@
 #include <unistd.h>
 
 namespace {
-// KX_Display's settings store: the file its port directory reads "ComN" from.
-const QString Organisation = QStringLiteral("KX_Display");
-const QString Application = QStringLiteral("Kestrix II/LT - Display  V 1.1.2");
-
 // Live output that nobody reads piles up in the pty; past this many bytes the
 // port is closed on the other side and the bytes go nowhere, as on a real line.
 constexpr int UnreadLimit = 2048;
@@ -56,13 +54,12 @@ bool catchSignals(QCoreApplication &app)
     return true;
 }
 
+// Names the pty as KX_Display's Com N in the program's own settings store.
 bool storeComPort(int com, const QString &path, QString *error)
 {
-    QSettings store(QSettings::IniFormat, QSettings::UserScope, Organisation, Application);
-    store.setValue(QStringLiteral("Anschlüsse/Com%1").arg(com), path);
-    store.sync();
-    if (store.status() != QSettings::NoError) {
-        *error = QStringLiteral("cannot write %1").arg(store.fileName());
+    SettingsStore store;
+    if (!StoredSettings(store, ProgramInfo::title()).setDevice(com, path)) {
+        *error = QStringLiteral("cannot write %1").arg(SettingsStore::fileName(ProgramInfo::title()));
         return false;
     }
     return true;

@@ -1,0 +1,82 @@
+#include "settings/StoredSettings.h"
+
+#include "platform/Dialogs.h"
+#include "platform/SettingsStore.h"
+#include "serial/CommError.h"
+#include "serial/LenientNumber.h"
+#include "serial/SerialComm.h"
+#include "terminal/TerminalOptions.h"
+
+StoredSettings::StoredSettings(SettingsStore &store, QString application)
+    : m_store(store), m_application(std::move(application))
+{
+}
+
+QString StoredSettings::value(const QString &section, const QString &key, qsizetype most) const
+{
+    QString v = m_store.getSetting(m_application, section, key);
+    if (v.size() > most)
+        v.truncate(most + 1);
+    return v;
+}
+
+bool StoredSettings::load(SerialComm &port, TerminalOptions &options, QString &comPort,
+                          Dialogs &dialogs) const
+{
+    // Up to the echo, a failing step is skipped and remembered; the latest failure
+    // is shown at the two checkpoints.
+    FailureRecorder failure;
+    const auto check = [&] {
+        if (!failure.failed())
+            return true;
+        dialogs.msgBox(failure.description(), Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
+        return false;
+    };
+
+    const QString settings = value(Section, KeySettings, MaxValueLength);
+    if (!settings.isEmpty()) {
+        failure.run([&] { port.setSettings(settings); });
+        if (!check())
+            return false;
+    }
+    comPort = value(Section, KeyPort, MaxValueLength);
+    if (!comPort.isEmpty())
+        failure.run([&] { port.setCommPort(LenientNumber::toInt16(comPort)); });
+    const QString handshaking = value(Section, KeyHandshaking, MaxValueLength);
+    if (!handshaking.isEmpty()) {
+        failure.run([&] { port.setHandshaking(LenientNumber::toInt32(handshaking)); });
+        if (!check())
+            return false;
+    }
+    const QString echo = value(Section, KeyEcho, MaxValueLength);
+    failure.run([&] { options.localEcho = LenientNumber::toBoolean(echo); });
+
+    const QString mode = value(Section, KeyEmulation, MaxValueLength);
+    options.setEmulationText(mode.isEmpty() ? TerminalOptions::AsciiText : mode);
+    return true;
+}
+
+void StoredSettings::save(const SerialComm &port, const TerminalOptions &options)
+{
+    const auto save = [&](const QString &key, const QString &value) {
+        m_store.saveSetting(m_application, Section, key, value);
+    };
+    save(KeySettings, port.settings());
+    save(KeyPort, QString::number(port.commPort()));
+    save(KeyHandshaking, QString::number(port.handshaking()));
+    save(KeyEcho, options.localEcho ? QStringLiteral("True") : QStringLiteral("False"));
+    save(KeyEmulation, options.emulationText());
+}
+
+QString StoredSettings::device(int com) const
+{
+    QString path = value(DeviceSection, QStringLiteral("Com%1").arg(com), MaxDeviceLength).trimmed();
+    if (!path.isEmpty() && !path.contains(u'/'))
+        path.prepend(QLatin1StringView("/dev/"));
+    return path;
+}
+
+bool StoredSettings::setDevice(int com, const QString &path)
+{
+    return m_store.saveSetting(m_application, DeviceSection, QStringLiteral("Com%1").arg(com), path);
+}

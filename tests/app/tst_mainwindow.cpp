@@ -1,0 +1,199 @@
+// The main window as the user meets it: what start-up shows, the emulation menu,
+// the port commands bound to their labels, shut-down, the layout, the About box and
+// the gyro windows.
+#include "about/frmAbout.h"
+#include "terminal/frmGyro_Diag.h"
+#include "tests/support/ui/MainWindowFixture.h"
+#include "tests/support/ui/ModalDriver.h"
+
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+const QString ClosedLabel = QStringLiteral("Com 1  closed ffffff/ff");
+} // namespace
+
+class MainWindowTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startUp_data()
+    {
+        QTest::addColumn<QStringList>("stored");   // settings, port, handshaking, mode; null: none
+        QTest::addColumn<QString>("shown");        // messages | port label | two panels | checked menu entry
+        const QString n;
+        QTest::newRow("empty store") << QStringList{n, n, n, n}
+                                     << "0|Com 1  closed ffffff/ff|COM 1 - 9600,n,8,1|Ascii-Modus|A";
+        QTest::newRow("all stored") << QStringList{"19200,E,7,2", "3", "2", "Kestrix"}
+                                    << "0|Com 3  closed ffffff/ff|COM 3 - 19200,e,7,2|Kestrix|K";
+        // Start-up ended early: the window keeps its design texts.
+        QTest::newRow("refused settings") << QStringList{"9600,X,8,1", "3", n, "Kestrix"} << "1|Com ffffff/ff|COM|Emulation:|";
+        QTest::newRow("other mode") << QStringList{n, n, n, "VT100"} << "0|Com 1  closed ffffff/ff|COM 1 - 9600,n,8,1|VT100|";
+    }
+    void startUp()
+    {
+        QFETCH(QStringList, stored);
+        MainWindowFixture f;
+        const QString keys[] = {StoredSettings::KeySettings, StoredSettings::KeyPort, StoredSettings::KeyHandshaking,
+                                StoredSettings::KeyEmulation};
+        for (int i = 0; i < 4; ++i)
+            if (!stored[i].isNull())
+                f.stored(keys[i], stored[i]);
+        f.start();
+        QTEST(QStringList({QString::number(f.dialogs.shown.size()), f.look(QStringLiteral("lblComOpen")), f.panel("Settings"),
+                           f.panel("Emulation"), QString(f.action("mnuASCII")->isChecked() ? "A" : "")
+                                                     + (f.action("mnuKestrix")->isChecked() ? "K" : "")}).join(u'|'),
+              "shown");
+        QCOMPARE(f.panel("Status"), QStringLiteral("Status"));
+        QCOMPARE(f.label(QStringLiteral("lbl_G1_38"))->backColor(), 0xC0C0C0u);
+        QCOMPARE(f.window->windowTitle(), QStringLiteral("Kestrix II/LT - Display  V 1.1.2"));
+        QCOMPARE(QCoreApplication::applicationName(), f.window->windowTitle());
+        // The two service menus exist but are never offered.
+        QVERIFY(!f.find<QMenu>(QStringLiteral("mnuMSComm"))->menuAction()->isVisible());
+        QVERIFY(!f.find<QMenu>(QStringLiteral("mnuEntwicklung"))->menuAction()->isVisible());
+    }
+
+    // The emulation menu sets the mode for the running program only.
+    void emulationMenu()
+    {
+        MainWindowFixture f;
+        f.start();
+        f.port.setInputLen(5);
+        f.action("mnuKestrix")->trigger();
+        QCOMPARE(f.panel("Emulation"), QStringLiteral("Kestrix"));
+        QVERIFY(f.action("mnuKestrix")->isChecked() && !f.action("mnuASCII")->isChecked());
+        QCOMPARE(f.port.inputLen(), 1);
+        f.action("mnuASCII")->trigger();
+        QCOMPARE(f.panel("Emulation"), QStringLiteral("Ascii-Modus"));
+        QVERIFY(f.store.written.isEmpty());
+    }
+
+    // The port commands and their labels follow the port controller.
+    void portLook()
+    {
+        MainWindowFixture f;
+        f.port.lines.dsr = true;
+        f.start();
+        f.action("mnuOpen")->trigger();
+        QCOMPARE(f.look(QStringLiteral("lblComOpen")), QStringLiteral("Com 1  open  ffffff/c000"));
+        QCOMPARE(f.look(QStringLiteral("lblDSR")), QStringLiteral("DSR ffffff/c000"));
+        QCOMPARE(f.look(QStringLiteral("lblCTS")), QStringLiteral("CTS 0/808080"));
+        QVERIFY(!f.action("mnuOpen")->isEnabled() && f.action("mnuClose")->isEnabled());
+        QVERIFY(!f.action("mnuProperties")->isEnabled());
+        QCOMPARE(f.panel("ConnectTime"), QStringLiteral("00:00:00 "));
+        f.port.unplug(QStringLiteral("weg"));
+        QTRY_COMPARE(f.dialogs.messages(), QStringList{"! weg"});
+        QCOMPARE(f.look(QStringLiteral("lblComOpen")), ClosedLabel);
+        QVERIFY(f.action("mnuOpen")->isEnabled() && !f.action("mnuClose")->isEnabled());
+        QCOMPARE(f.panel("ConnectTime"), QString());
+    }
+
+    // A line error shows in the "Status" panel until Timer2 puts the resting text back.
+    void statusPanel()
+    {
+        MainWindowFixture f;
+        f.start();
+        f.port.signalEvent(SerialComm::comEventFrame);
+        QCOMPARE(f.panel("Status"), QStringLiteral("Error: Rahmenfehler (Framing)"));
+        QMetaObject::invokeMethod(f.find<QTimer>(QStringLiteral("Timer2")), "timeout");
+        QCOMPARE(f.panel("Status"), QStringLiteral("Status"));
+    }
+
+    void shutDown_data()
+    {
+        QTest::addColumn<QString>("how");       // close or Beenden; blocked output; the answers
+        QTest::addColumn<QString>("outcome");   // window stays, port open, questions asked, program ended
+        QTest::newRow("close, nothing to send") << "close" << "0 0 0 0";
+        QTest::newRow("close, blocked, Abort") << "close blocked A" << "1 1 1 0";
+        QTest::newRow("close, blocked, Retry, Ignore") << "close blocked RI" << "0 0 2 0";
+        QTest::newRow("Beenden, blocked, Abort: ends all the same") << "Beenden blocked A" << "1 1 1 1";
+    }
+    void shutDown()
+    {
+        QFETCH(QString, how);
+        MainWindowFixture f;
+        f.port.drains = !how.contains(QLatin1StringView("blocked"));
+        f.start();
+        int quits = 0;
+        f.window->setQuitHook([&] { ++quits; });
+        f.window->show();
+        f.action("mnuOpen")->trigger();
+        f.port.output("abc");
+        for (QChar c : how.section(u' ', 2))
+            f.dialogs.answers << (c == u'A' ? Dialogs::Answer::Abort : c == u'R' ? Dialogs::Answer::Retry : Dialogs::Answer::Ignore);
+        // The wait yields to the event loop: the clock moves a second per pass.
+        QTimer clockTicks;
+        connect(&clockTicks, &QTimer::timeout, [&] { f.clock.advance(1000); });
+        clockTicks.start(0);
+        how.startsWith(u'B') ? f.action("mnuEnde")->trigger() : (void)f.window->close();
+        QTEST(QStringLiteral("%1 %2 %3 %4").arg(f.window->isVisible()).arg(f.port.portOpen()).arg(f.dialogs.shown.size())
+                  .arg(quits), "outcome");
+        QVERIFY(f.store.written.isEmpty());
+    }
+
+    // The view fills the room below the fixed labels; nothing above it moves.
+    void layout()
+    {
+        MainWindowFixture f;
+        f.start().show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        auto *view = f.find<QWidget>(QStringLiteral("RichTextBox"));
+        const QRect before = view->geometry();
+        const QRect cell = f.label(QStringLiteral("lbl_G1_38"))->geometry();
+        QVERIFY(before.top() > cell.bottom());
+        f.window->resize(f.window->width() + 150, f.window->height() + 100);
+        QTRY_COMPARE(view->width(), before.width() + 150);
+        QCOMPARE(view->height(), before.height() + 100);
+        QCOMPARE(view->pos(), before.topLeft());
+        QCOMPARE(f.label(QStringLiteral("lbl_G1_38"))->geometry(), cell);
+        f.window->resize(1, 1);
+        QTRY_VERIFY(view->width() >= 0 && view->height() >= 0 && f.window->width() < before.width());
+    }
+
+    // Made hidden by start-up with the program's name, shown by "&Info", gone when
+    // closed, made afresh with the full title.
+    void aboutBox()
+    {
+        QCoreApplication::setApplicationName(QStringLiteral("KX_Display"));
+        MainWindowFixture f;
+        f.start();
+        QStringList seen;
+        for (int i = 0; i < 2; ++i) {
+            onModal([&](QWidget *w) {
+                auto *box = qobject_cast<frmAbout *>(w);
+                if (!box)
+                    return;
+                seen << box->windowTitle() << box->lblDatum->text() + u' ' + box->lblVersion->text();
+                box->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
+            });
+            f.action("mnuInfo")->trigger();
+            QVERIFY(!f.window->findChild<frmAbout *>());
+        }
+        QCOMPARE(seen, (QStringList{"Info zu KX_Display", "Stand: 26.12.09 Version: 1.1.2",
+                                    "Info zu Kestrix II/LT - Display  V 1.1.2", "Stand: 26.12.09 Version: 1.1.2"}));
+    }
+
+    // One window per command; the diagnosis window snaps back to its size.
+    void gyroWindows()
+    {
+        MainWindowFixture f;
+        f.start().show();
+        for (const char *command : {"mnuGyro_Diagnose", "mnuGyro_Scale", "mnuGyro_Diagnose", "mnuGyro_Scale"})
+            f.action(command)->trigger();
+        QCOMPARE(f.window->findChildren<frmGyro_Diag *>().size(), 1);
+        QCOMPARE(f.window->findChildren<QWidget *>(QStringLiteral("frmGyro_Scale")).size(), 1);
+        frmGyro_Diag *diag = f.window->findChild<frmGyro_Diag *>();
+        QTRY_VERIFY(diag->isVisible());
+        const QSize designed = diag->size();
+        diag->resize(designed + QSize(200, 100));
+        QTRY_COMPARE(diag->size(), designed);
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,214 @@
+// The serial port component without a device: what it accepts, how it words its
+// refusals, what goes onto a POSIX line beyond QSerialPort, the parity marks and
+// which device a port number stands for.
+#include "serial/ParityMarks.h"
+#include "serial/PortDirectory.h"
+#include "serial/QtSerialComm.h"
+#include "settings/StoredSettings.h"
+#include "tests/support/core/FakeSerialComm.h"
+#include "tests/support/core/MemoryStore.h"
+
+#include <QTest>
+
+#include <optional>
+#include <termios.h>
+
+struct TermiosCase
+{
+    const char *line;
+    int handshaking;
+    bool mark;   // a parity replacement is set
+    uint cflagSet, cflagClear, iflagSet, iflagClear;
+};
+Q_DECLARE_METATYPE(TermiosCase)
+
+namespace {
+template <typename F>
+std::optional<QString> refusal(F &&f)
+{
+    try {
+        f();
+    } catch (const CommError &e) {
+        return e.description();
+    }
+    return std::nullopt;
+}
+
+const QtSerialComm::Resolver nowhere = [](int) { return QString(); };
+} // namespace
+
+class SerialCommTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void settings_data()
+    {
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QString>("readBack");   // empty: refused, the old settings stay
+        QTest::newRow("upper N") << "9600,N,8,1" << "9600,n,8,1";
+        QTest::newRow("odd, 1.5 stop bits") << "19200,O,7,1.5" << "19200,o,7,1.5";
+        QTest::newRow("mark, 6 bits") << "4800,M,6,1.5" << "4800,m,6,1.5";
+        QTest::newRow("space, 5 bits, 2 stop") << "110,s,5,2" << "110,s,5,2";
+        QTest::newRow("4 data bits are text enough") << "300,n,4,1" << "300,n,4,1";
+        for (const char *bad : {"fast,n,8,1", "0,n,8,1", "9600,x,8,1", "9600,ne,8,1", "9600,,8,1",
+                                "9600,n,3,1", "9600,n,9,1", "9600,n,8,3", "9600,n,8,1,5", "9600,n,8", "",
+                                "9600, n,8,1", "9600,n,8,1 "})
+            QTest::newRow(bad) << bad << "";
+    }
+    void settings()
+    {
+        QFETCH(QString, written);
+        QFETCH(QString, readBack);
+        QtSerialComm comm(nowhere);
+        comm.setSettings(QStringLiteral("2400,e,7,2"));
+        const auto refused = refusal([&] { comm.setSettings(written); });
+        QCOMPARE(refused.has_value(), readBack.isEmpty());
+        QVERIFY(!refused || !refused->isEmpty());
+        QCOMPARE(comm.settings(), refused ? QStringLiteral("2400,e,7,2") : readBack);
+    }
+
+    // Out-of-range port numbers and handshaking codes are refused; the old value stays.
+    void ranges()
+    {
+        QtSerialComm comm(nowhere);
+        comm.setCommPort(5);
+        comm.setHandshaking(2);
+        for (int bad : {0, -1, 256})
+            QVERIFY(refusal([&] { comm.setCommPort(bad); }));
+        for (int bad : {-1, 4})
+            QVERIFY(refusal([&] { comm.setHandshaking(bad); }));
+        QCOMPARE(comm.commPort() * 10 + comm.handshaking(), 52);
+        comm.setCommPort(16);
+        comm.setHandshaking(3);
+        QCOMPARE(comm.commPort() * 10 + comm.handshaking(), 163);
+        // Closed, reads answer without a device; opening names the port that has none.
+        QVERIFY(!comm.cdHolding() && !comm.ctsHolding() && !comm.dsrHolding());
+        QVERIFY(refusal([&] { comm.setPortOpen(true); }).value_or(QString()).startsWith(QStringLiteral("Com16 hat kein Gerät")));
+        QVERIFY(!comm.portOpen());
+    }
+
+    // A line the device refuses while open leaves the old one in force.
+    void refusedWhileOpenKeepsOld()
+    {
+        FakeSerialComm comm;
+        comm.setPortOpen(true);
+        comm.refuseLine = [](const LineSettings &l, int) { return l.dataBits == 7 ? QStringLiteral("nein") : QString(); };
+        QVERIFY(refusal([&] { comm.setSettings(QStringLiteral("9600,e,7,1")); }));
+        QCOMPARE(comm.settings(), QStringLiteral("9600,n,8,1"));
+    }
+
+    // A failed open in the user's words, the system's reason added once.
+    void openFailureText()
+    {
+        QCOMPARE(QtSerialComm::openFailureText(4, QStringLiteral("/dev/ttyUSB0"), QSerialPort::DeviceNotFoundError,
+                                               QStringLiteral("No such file")),
+                 QStringLiteral("Com4 hat kein Gerät: /dev/ttyUSB0 ist nicht vorhanden. (Systemmeldung: No such file)"));
+        QCOMPARE(QtSerialComm::openFailureText(4, QStringLiteral("/dev/ttyUSB0"), QSerialPort::UnknownError, {}),
+                 QStringLiteral("Com4 (/dev/ttyUSB0) kann nicht geöffnet werden."));
+    }
+
+    void lineErrorEvents()
+    {
+        using C = QtSerialComm::LineCounters;
+        QCOMPARE(QtSerialComm::lineErrorEvents(C{1, 2, 3, 4}, C{1, 2, 3, 4}), QList<int>{});
+        QCOMPARE(QtSerialComm::lineErrorEvents(C{}, C{1, 1, 1, 1}),
+                 (QList<int>{SerialComm::comEventBreak, SerialComm::comEventFrame, SerialComm::comEventOverrun,
+                             SerialComm::comEventRxParity}));
+        QCOMPARE(QtSerialComm::lineErrorEvents(C{9, 9, 9, 9}, C{}), QList<int>{});   // counters reset
+    }
+
+    // What goes onto the native handle after QSerialPort has set the line, from the
+    // worst flags it may leave behind and from none.
+    void adjustTermios_data()
+    {
+        QTest::addColumn<TermiosCase>("c");
+        const auto row = [](const char *name, const TermiosCase &c) { QTest::newRow(name) << c; };
+        row("even clears CMSPAR", {"9600,e,8,1", 0, false, PARENB | CS8, CMSPAR | PARODD | CSTOPB, 0, INPCK | PARMRK | IXON | IXOFF});
+        row("odd clears CMSPAR", {"9600,o,7,1", 0, false, PARENB | PARODD | CS7, CMSPAR, 0, 0});
+        row("mark", {"9600,m,8,1", 0, false, PARENB | PARODD | CMSPAR, 0, 0, 0});
+        row("space", {"9600,s,8,1", 0, false, PARENB | CMSPAR, PARODD, 0, 0});
+        row("1.5 stop bits as CSTOPB with 5 bits", {"9600,n,5,1.5", 0, false, CSTOPB | CS5, PARENB, 0, 0});
+        row("handshaking 3 sets both", {"9600,n,8,1", 3, false, CRTSCTS, 0, IXON | IXOFF, 0});
+        row("handshaking 2 only RTS/CTS", {"9600,n,8,1", 2, false, CRTSCTS, 0, 0, IXON | IXOFF});
+        row("handshaking 1 only XON/XOFF", {"9600,n,8,1", 1, false, 0, CRTSCTS, IXON | IXOFF, 0});
+        row("handshaking 0 clears all", {"9600,n,8,1", 0, false, 0, CRTSCTS, 0, IXON | IXOFF | IXANY});
+        row("parity marks", {"9600,e,7,1", 0, true, PARENB, 0, INPCK | PARMRK, IGNPAR | ISTRIP});
+    }
+    void adjustTermios()
+    {
+        QFETCH(TermiosCase, c);
+        const LineSettings parsed = *LineSettings::parse(QLatin1StringView(c.line));
+        termios full{};
+        full.c_cflag = CS6 | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | CREAD | CLOCAL;
+        full.c_iflag = IXON | IXOFF | IXANY | INPCK | PARMRK | IGNPAR | ISTRIP;
+        termios bare{};
+        bare.c_cflag = CS5 | CREAD | CLOCAL;
+        for (termios t : {full, bare}) {
+            QtSerialComm::adjustTermios(t, parsed, c.handshaking, c.mark);
+            if (c.cflagSet & CSIZE)
+                QCOMPARE(uint(t.c_cflag & CSIZE), c.cflagSet & CSIZE);
+            QCOMPARE(uint(t.c_cflag & (c.cflagSet & ~CSIZE)), c.cflagSet & ~CSIZE);
+            QCOMPARE(uint(t.c_cflag & c.cflagClear) | uint(t.c_iflag & c.iflagClear), 0u);
+            QCOMPARE(uint(t.c_iflag & c.iflagSet), c.iflagSet);
+            // What was set is what the read-back wants.
+            QCOMPARE(QtSerialComm::termiosMismatch(t, parsed, c.handshaking), QString());
+        }
+    }
+
+    void parityMarks_data()
+    {
+        QTest::addColumn<QByteArray>("in");
+        QTest::addColumn<QByteArray>("out");
+        const QByteArray ff(1, char(0xFF));
+        QTest::newRow("plain text") << QByteArray("Roll\r\n") << QByteArray("Roll\r\n");
+        QTest::newRow("marked byte") << QByteArray("a\xFF\x00" "Xb", 5) << QByteArray("a?b");
+        QTest::newRow("literal 0xFF") << QByteArray("\xFF\xFF") << ff;
+        QTest::newRow("literal then marked") << QByteArray("\xFF\xFF\xFF\x00" "A", 5) << ff + "?";
+        QTest::newRow("0xFF with anything else passes") << QByteArray("\xFF" "A") << ff + "A";
+    }
+    // Every cut of the input into two reads, and one byte per read, give the same.
+    void parityMarks()
+    {
+        QFETCH(QByteArray, in);
+        QFETCH(QByteArray, out);
+        for (int cut = 0; cut <= in.size(); ++cut) {
+            ParityMarkDecoder d('?');
+            QByteArray got = d.decode(in.left(cut));
+            got += d.decode(in.mid(cut));
+            QCOMPARE(got, out);
+            QVERIFY(!d.pending());
+        }
+        ParityMarkDecoder d('?');
+        QByteArray got;
+        for (char c : in)
+            got += d.decode(QByteArray(1, c));
+        QCOMPARE(got, out);
+    }
+
+    // Adapters first, numbers as numbers, each device once, of a macOS pair cu. only.
+    void portOrder()
+    {
+        QCOMPARE(PortDirectory::orderPorts({"/dev/ttyS10", "/dev/ttyUSB10", "/dev/ttyS2", "/dev/ttyACM0", "/dev/ttyUSB9",
+                                            "/dev/ttyS2", "/dev/tty.usbmodem1", "/dev/cu.usbmodem1"}),
+                 (QStringList{"/dev/cu.usbmodem1", "/dev/ttyACM0", "/dev/ttyUSB9", "/dev/ttyUSB10", "/dev/ttyS2",
+                              "/dev/ttyS10"}));
+    }
+
+    // A stored entry wins (a bare name stands under /dev); otherwise the N-th port present.
+    void portDevice()
+    {
+        MemoryStore store;
+        StoredSettings stored(store, QStringLiteral("KX"));
+        stored.setDevice(2, QStringLiteral(" ttyACM0 "));
+        stored.setDevice(9, QStringLiteral("/dev/pts/7"));
+        const PortDirectory dir(stored, [] { return QStringList{"/dev/ttyS0", "/dev/ttyUSB0", "/dev/ttyS1"}; });
+        QStringList devices;
+        for (int port : {0, 1, 2, 3, 4, 9})
+            devices << dir.device(port);
+        QCOMPARE(devices, (QStringList{"", "/dev/ttyUSB0", "/dev/ttyACM0", "/dev/ttyS1", "", "/dev/pts/7"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(SerialCommTest)
+#include "tst_serialcomm.moc"

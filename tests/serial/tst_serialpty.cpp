@@ -1,0 +1,213 @@
+// The real serial port component on a pseudo-terminal, opened by its path exactly
+// as a USB adapter would be; the test works the master side.
+#include "serial/QtSerialComm.h"
+#include "tests/support/core/PtyPair.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+// A component whose every port is whatever `path` names at the time of opening,
+// read the way the receive loop reads it: one byte per Input.
+struct Rig
+{
+    QString path;
+    QtSerialComm comm{[this](int) { return path; }};
+    QList<int> events;
+    QByteArray received;
+    int longReads = 0;
+
+    explicit Rig(const QString &device) : path(device)
+    {
+        QObject::connect(&comm, &SerialComm::OnComm, &comm, [this] {
+            events << comm.commEvent();
+            while (comm.commEvent() == SerialComm::comEvReceive && comm.inBufferCount() != 0) {
+                const QByteArray b = comm.input();
+                longReads += b.size() != 1;
+                received += b;
+            }
+        });
+    }
+};
+
+QString refusal(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const CommError &e) {
+        return e.description();
+    }
+    return QStringLiteral("no refusal");
+}
+
+// Handshake and format flags of the line: R(TS/CTS), X(ON), X(OFF), P(arity), S(tick), 2 (stop bits).
+QString flags(const PtyPair &pty)
+{
+    termios t{};
+    ::tcgetattr(pty.slaveFd(), &t);
+    QString f;
+    for (auto [on, c] : {std::pair{t.c_cflag & CRTSCTS, 'R'}, {t.c_iflag & IXON, 'X'}, {t.c_iflag & IXOFF, 'X'},
+                         {t.c_cflag & PARENB, 'P'}, {t.c_cflag & CMSPAR, 'S'}, {t.c_cflag & CSTOPB, '2'}})
+        f += on ? QChar::fromLatin1(c) : u'-';
+    return f;
+}
+} // namespace
+
+class SerialPtyTest : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<PtyPair> pty;
+
+private slots:
+    void init()
+    {
+        pty = std::make_unique<PtyPair>();
+        if (!pty->isOpen())
+            QSKIP(qPrintable(pty->errorString()));
+    }
+
+    // Every byte value passes both ways untouched, one byte per Input; a parity
+    // replacement without parity must not switch marking on, which doubles 0xFF.
+    // Closing drops what still waits, and the port opens again.
+    void bytesPassUntouched()
+    {
+        Rig rig(pty->slavePath());
+        rig.comm.setPortOpen(true);
+        rig.comm.setParityReplace(QStringLiteral("#"));
+        QByteArray all;
+        for (int i = 0; i < 256; ++i)
+            all.append(char(i));
+        all.append("\xFF\xFF\r");
+        QVERIFY(pty->writeMaster(all));
+        QTRY_COMPARE(rig.received, all);
+        QCOMPARE(rig.longReads, 0);
+        QCOMPARE(rig.events, QList<int>(rig.events.size(), SerialComm::comEvReceive));
+        const QByteArray out = all + QByteArray(1500, 'z');
+        rig.comm.output(out);
+        QCOMPARE(pty->readMaster(3000, out.size()), out);
+        QTRY_COMPARE(rig.comm.outBufferCount(), 0);
+
+        rig.comm.setRThreshold(0);   // nobody reads: the bytes wait in the component
+        QVERIFY(pty->writeMaster("abc"));
+        QTRY_COMPARE(rig.comm.inBufferCount(), 3);
+        rig.comm.setPortOpen(false);
+        QCOMPARE(rig.comm.inBufferCount(), 0);
+        rig.comm.setPortOpen(true);
+        QVERIFY(rig.comm.portOpen());
+    }
+
+    // Two programs never share a line, also as root and through another path; the
+    // second may open once the first lets go.
+    void busyPortRefused()
+    {
+        QTemporaryDir dir;
+        const QString link = dir.filePath(QStringLiteral("ttyKX"));
+        QVERIFY(QFile::link(pty->slavePath(), link));
+        Rig first(pty->slavePath()), samePath(pty->slavePath()), viaLink(link);
+        first.comm.setPortOpen(true);
+        for (Rig *other : {&samePath, &viaLink}) {
+            const QString text = refusal([&] { other->comm.setPortOpen(true); });
+            QVERIFY2(text.contains(QLatin1StringView("von einem anderen Programm benutzt"))
+                         && !text.contains(QLatin1StringView("Unknown error")), qPrintable(text));
+        }
+        first.comm.setPortOpen(false);
+        viaLink.comm.setPortOpen(true);
+        QVERIFY(viaLink.comm.portOpen());
+    }
+
+    // A user without the right to the device is told about the "dialout" group.
+    // Root may open anything, so the attempt runs in a child that gives up root.
+    void permissionDenied()
+    {
+        const QByteArray path = QFile::encodeName(pty->slavePath());
+        QVERIFY(::chmod(path.constData(), 0) == 0);
+        int fds[2];
+        QVERIFY(::pipe(fds) == 0);
+        if (::fork() == 0) {
+            QByteArray out = "cannot drop root";
+            if (::geteuid() != 0 || (::setgid(65534) == 0 && ::setuid(65534) == 0)) {
+                QtSerialComm comm([&](int) { return pty->slavePath(); });
+                out = refusal([&] { comm.setPortOpen(true); }).toUtf8();
+            }
+            (void)!::write(fds[1], out.constData(), size_t(out.size()));
+            ::_exit(0);
+        }
+        ::close(fds[1]);
+        QByteArray got(4096, '\0');
+        got.resize(qMax<ssize_t>(0, ::read(fds[0], got.data(), size_t(got.size()))));
+        ::close(fds[0]);
+        ::wait(nullptr);
+        if (got == "cannot drop root")
+            QSKIP("cannot become an unprivileged user here");
+        QVERIFY2(got.contains("Keine Berechtigung") && got.contains("\"dialout\"") && got.contains("Permission denied"),
+                 got.constData());
+    }
+
+    // Pulling the device: one report, the port closed, no storm of errors, and the
+    // next device opens normally.
+    void unplugClosesOnceWithoutFlood()
+    {
+        Rig rig(pty->slavePath());
+        rig.comm.setCommPort(2);
+        rig.comm.setPortOpen(true);
+        int errors = 0;
+        connect(rig.comm.findChild<QSerialPort *>(), &QSerialPort::errorOccurred, this,
+                [&errors](QSerialPort::SerialPortError e) { errors += e != QSerialPort::NoError; });
+        QSignalSpy lost(&rig.comm, &SerialComm::portLost);
+        pty->closeMaster();
+        QTRY_COMPARE(lost.count(), 1);
+        QVERIFY(!rig.comm.portOpen());
+        // An unhandled loss repeats its error hundreds of thousands of times a second.
+        QTest::qWait(250);
+        QCOMPARE(lost.count(), 1);
+        QVERIFY2(errors <= 2, qPrintable(QString::number(errors)));
+        const QString text = lost.first().first().toString();
+        QVERIFY2(text.startsWith(QStringLiteral("Die Verbindung über Com2")) && !text.contains(QLatin1StringView("File exists")),
+                 qPrintable(text));
+        pty = std::make_unique<PtyPair>();
+        rig.path = pty->slavePath();
+        rig.comm.setPortOpen(true);
+        QVERIFY(pty->writeMaster("wieder da"));
+        QTRY_COMPARE(rig.received, QByteArray("wieder da"));
+    }
+
+    // Handshaking reaches the line and stays there when the settings change while
+    // the port is open. A pty is always 8N1: other formats are refused, never run
+    // as 8N1, and leave nothing behind that would turn a later parity into stick parity.
+    void lineOnTheDevice()
+    {
+        Rig rig(pty->slavePath());
+        rig.comm.setHandshaking(SerialComm::comRTSXOnXOff);
+        rig.comm.setPortOpen(true);
+        QCOMPARE(flags(*pty), QStringLiteral("RXX---"));
+        rig.comm.setSettings(QStringLiteral("19200,n,8,2"));
+        QCOMPARE(flags(*pty), QStringLiteral("RXX--2"));
+        rig.comm.setHandshaking(SerialComm::comRTS);
+        QCOMPARE(flags(*pty), QStringLiteral("R----2"));
+        rig.comm.setHandshaking(SerialComm::comNone);
+        rig.comm.setSettings(QStringLiteral("9600,n,8,1"));
+        for (const char *line : {"9600,n,7,1", "9600,e,8,1", "9600,m,8,1", "9600,s,8,1", "9600,n,4,1", "9600,n,8,1.5"}) {
+            const QString text = refusal([&] { rig.comm.setSettings(QLatin1StringView(line)); });
+            QVERIFY2(text != QLatin1StringView("no refusal") && !text.contains(QLatin1StringView("Unknown error")), line);
+            QCOMPARE(rig.comm.settings() + flags(*pty), QStringLiteral("9600,n,8,1------"));
+        }
+        // No modem lines on a pty: DTR and RTS keep their values, nothing is lost.
+        rig.comm.setDTREnable(false);
+        QVERIFY(!rig.comm.dtrEnable() && !rig.comm.ctsHolding() && rig.comm.portOpen());
+        // Closed, a format is taken as text; the open refuses it.
+        rig.comm.setPortOpen(false);
+        rig.comm.setSettings(QStringLiteral("9600,e,7,1"));
+        QVERIFY(refusal([&] { rig.comm.setPortOpen(true); }) != QLatin1StringView("no refusal"));
+    }
+};
+
+QTEST_GUILESS_MAIN(SerialPtyTest)
+#include "tst_serialpty.moc"

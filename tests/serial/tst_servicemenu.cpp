@@ -1,0 +1,91 @@
+// The hidden service menu's commands on a scripted port: what each answer leaves
+// on the port object, and the one message, if any.
+#include "serial/SerialTuning.h"
+#include "tests/support/core/FakeSerialComm.h"
+#include "tests/support/core/ScriptedDialogs.h"
+
+#include <QTest>
+
+class ServiceMenuTest : public QObject
+{
+    Q_OBJECT
+
+    FakeSerialComm port;
+    ScriptedDialogs dialogs;
+    QList<bool> dtrChecks;
+    std::unique_ptr<SerialTuning> tuning;
+
+private slots:
+    void init()
+    {
+        port.setRThreshold(3);
+        port.setSThreshold(64);
+        port.setParityReplace(QStringLiteral("?"));
+        port.setInputLen(8);
+        dialogs = {};
+        dtrChecks.clear();
+        tuning = std::make_unique<SerialTuning>(port, dialogs, [this](bool on) { dtrChecks << on; });
+    }
+
+    // Before: InputLen 8, RThreshold 3, SThreshold 64, ParityReplace "?".
+    void inputBoxes_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("answer");   // null: Cancel
+        QTest::addColumn<QString>("after");    // the four values afterwards
+        QTest::addColumn<QStringList>("messages");
+        const QStringList none;
+        const auto refused = [](int v, const char *p) {
+            return QStringList{QStringLiteral("! Ungültiger Wert %1 für %2: erlaubt ist 0 bis 32767.").arg(v).arg(QLatin1StringView(p))};
+        };
+        // The input length is one byte afterwards, whatever was answered.
+        QTest::newRow("InputLen: accepted value") << "mnuInputLen_Click" << "5" << "1 3 64 ?" << none;
+        QTest::newRow("InputLen: refused value") << "mnuInputLen_Click" << "-5" << "1 3 64 ?" << refused(-5, "InputLen");
+        QTest::newRow("InputLen: cancel") << "mnuInputLen_Click" << QString() << "1 3 64 ?" << none;
+        QTest::newRow("receive: cancel keeps") << "mnuRThreshold_Click" << QString() << "8 3 64 ?" << none;
+        QTest::newRow("receive: 3.5 to even") << "mnuRThreshold_Click" << "3.5" << "8 4 64 ?" << none;
+        QTest::newRow("receive: overflow keeps value") << "mnuRThreshold_Click" << "40000" << "8 3 64 ?"
+            << QStringList{"! Überlauf: \"40000\" liegt außerhalb von -32768 bis 32767."};
+        QTest::newRow("receive: letter sets 0") << "mnuRThreshold_Click" << "x" << "8 0 64 ?" << none;
+        QTest::newRow("send: refused keeps value") << "mnuSThreshold_Click" << "-7" << "8 3 64 ?" << refused(-7, "SThreshold");
+        QTest::newRow("replace: two characters, the first") << "mnuParRep_Click" << "ab" << "8 3 64 a" << none;
+        QTest::newRow("replace: leading blank is the character") << "mnuParRep_Click" << " x" << "8 3 64  " << none;
+        QTest::newRow("replace: cancel switches off") << "mnuParRep_Click" << QString() << "8 3 64 " << none;
+    }
+    void inputBoxes()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, answer);
+        if (!answer.isNull())
+            dialogs.inputs << answer;
+        QVERIFY(QMetaObject::invokeMethod(tuning.get(), qPrintable(command)));
+        QTEST(QStringLiteral("%1 %2 %3 %4").arg(port.inputLen()).arg(port.rThreshold()).arg(port.sThreshold())
+                  .arg(port.parityReplace()), "after");
+        QTEST(dialogs.messages(), "messages");
+        // The box shows the value in force, numbers with a blank for the sign.
+        const QHash<QString, QString> shown{{"mnuInputLen_Click", " 8"}, {"mnuRThreshold_Click", " 3"},
+                                            {"mnuSThreshold_Click", " 64"}, {"mnuParRep_Click", "?"}};
+        QCOMPARE(dialogs.shown.first().defaultText, shown[command]);
+    }
+
+    void toggleAndReport()
+    {
+        QCOMPARE(SerialTuning::numberText(-3), QStringLiteral("-3"));
+        port.setPortOpen(true);
+        port.lines = {true, false, true};   // CD, CTS, DSR
+        for (int i = 0; i < 3; ++i)
+            tuning->mnuDTREnable_Click();
+        QCOMPARE(dtrChecks, (QList<bool>{false, true, false}));
+        QCOMPARE(port.deviceDtr, false);
+        tuning->mnuHCD_Click();
+        tuning->mnuHCTS_Click();
+        tuning->mnuHDSR_Click();
+        port.setPortOpen(false);
+        tuning->mnuHCD_Click();
+        QCOMPARE(dialogs.messages(),
+                 (QStringList{"- CDHolding = True", "- CTSHolding = False", "- DSRHolding = True", "- CDHolding = False"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(ServiceMenuTest)
+#include "tst_servicemenu.moc"

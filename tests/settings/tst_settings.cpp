@@ -1,0 +1,126 @@
+// The settings string as the dialog reads and writes it, and the stored settings as
+// start-up reads them and OK writes them, without any widget.
+#include "platform/SettingsStore.h"
+#include "settings/SettingsPresets.h"
+#include "settings/StoredSettings.h"
+#include "terminal/TerminalOptions.h"
+#include "tests/support/core/FakeSerialComm.h"
+#include "tests/support/core/MemoryStore.h"
+#include "tests/support/core/ScriptedDialogs.h"
+
+#include <QFile>
+#include <QTest>
+
+class SettingsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Texts a port would never report preset nothing and never crash the parse.
+    void oddPresets()
+    {
+        const auto items = [](const char *s) {
+            const SettingsPresets p = SettingsPresets::fromSettings(QLatin1StringView(s));
+            return QStringList{p.speed, p.parity, p.dataBits, p.stopBits}.join(u'|');
+        };
+        QCOMPARE(items("9600,N,8,1"), QStringLiteral("9600||8|1"));   // upper-case parity selects none
+        QCOMPARE(items("n,8"), QStringLiteral("||n|8"));
+        QCOMPARE(items("8,1.5"), QStringLiteral("||8|1.5"));
+        QCOMPARE(items(""), QStringLiteral("|||"));
+    }
+
+    void load_data()
+    {
+        QTest::addColumn<QStringList>("stored");     // settings, port, handshaking, echo, mode; null: none
+        QTest::addColumn<QString>("message");        // the one message, empty for none
+        QTest::addColumn<bool>("complete");
+        QTest::addColumn<QString>("port");           // settings, port number and handshaking afterwards
+        QTest::addColumn<bool>("echo");
+        QTest::addColumn<QString>("mode");
+        const QString n;
+        QTest::newRow("empty store") << QStringList{n, n, n, n, n} << "" << true << "9600,n,8,1 1 0" << false << "Ascii-Modus";
+        QTest::newRow("all stored") << QStringList{"19200,E,7,2", "3", "2", "True", "Kestrix"} << "" << true
+                                    << "19200,e,7,2 3 2" << true << "Kestrix";
+        QTest::newRow("refused settings end start-up") << QStringList{"9600,X,8,1", "3", n, "True", "Kestrix"}
+            << "Ungültige Parität \"X\": erlaubt sind E, O, N, M und S." << false << "9600,n,8,1 1 0" << false << "";
+        QTest::newRow("bad port reported at the handshaking") << QStringList{n, "abc", "2", "True", n}
+            << "Typen unverträglich: \"abc\" ist keine Zahl." << false << "9600,n,8,1 1 2" << false << "";
+        QTest::newRow("bad port, no handshaking: silent") << QStringList{n, "abc", n, n, n} << "" << true
+                                                          << "9600,n,8,1 1 0" << false << "Ascii-Modus";
+        QTest::newRow("handshaking out of range") << QStringList{n, "2", "7", n, n}
+            << "Ungültiger Wert 7 für Handshaking: erlaubt ist 0 bis 3." << false << "9600,n,8,1 2 0" << false << "";
+        QTest::newRow("echo lower case") << QStringList{n, n, n, "true", n} << "" << true << "9600,n,8,1 1 0" << true
+                                         << "Ascii-Modus";
+        QTest::newRow("echo number") << QStringList{n, n, n, "-1", n} << "" << true << "9600,n,8,1 1 0" << true << "Ascii-Modus";
+        QTest::newRow("echo nonsense ignored") << QStringList{n, n, n, "vielleicht", n} << "" << true << "9600,n,8,1 1 0"
+                                               << false << "Ascii-Modus";
+        QTest::newRow("other mode kept") << QStringList{n, n, n, n, "VT100"} << "" << true << "9600,n,8,1 1 0" << false
+                                         << "VT100";
+    }
+    void load()
+    {
+        QFETCH(QStringList, stored);
+        MemoryStore store;
+        StoredSettings settings(store, QStringLiteral("KX"));
+        const QString keys[] = {StoredSettings::KeySettings, StoredSettings::KeyPort, StoredSettings::KeyHandshaking,
+                                StoredSettings::KeyEcho, StoredSettings::KeyEmulation};
+        for (int i = 0; i < 5; ++i)
+            if (!stored[i].isNull())
+                store.saveSetting(QStringLiteral("KX"), StoredSettings::Section, keys[i], stored[i]);
+        store.written.clear();
+        FakeSerialComm port;
+        TerminalOptions options;
+        ScriptedDialogs dialogs;
+        QString comPort;
+        QTEST(settings.load(port, options, comPort, dialogs), "complete");
+        QFETCH(QString, message);
+        QCOMPARE(dialogs.messages(), message.isEmpty() ? QStringList() : QStringList{"! " + message});
+        QTEST(QStringLiteral("%1 %2 %3").arg(port.settings()).arg(port.commPort()).arg(port.handshaking()), "port");
+        QTEST(options.localEcho, "echo");
+        QTEST(options.emulationText(), "mode");
+        QVERIFY(store.written.isEmpty());   // start-up writes nothing
+    }
+
+    // OK stores what the port reports, in this order; a store that cannot be
+    // written is tried key by key all the same.
+    void save()
+    {
+        for (bool refuse : {false, true}) {
+            MemoryStore store;
+            store.refuse = refuse;
+            FakeSerialComm port;
+            port.setSettings(QStringLiteral("19200,O,7,1.5"));
+            port.setCommPort(3);
+            TerminalOptions options;
+            options.localEcho = true;
+            options.setEmulationText(QStringLiteral("VT100"));
+            StoredSettings(store, QStringLiteral("KX")).save(port, options);
+            QCOMPARE(store.written, (QStringList{"Einstellungen", "COM-Anschluß", "Handshaking", "Echo", "TermEmu"}));
+            // By key: COM-Anschluß, Echo, Einstellungen, Handshaking, TermEmu.
+            const QStringList values{"3", "True", "19200,o,7,1.5", "0", "VT100"};
+            QCOMPARE(QStringList(store.values.values()), refuse ? QStringList() : values);
+        }
+    }
+
+    // The device entry a shell script writes into the settings file is the one the
+    // program reads, and the program writes it the same way.
+    void deviceEntryInTheIniFile()
+    {
+        const QString app = QStringLiteral("Kestrix II/LT - Display  V 1.1.2");
+        SettingsStore store;
+        StoredSettings settings(store, app);
+        QVERIFY(settings.setDevice(5, QStringLiteral("/dev/ttyUSB3")));
+        QFile file(SettingsStore::fileName(app));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().contains("[Anschl%FCsse]\nCom5=/dev/ttyUSB3"));
+        file.close();
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("[Anschl%FCsse]\nCom6=/dev/pts/11\n");
+        file.close();
+        QCOMPARE(settings.device(6), QStringLiteral("/dev/pts/11"));
+        QCOMPARE(settings.device(5), QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(SettingsTest)
+#include "tst_settings.moc"

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/Dialogs.h"
+
+#include <QList>
+#include <QStringList>
+
+// Answers dialogs from a script and records every one that was shown.
+class ScriptedDialogs : public Dialogs
+{
+public:
+    struct Shown
+    {
+        QString prompt;
+        Buttons buttons;
+        Icon icon;
+        QString defaultText;   // an input box's default
+        bool input;
+    };
+
+    QList<Answer> answers;     // the next message boxes' answers; Ok (or Cancel) when empty
+    QStringList inputs;        // the next input boxes' answers; Cancel (empty) when empty
+    QList<Shown> shown;
+
+    Answer msgBox(const QString &prompt, Buttons buttons, Icon icon, const QString &) override
+    {
+        shown.append({prompt, buttons, icon, {}, false});
+        return !answers.isEmpty() ? answers.takeFirst() : buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
+    }
+    QString inputBox(const QString &prompt, const QString &, const QString &defaultText) override
+    {
+        shown.append({prompt, Buttons::OkCancel, Icon::None, defaultText, true});
+        return inputs.isEmpty() ? QString() : inputs.takeFirst();
+    }
+    // The message boxes shown, as "! prompt" with an exclamation icon, "- prompt" without.
+    QStringList messages() const
+    {
+        QStringList out;
+        for (const Shown &s : shown)
+            if (!s.input)
+                out << (s.icon == Icon::Exclamation ? QStringLiteral("! ") : QStringLiteral("- ")) + s.prompt;
+        return out;
+    }
+};

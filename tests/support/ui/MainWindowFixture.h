@@ -1,0 +1,58 @@
+#pragma once
+
+#include "app/ProgramInfo.h"
+#include "app/frmKX_Display.h"
+#include "platform/ColorLabel.h"
+#include "settings/StoredSettings.h"
+#include "tests/support/core/FakeClock.h"
+#include "tests/support/core/FakeSerialComm.h"
+#include "tests/support/core/MemoryStore.h"
+#include "tests/support/core/ScriptedDialogs.h"
+
+#include <QAction>
+#include <QMenu>
+
+#include <memory>
+
+// A main window on a scripted port, a store in memory, scripted dialogs and a clock
+// that moves only when told; its controls are read by name, as a user sees them.
+struct MainWindowFixture
+{
+    FakeSerialComm port;
+    MemoryStore store;
+    ScriptedDialogs dialogs;
+    FakeClock clock;
+    std::unique_ptr<frmKX_Display> window;
+
+    // Creates the window, which runs its start-up.
+    frmKX_Display &start()
+    {
+        window = std::make_unique<frmKX_Display>(frmKX_Display::Services{&port, &store, &dialogs, &clock});
+        window->setQuitHook([] {});
+        return *window;
+    }
+    void stored(const QString &key, const QString &value)
+    {
+        store.saveSetting(ProgramInfo::title(), StoredSettings::Section, key, value);
+    }
+    template <typename T = QAction>
+    T *find(const QString &name) const
+    {
+        T *w = window->findChild<T *>(name);
+        if (!w)
+            qFatal("no %s", qPrintable(name));
+        return w;
+    }
+    QAction *action(const char *name) const { return find<QAction>(QLatin1StringView(name)); }
+    ColorLabel *label(const QString &name) const { return find<ColorLabel>(name); }
+    // A label as "caption fore/back", colours in hex.
+    QString look(const QString &name) const
+    {
+        const ColorLabel *l = label(name);
+        return QStringLiteral("%1 %2/%3").arg(l->text()).arg(l->foreColor(), 0, 16).arg(l->backColor(), 0, 16);
+    }
+    QString panel(const char *key) const
+    {
+        return find<QLabel>(QStringLiteral("sbrStatus_") + QLatin1StringView(key))->text();
+    }
+};

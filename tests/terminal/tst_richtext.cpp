@@ -1,0 +1,180 @@
+// The terminal's text: the model that keeps characters and colours, and the view
+// that shows it and takes typed keys.
+#include "terminal/RichTextView.h"
+
+#include <QScrollBar>
+#include <QTest>
+
+namespace {
+// One letter per character: k black, r red, b blue.
+QString colours(const RichTextModel &m)
+{
+    QString s;
+    for (int i = 0; i < m.length(); ++i)
+        s += m.colorAt(i) == 0 ? u'k' : m.colorAt(i) == 0x0000FF ? u'r' : m.colorAt(i) == 0xFF0000 ? u'b' : u'?';
+    return s;
+}
+
+void fill(RichTextModel &m, const QString &text, const QString &paint)
+{
+    m.setText(QString());
+    for (int i = 0; i < text.size(); ++i) {
+        m.setSelColor(paint[i] == u'r' ? 0x0000FF : paint[i] == u'b' ? 0xFF0000 : 0);
+        m.setSelText(text.mid(i, 1));
+    }
+}
+
+struct KeyEdit
+{
+    QString initial;
+    int caret;
+    int key;
+    QString text;   // empty: a key without text
+    QString expected;
+    int expectedCaret;
+};
+
+} // namespace
+Q_DECLARE_METATYPE(KeyEdit)
+
+class RichTextTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // The selection [start, start + length) replaced by text in a colour; positions
+    // count a line break as two characters.
+    void replaceSelection_data()
+    {
+        QTest::addColumn<QString>("initial");
+        QTest::addColumn<QString>("paint");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QString>("inserted");   // written blue
+        QTest::addColumn<QString>("expected");   // text, colours and caret
+        QTest::newRow("last char erased") << "abc" << "kkr" << 2 << 1 << "" << "ab kk 2";
+        QTest::newRow("middle replaced") << "abcd" << "rrrr" << 1 << 2 << "XYZ" << "aXYZd rbbbr 4";
+        QTest::newRow("insert without selection") << "abcd" << "kkkk" << 2 << 0 << ">" << "ab>cd kkbkk 3";
+        QTest::newRow("append") << "abc" << "kkk" << 3 << 0 << "\r\n" << "abc\r\n kkkbb 5";
+        QTest::newRow("line break removed") << "ab\r\ncd" << "kkkkkk" << 2 << 2 << "" << "abcd kkkk 2";
+        QTest::newRow("start beyond the end") << "abc" << "kkk" << 99 << 1 << "#" << "abc# kkkb 4";
+        QTest::newRow("negative start, long length") << "abc" << "rrr" << -5 << 99 << "#" << "# b 1";
+    }
+    void replaceSelection()
+    {
+        QFETCH(QString, initial);
+        QFETCH(QString, paint);
+        QFETCH(int, start);
+        QFETCH(int, length);
+        QFETCH(QString, inserted);
+        RichTextModel m;
+        fill(m, initial, paint);
+        m.setSelStart(start);
+        m.setSelColor(0xFF0000);   // with the selection collapsed: recolours nothing
+        m.setSelLength(length);
+        m.setSelText(inserted);
+        QTEST(QStringLiteral("%1 %2 %3").arg(m.text(), ::colours(m)).arg(m.selStart()), "expected");
+        QCOMPARE(m.selLength(), 0);
+    }
+
+    // Writing the text drops every colour; colouring a selection recolours it.
+    void colouring()
+    {
+        RichTextModel m;
+        fill(m, QStringLiteral("a>b"), QStringLiteral("krk"));
+        m.setSelStart(0);
+        m.setSelLength(2);
+        m.setSelColor(0xFF0000);
+        QCOMPARE(::colours(m), QStringLiteral("bbk"));
+        m.setText(QStringLiteral("x\r\ny"));
+        QCOMPARE(::colours(m), QStringLiteral("kkkk"));
+        QCOMPARE(m.selStart() + m.selLength(), 0);
+    }
+
+    void keyCodes_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QList<int>>("codes");
+        const int ctrl = Qt::ControlModifier;
+        QTest::newRow("a") << int(Qt::Key_A) << "a" << 0 << QList<int>{'a'};
+        QTest::newRow("a umlaut") << int(Qt::Key_Adiaeresis) << "ä" << 0 << QList<int>{0xE4};
+        QTest::newRow("euro with AltGr") << int(Qt::Key_E) << "€" << int(Qt::AltModifier | ctrl) << QList<int>{0x80};
+        QTest::newRow("keypad Enter without text") << int(Qt::Key_Enter) << "" << int(Qt::KeypadModifier) << QList<int>{13};
+        QTest::newRow("Backspace") << int(Qt::Key_Backspace) << "\b" << 0 << QList<int>{8};
+        QTest::newRow("Escape without text") << int(Qt::Key_Escape) << "" << 0 << QList<int>{27};
+        QTest::newRow("Tab") << int(Qt::Key_Tab) << "\t" << 0 << QList<int>{9};
+        QTest::newRow("Ctrl+C without text") << int(Qt::Key_C) << "" << ctrl << QList<int>{3};
+        QTest::newRow("Ctrl+[") << int(Qt::Key_BracketLeft) << "" << ctrl << QList<int>{27};
+        QTest::newRow("Alt+x is a command") << int(Qt::Key_X) << "x" << int(Qt::AltModifier) << QList<int>{};
+        QTest::newRow("Ctrl+1 has no code") << int(Qt::Key_1) << "1" << ctrl << QList<int>{};
+        QTest::newRow("composed text") << int(Qt::Key_unknown) << "äö" << 0 << QList<int>{0xE4, 0xF6};
+        QTest::newRow("outside the code page") << int(Qt::Key_unknown) << "ł" << 0 << QList<int>{};
+        QTest::newRow("F1") << int(Qt::Key_F1) << "" << 0 << QList<int>{};
+        QTest::newRow("Delete with DEL text") << int(Qt::Key_Delete) << "\x7f" << 0 << QList<int>{};
+    }
+    void keyCodes()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, text);
+        QFETCH(int, modifiers);
+        RichTextView view;
+        QList<int> raised;
+        connect(&view, &RichTextView::KeyPress, &view, [&](int &code) {
+            raised << code;
+            code = 0;
+        });
+        QTest::sendKeyEvent(QTest::Press, &view, Qt::Key(key), text, Qt::KeyboardModifiers(modifiers));
+        QTEST(raised, "codes");
+        QCOMPARE(view.model().text(), QString());   // the handler suppressed every insertion
+    }
+
+    // What a key does to the text when the handler lets the view insert it.
+    void editingKeys_data()
+    {
+        QTest::addColumn<KeyEdit>("c");
+        const QString two = QStringLiteral("abcd\r\nefgh");
+        const auto row = [](const char *name, const KeyEdit &c) { QTest::newRow(name) << c; };
+        row("letter in the middle, in the current colour", {"ac", 1, Qt::Key_B, "b", "abc", 2});
+        row("Enter inserts CR LF", {"ab", 1, Qt::Key_Return, "\r", "a\r\nb", 3});
+        row("Backspace erases CR LF at once", {"ab\r\n", 4, Qt::Key_Backspace, "\b", "ab", 2});
+        row("Left over CR LF", {two, 6, Qt::Key_Left, "", two, 4});
+        row("Down", {two, 2, Qt::Key_Down, "", two, 8});
+        row("Down to a shorter row", {"abcdef\r\nx", 5, Qt::Key_Down, "", "abcdef\r\nx", 9});
+        row("Delete CR LF", {two, 4, Qt::Key_Delete, "", "abcdefgh", 4});
+    }
+    void editingKeys()
+    {
+        QFETCH(KeyEdit, c);
+        RichTextView view;
+        view.resize(400, 300);
+        view.model().setText(c.initial);
+        view.model().setSelStart(c.caret);
+        view.model().setSelColor(0x0000FF);
+        QTest::sendKeyEvent(QTest::Press, &view, Qt::Key(c.key), c.text, Qt::NoModifier);
+        QCOMPARE(view.model().text(), c.expected);
+        QCOMPARE(view.model().selStart(), c.expectedCaret);
+        QCOMPARE(view.model().colorAt(c.caret), c.expected.size() > c.initial.size() ? 0x0000FFu : 0u);
+    }
+
+    // New text at the end keeps the end in view; moving the caret up scrolls there.
+    void followsTheEnd()
+    {
+        RichTextView view;
+        view.resize(300, 200);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        RichTextModel &m = view.model();
+        for (int i = 0; i < 200; ++i)
+            m.setSelText(QStringLiteral("line %1\r\n").arg(i));
+        QScrollBar *bar = view.verticalScrollBar();
+        QTRY_VERIFY(bar->maximum() > 100);
+        QTRY_COMPARE(bar->value(), bar->maximum());
+        m.setSelStart(0);
+        QTRY_COMPARE(bar->value(), 0);
+    }
+};
+
+QTEST_MAIN(RichTextTest)
+#include "tst_richtext.moc"

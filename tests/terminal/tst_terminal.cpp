@@ -1,0 +1,362 @@
+// The terminal engine without widgets: the receive loop, page recognition, the
+// gyro test panel and the key send path.
+#include "terminal/IndicatorRow.h"
+#include "terminal/RichTextModel.h"
+#include "terminal/TerminalEngine.h"
+#include "terminal/TerminalOptions.h"
+#include "tests/support/core/FakeSerialComm.h"
+
+#include <QTest>
+
+namespace {
+// The terminal engine on a scripted, open port, a text model and an indicator row
+// that only remember what they were told.
+struct TerminalRig
+{
+    FakeSerialComm port;
+    RichTextModel view;
+    IndicatorRowState row;
+    TerminalOptions options;
+    TerminalEngine engine{port, view, row, options};
+    QStringList reports;
+
+    explicit TerminalRig(const QString &mode = TerminalOptions::AsciiText)
+    {
+        options.setEmulationText(mode);
+        QObject::connect(&port, &SerialComm::OnComm, &engine, &TerminalEngine::MSComm1_OnComm);
+        QObject::connect(&engine, &TerminalEngine::statusMessage, &engine, [this](const QString &t) { reports << t; });
+        port.setPortOpen(true);
+    }
+
+    void receive(const QByteArray &bytes) { port.feed(bytes); }
+    void receiveLines(const QStringList &lines)
+    {
+        for (const QString &l : lines)
+            receive(l.toLatin1() + "\r\n");
+    }
+    // One letter per character of the view: k black, r red, b blue, ? other.
+    QString colors() const
+    {
+        QString out;
+        for (int i = 0; i < view.length(); ++i)
+            out += view.colorAt(i) == 0 ? u'k' : view.colorAt(i) == 0x0000FF ? u'r' : view.colorAt(i) == 0xFF0000 ? u'b' : u'?';
+        return out;
+    }
+    // One letter per indicator cell: g light grey, l light blue, r red.
+    QString cells() const
+    {
+        QString out;
+        for (quint32 c : row.backColor)
+            out += c == 0xC0C0C0 ? u'g' : c == 0xFFC0C0 ? u'l' : c == 0x0000FF ? u'r' : u'?';
+        return out;
+    }
+};
+
+QString rep(QChar c, int n) { return QString(n, c); }
+
+// Cells: all light blue with the cell for `column` (from 1) red.
+QString litCell(int column)
+{
+    QString s(39, u'l');
+    s[column - 1] = u'r';
+    return s;
+}
+
+const QString K = TerminalOptions::KestrixText, A = TerminalOptions::AsciiText;
+
+QByteArray digits(int n)
+{
+    QByteArray out;
+    for (int i = 0; i < n; ++i)
+        out += char('0' + i % 10);
+    return out;
+}
+const QString Diag = QStringLiteral("KONFIGURATIONSMENUE > DIAGNOSE");
+const QString Menu = QStringLiteral("KONFIGURATIONSMENUE ");
+const QString GyroTitle = QStringLiteral("  Gyro Test (verlassen mit Roll links!)");
+
+QString col(int column) { return QString(column - 1, u' ') + u'*'; }
+} // namespace
+
+class TerminalTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void receiveRules_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("colors");
+        QTest::addColumn<QString>("openLine");
+        const QByteArray stick("Erkenne Mittelpositionen der Hebel...");
+        const QString s = QString::fromLatin1(stick);
+
+        QTest::newRow("cursor at line start red, next black") << K << QByteArray(">AB") << ">AB" << "rkk" << ">AB";
+        QTest::newRow("cursor after '=' stays black") << K << QByteArray("x=>1") << "x=>1" << "kkkk" << "x=>1";
+        QTest::newRow("cursor after 'MENUE ' stays black") << K << QByteArray("KONFIGURATIONSMENUE > AKKU")
+            << "KONFIGURATIONSMENUE > AKKU" << rep(u'k', 26) << "KONFIGURATIONSMENUE > AKKU";
+        QTest::newRow("cursor after 'MENUE' without blank is red") << K << QByteArray("MENUE>") << "MENUE>"
+            << "kkkkkr" << "MENUE>";
+        QTest::newRow("ascii: no red cursor") << A << QByteArray(">AB") << ">AB" << "kkk" << ">AB";
+        QTest::newRow("other mode text: no red cursor") << "kestrix" << QByteArray(">A") << ">A" << "kk" << ">A";
+        QTest::newRow("lone LF changes nothing") << A << QByteArray("\n") << "" << "" << "";
+        QTest::newRow("CR LF one break") << K << QByteArray("ab\r\n>d") << "ab\r\n>d" << "kkkkrk" << ">d";
+        QTest::newRow("LF CR one break") << A << QByteArray("ab\n\rcd") << "ab\r\ncd" << "kkkkkk" << "cd";
+        QTest::newRow("CR on empty line") << A << QByteArray("\r") << "\r\n" << "kk" << "";
+        QTest::newRow("BS on empty view erases nothing") << A << QByteArray("\b") << "" << "" << "\b";
+        QTest::newRow("BS in the middle") << A << QByteArray("abc\bd") << "abd" << "kkk" << "abc\bd";
+        QTest::newRow("BS at line start erases the LF of the break") << A << QByteArray("ab\r\b") << "ab\r" << "kkk" << "\b";
+        QTest::newRow("FF empties the view and stays in the line") << A << QByteArray("abc\fde") << "de" << "kk" << "abc\fde";
+        QTest::newRow("FF after red cursor: next text black") << K << QByteArray("x>\fyz") << "yz" << "kk" << "x>\fyz";
+        QTest::newRow("stick centring red, trailing text black") << K << stick + "  " << s + "  "
+            << rep(u'r', 37) + "kk" << "  ";
+        QTest::newRow("stick centring after earlier text") << K << "ab\r\n" + stick << "ab\r\n" + s
+            << "kkkk" + rep(u'r', 37) << "";
+        QTest::newRow("stick centring not at line start") << K << " " + stick << " " + s << rep(u'k', 38) << " " + s;
+        QTest::newRow("stick centring then a title: only the title is blue") << K
+            << stick + "KONFIGURATIONSMENUE \r\n" << s + "KONFIGURATIONSMENUE \r\n"
+            << rep(u'k', 37) + rep(u'b', 20) + "kk" << "";
+        QTest::newRow("markup stays literal") << A << QByteArray("<b>x</b> &amp;") << "<b>x</b> &amp;"
+            << rep(u'k', 14) << "<b>x</b> &amp;";
+        QTest::newRow("NUL and escapes do not truncate") << A << QByteArray("a\0b\x1b[2J", 7)
+            << QString::fromLatin1("a\0b\x1b[2J", 7) << rep(u'k', 7) << QString::fromLatin1("a\0b\x1b[2J", 7);
+        QTest::newRow("windows-1252 upper half") << A << QByteArray("\x80\x9f\xe4\x81")
+            << QStringLiteral("\u20ac\u0178\u00e4\u0081") << "kkkk" << QStringLiteral("\u20ac\u0178\u00e4\u0081");
+    }
+    void receiveRules()
+    {
+        QFETCH(QString, mode);
+        QFETCH(QByteArray, input);
+        // One block and one byte at a time give the same.
+        for (bool bytewise : {false, true}) {
+            TerminalRig rig(mode);
+            if (bytewise)
+                for (char c : input)
+                    rig.receive(QByteArray(1, c));
+            else
+                rig.receive(input);
+            QTEST(rig.view.text(), "text");
+            QTEST(rig.colors(), "colors");
+            QTEST(rig.engine.line().text().toString(), "openLine");
+            QCOMPARE(int(rig.engine.line().RxLen()), rig.engine.line().text().size());
+            QCOMPARE(rig.view.selStart(), rig.view.length());
+        }
+    }
+
+    // A block of several bytes is compared as a whole: never LF, CR or a cursor.
+    void blocksOfSeveralBytes()
+    {
+        TerminalRig rig(K);
+        rig.port.setInputLen(2);
+        rig.receive(">a\r\n\r");
+        QCOMPARE(rig.view.text() + rig.colors(), QStringLiteral(">a\r\n\r\nkkkkkk"));
+    }
+
+    void cap_data()
+    {
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("585 not cut") << digits(585) << QString::fromLatin1(digits(585));
+        QTest::newRow("586 not cut yet") << digits(586) << QString::fromLatin1(digits(586));
+        QTest::newRow("587th char cuts 14 first") << digits(587) << QString::fromLatin1(digits(587).mid(14));
+        QTest::newRow("cut once per call") << digits(600) << QString::fromLatin1(digits(600).mid(14));
+        QTest::newRow("585 plus CR LF is 587, next cuts once") << (digits(585) + "\ry")
+            << QString::fromLatin1(digits(585).mid(14)) + "\r\ny";
+        QTest::newRow("BS on a full view cuts, then erases") << (digits(586) + "\b")
+            << QString::fromLatin1(digits(585).mid(14));
+    }
+    // The cap holds from the engine's construction: a start-up that ends early
+    // must not leave a view that keeps a handful of characters.
+    void cap()
+    {
+        QFETCH(QByteArray, input);
+        TerminalRig rig;
+        rig.receive(input);
+        QTEST(rig.view.text(), "text");
+    }
+
+    void colorsDropAtCut()
+    {
+        TerminalRig rig(K);
+        rig.receive(">" + digits(585));
+        QCOMPARE(rig.colors().left(1), QStringLiteral("r"));
+        rig.receive("x");
+        QCOMPARE(rig.colors(), rep(u'k', 573));
+        rig.receive(">");
+        QCOMPARE(rig.colors().right(1), QStringLiteral("r"));
+    }
+
+    // A line without CR keeps its newest 32767 characters; its end is still looked at,
+    // but a rule about its start no longer applies.
+    void longLine()
+    {
+        TerminalRig rig(K);
+        rig.receive("KONFIGURATIONSMENUE > DIAGNOSE\r\n");
+        const QByteArray line = "Erkenne Mittelpositionen der Hebel..." + QByteArray(32767 - 37, 'y');
+        rig.receive(QByteArray(40000, 'x'));
+        rig.receive(line);
+        QCOMPARE(rig.engine.line().text().toString(), QString::fromLatin1(line));
+        QCOMPARE(rig.colors().count(u'r'), 0);
+        QVERIFY(rig.view.length() <= 586);
+        rig.receive("> Roll\r\n");
+        QCOMPARE(rig.row.checkCaption, QStringLiteral("Roll Gyro"));
+        QCOMPARE(rig.reports, QStringList());
+    }
+
+    // Line errors go to the status panel, never into a box; other events to nothing.
+    void lineErrors()
+    {
+        TerminalRig rig;
+        for (int event : {int(SerialComm::comEventFrame), int(SerialComm::comEvCTS), int(SerialComm::comEventRxOver)})
+            rig.port.signalEvent(event);
+        QCOMPARE(rig.reports, (QStringList{"Error: Rahmenfehler (Framing)", "Error: Empfangspuffer übergelaufen, Zeichen verloren"}));
+        QCOMPARE(rig.view.length(), 0);
+    }
+
+    // Keys go out while the port is open; with echo off the caret goes to the end
+    // and the view does not insert them. What is typed is never buffered.
+    void keyPress_data()
+    {
+        QTest::addColumn<bool>("open");
+        QTest::addColumn<bool>("echo");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("outcome");   // bytes sent, code afterwards, caret afterwards
+        QTest::newRow("closed: nothing sent, view inserts") << false << false << int('a') << " 97 2";
+        QTest::newRow("open, echo off: sent, caret to end") << true << false << int('a') << "a 0 6";
+        QTest::newRow("open, echo on: sent, view inserts") << true << true << int('a') << "a 97 2";
+        QTest::newRow("umlaut sends one byte") << true << false << 0xE4 << "\u00e4 0 6";
+        QTest::newRow("no character code sends nothing") << true << false << 0 << " 0 2";
+    }
+    void keyPress()
+    {
+        QFETCH(bool, open);
+        QFETCH(int, code);
+        TerminalRig rig;
+        QFETCH(bool, echo);
+        rig.options.localEcho = echo;
+        if (!open)
+            rig.port.setPortOpen(false);
+        rig.view.setText(QStringLiteral("ab\r\ncd"));
+        rig.view.setSelStart(2);
+        rig.engine.RichTextBox_KeyPress(code);
+        QTEST(QStringLiteral("%1 %2 %3").arg(QString::fromLatin1(rig.port.written)).arg(code).arg(rig.view.selStart()), "outcome");
+        QCOMPARE(rig.engine.line().RxLen(), qint16(0));
+        // A full transmit buffer drops the key and says so in the status panel.
+        rig.port.drains = false;
+        rig.port.setOutBufferSize(1);
+        for (int c : {'b', 'c'})
+            rig.engine.RichTextBox_KeyPress(c);
+        QCOMPARE(rig.reports.size(), open ? 1 : 0);
+    }
+
+    void titles_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<bool>("blue");
+        for (const QString &t : {Menu, QStringLiteral("KONFIGURATIONSMENUE > ROTORANORDNUNG"),
+                                 QStringLiteral("KONFIGURATIONSMENUE > AKKU"), QStringLiteral("KONFIGURATIONSMENUE > MOTOREN"),
+                                 QStringLiteral("KONFIGURATIONSMENUE > SETTINGS"), QStringLiteral("KONFIGURATIONSMENUE > NOTLANDUNG"),
+                                 Diag, QStringLiteral("Wirklich in den Grundzustand versetzen?")}) {
+            QTest::addRow("kestrix: %s", qPrintable(t)) << K << t << true;
+            QTest::addRow("ascii: %s", qPrintable(t)) << A << t << false;
+        }
+        for (const char *t : {"KONFIGURATIONSMENUE", "KONFIGURATIONSMENUE  ", "KONFIGURATIONSMENUE > AKKU ",
+                              "konfigurationsmenue ", " KONFIGURATIONSMENUE > AKKU"})
+            QTest::addRow("no title: '%s'", t) << K << t << false;
+    }
+    // A title is redrawn blue, and every colour above it is gone.
+    void titles()
+    {
+        QFETCH(QString, mode);
+        QFETCH(QString, line);
+        QFETCH(bool, blue);
+        TerminalRig rig(mode);
+        rig.receiveLines({QStringLiteral(">abc"), line});
+        QCOMPARE(rig.view.text(), ">abc\r\n" + line + "\r\n");
+        QCOMPARE(rig.colors(), (blue ? QStringLiteral("kkkkkk") : mode == K ? QStringLiteral("rkkkkk") : QStringLiteral("kkkkkk"))
+                                   + rep(blue ? u'b' : u'k', line.size()) + "kk");
+        QCOMPARE(rig.port.written, QByteArray());   // nothing is ever answered
+    }
+
+    void gyroTestTitle()
+    {
+        TerminalRig kestrix(K), ascii(A);
+        for (TerminalRig *rig : {&kestrix, &ascii})
+            rig->receiveLines({GyroTitle});
+        QCOMPARE(kestrix.view.text(), GyroTitle + "\r\n\r\n");
+        QCOMPARE(ascii.view.text(), GyroTitle + "\r\n");
+    }
+
+    // The diagnosis page in either mode, and the gyro test panel on it.
+    void panel_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("cells");
+        QTest::addColumn<QString>("caption");   // "!" before it: written red
+        const QString grey(39, u'g');
+        const QString roll = QStringLiteral("> Roll");
+        for (const QString &mode : {K, A}) {
+            const QByteArray m = mode.toLatin1();
+            QTest::addRow("%s: outside the page nothing", m.data()) << mode << QStringList{roll, col(4)} << grey << "vorher";
+            QTest::addRow("%s: a reading", m.data()) << mode << QStringList{Diag, roll, col(4)} << litCell(4) << "!Roll Gyro";
+            QTest::addRow("%s: leaving keeps the picture", m.data()) << mode << QStringList{Diag, roll, col(4), Menu, col(7)}
+                << litCell(4) << "";
+            QTest::addRow("%s: other titles keep the page", m.data()) << mode
+                << QStringList{Diag, roll, "KONFIGURATIONSMENUE > AKKU", col(7)} << litCell(7) << "!Roll Gyro";
+            QTest::addRow("%s: re-entering disarms unless selected", m.data()) << mode
+                << QStringList{Diag, "> Gier", Menu, Diag, col(7)} << grey << "";
+        }
+        // The gyro test title is a reading without "*" in plain mode, which sets no cell.
+        QTest::newRow("kestrix: gyro title is no line of the panel") << K << QStringList{Diag, roll, GyroTitle, col(2)}
+            << litCell(2) << "!Roll Gyro";
+        const auto row = [&](const char *name, const QStringList &lines, const QString &cells, const char *caption) {
+            QTest::newRow(name) << K << QStringList{Diag} + lines << cells << caption;
+        };
+        row("entering clears the label", {}, grey, "");
+        row("nick selected: armed, grey", {"    > Nick"}, grey, "!Nick Gyro");
+        row("gier, any text before", {"xyz > Gier"}, grey, "!Gier Gyro");
+        row("column 1 lights cell 0", {roll, col(1)}, litCell(1), "!Roll Gyro");
+        row("column 39 lights cell 38", {roll, col(39)}, litCell(39), "!Roll Gyro");
+        row("column 40 keeps the picture", {roll, col(3), col(40)}, litCell(3), "!Roll Gyro");
+        row("no star keeps the picture", {roll, col(3), "abc"}, litCell(3), "!Roll Gyro");
+        row("first of several stars", {roll, "  * *  *"}, litCell(3), "!Roll Gyro");
+        row("'de *' wherever the star", {roll, col(3), " * Ende de *"}, litCell(3), "!Roll Gyro");
+        row("selecting line is no reading", {"*   > Roll"}, grey, "!Roll Gyro");
+        row("nick after roll: grey, re-armed", {roll, col(5), "> Nick"}, grey, "!Nick Gyro");
+        row("then a reading", {roll, col(5), "> Nick", col(2)}, litCell(2), "!Nick Gyro");
+        row("transmitter: black, disarmed", {roll, "> Fernbedienung ...", col(7)}, grey, "Sender");
+        row("back entry: empty caption", {roll, col(5), "> ZURUECK zum Menue", col(7)}, grey, "");
+        row("back entry needs its blank", {roll, "> ZURUECK", col(6)}, litCell(6), "!Roll Gyro");
+        row("transmitter only at line start", {roll, " > Fernbedienung", col(8)}, litCell(8), "!Roll Gyro");
+        row("lower case selects nothing", {"> roll", col(4)}, grey, "");
+        row("roll not at the end selects nothing", {"> Roll ", col(4)}, grey, "");
+    }
+    void panel()
+    {
+        QFETCH(QString, mode);
+        QFETCH(QStringList, lines);
+        TerminalRig rig(mode);
+        rig.row.setCheckCaption(QStringLiteral("vorher"));
+        rig.receiveLines(lines);
+        QTEST(rig.cells(), "cells");
+        QTEST((rig.row.checkForeColor == 0x0000FF ? QStringLiteral("!") : QString()) + rig.row.checkCaption, "caption");
+    }
+
+    // Selecting greys the cells' text colour too; a reading leaves it.
+    void selectingGreysTheText()
+    {
+        TerminalRig rig(K);
+        rig.receiveLines({Diag, QStringLiteral("> Gier")});
+        QVERIFY(std::all_of(rig.row.foreColor.begin(), rig.row.foreColor.end(), [](quint32 c) { return c == 0xC0C0C0; }));
+        rig.row.foreColor.fill(0);
+        rig.receiveLines({col(3)});
+        QCOMPARE(rig.row.foreColor[0], 0u);
+    }
+};
+
+QTEST_GUILESS_MAIN(TerminalTest)
+#include "tst_terminal.moc"

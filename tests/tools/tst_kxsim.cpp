@@ -1,0 +1,125 @@
+// The controller simulator: its menus as a state machine, its options, its writer,
+// and the program on a pty.
+#include "ControllerMenu.h"
+#include "SimOptions.h"
+#include "app/ProgramInfo.h"
+#include "platform/SettingsStore.h"
+#include "settings/StoredSettings.h"
+
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QTemporaryFile>
+#include <QTest>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+using Screen = ControllerMenu::Screen;
+
+QStringList linesOf(const QByteArray &bytes)
+{
+    QStringList out = QString::fromLatin1(bytes).split(QStringLiteral("\r\n"));
+    out.removeAll(QString());
+    return out;
+}
+
+bool startSim(QProcess &sim, const QStringList &args, QString *path)
+{
+    sim.start(QStringLiteral(KX_SIM_PATH), args);
+    for (int i = 0; i < 50 && !sim.canReadLine() && sim.state() != QProcess::NotRunning; ++i)
+        sim.waitForReadyRead(100);
+    *path = QString::fromLocal8Bit(sim.readLine()).trimmed();
+    return !path->isEmpty();
+}
+
+// What the device at `path` sends within the time, opened raw as a serial program would.
+QByteArray talk(const QString &path, const QByteArray &keys, const QByteArray &until, int ms = 5000)
+{
+    const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return {};
+    termios t{};
+    ::tcgetattr(fd, &t);
+    ::cfmakeraw(&t);
+    ::tcsetattr(fd, TCSANOW, &t);
+    (void)!::write(fd, keys.constData(), size_t(keys.size()));
+    QByteArray got;
+    for (const QDeadlineTimer deadline(ms); !got.contains(until) && !deadline.hasExpired();) {
+        pollfd p{fd, POLLIN, 0};
+        char buf[4096];
+        if (::poll(&p, 1, 50) > 0)
+            got.append(buf, qMax<ssize_t>(0, ::read(fd, buf, sizeof buf)));
+    }
+    ::close(fd);
+    return got;
+}
+} // namespace
+
+class KxSimTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void keys_data()
+    {
+        QTest::addColumn<QByteArray>("keys");
+        QTest::addColumn<int>("screen");
+        QTest::addColumn<QStringList>("present");
+        const auto row = [](const char *name, const char *keys, Screen s, const QStringList &present) {
+            QTest::newRow(name) << QByteArray(keys) << int(s) << present;
+        };
+        row("silent until a key", "", Screen::Idle, {});
+        row("any key shows the menu", "a", Screen::Menu, {"KONFIGURATIONSMENUE ", "> ROTORANORDNUNG", "  DIAGNOSE"});
+        row("a page with a value", "as\r", Screen::Page, {"KONFIGURATIONSMENUE > AKKU", "> Zellenzahl =>3"});
+        row("+ changes the value", "as\r+", Screen::Page, {"> Zellenzahl =>4"});
+        row("LF after CR counts once", "a\r\ns", Screen::Page, {"> Drehrichtung vorne links =>rechts"});
+        row("gyro test opens on roll", "aw\r", Screen::Diagnose,
+            {"KONFIGURATIONSMENUE > DIAGNOSE", "  Gyro Test (verlassen mit Roll links!)", "Gyro Auswahl > Roll"});
+        row("choosing back leaves", "aw\rw\r", Screen::Menu, {"KONFIGURATIONSMENUE ", "> DIAGNOSE"});
+        row("umlaut is one byte", "assss\r", Screen::Page, {QStringLiteral("  Verz\u00f6gerung =>2 s")});
+    }
+    void keys()
+    {
+        QFETCH(QByteArray, keys);
+        QFETCH(QStringList, present);
+        ControllerMenu menu;
+        QByteArray last;
+        for (char c : keys)
+            last = menu.key(c);
+        QTEST(int(menu.screen()), "screen");
+        for (const QString &l : present)
+            QVERIFY2(linesOf(last).contains(l), qPrintable(l));
+    }
+
+    // On its pty: answers keys, survives the port being reopened, names itself as a
+    // Com port in the program's store, and replays a recording.
+    void overThePty()
+    {
+        QProcess sim;
+        QString path;
+        QVERIFY(startSim(sim, {"--rate", "0", "--com", "7"}, &path));
+        QCOMPARE(StoredSettings(*std::make_unique<SettingsStore>(), ProgramInfo::title()).device(7), path);
+        QVERIFY(talk(path, "a", "> ROTORANORDNUNG\r\n").contains("KONFIGURATIONSMENUE \r\n"));
+        QVERIFY(talk(path, "w", "> DIAGNOSE\r\n").contains("KONFIGURATIONSMENUE \r\n"));
+        sim.terminate();
+        QVERIFY(sim.waitForFinished(5000));
+        QCOMPARE(sim.exitCode(), 0);
+
+        QTemporaryFile file;
+        QVERIFY(file.open());
+        QByteArray bytes;
+        for (int i = 0; i < 256; ++i)
+            bytes.append(char(i));
+        file.write(bytes + "ENDE");
+        file.close();
+        QVERIFY(startSim(sim, {"--replay", file.fileName(), "--rate", "100000", "--exit-after-replay"}, &path));
+        QCOMPARE(talk(path, {}, "ENDE"), bytes + "ENDE");
+        QVERIFY(sim.waitForFinished(5000));
+    }
+};
+
+QTEST_GUILESS_MAIN(KxSimTest)
+#include "tst_kxsim.moc"
