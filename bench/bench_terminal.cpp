@@ -19,6 +19,7 @@
 #include "terminal/IndicatorRow.h"
 #include "terminal/TerminalEngine.h"
 #include "tests/support/core/FakeSerialComm.h"
+#include "tests/support/core/IndicatorRowState.h"
 #include "tests/support/core/PtyPair.h"
 #include "tests/support/core/ScriptedDialogs.h"
 

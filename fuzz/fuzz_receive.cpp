@@ -4,10 +4,11 @@
 // line redrawn in blue), and the open line must match what arrived since the last CR.
 #include "terminal/RichTextModel.h"
 #include "serial/SerialComm.h"
-#include "terminal/IndicatorRow.h"
 #include "terminal/TerminalEngine.h"
 #include "terminal/TerminalOptions.h"
 #include "terminal/Windows1252.h"
+#include "tests/support/core/FakeSerialComm.h"
+#include "tests/support/core/IndicatorRowState.h"
 
 #include <QCoreApplication>
 
@@ -16,23 +17,6 @@
 #include <cstdio>
 
 namespace {
-
-class FuzzPort : public SerialComm
-{
-public:
-    void feed(const QByteArray &bytes) { receive(bytes); }
-    void event(int code) { raiseEvent(code); }
-
-protected:
-    void deviceOpen() override {}
-    void deviceClose() override {}
-    void deviceApplyLine() override {}
-    void deviceWrite(const QByteArray &) override {}
-    qint64 deviceBytesToWrite() const override { return 0; }
-    void deviceSetDtr(bool) override {}
-    void deviceSetRts(bool) override {}
-    ModemLines deviceLines() const override { return {}; }
-};
 
 // What the open line must be: every character since the last CR, LF excluded,
 // cleared when the stick-centring message completes at the start of a line in
@@ -88,7 +72,7 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 //   other              : the rest of the input is received as one block
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    FuzzPort port;
+    FakeSerialComm port;
     RichTextModel view;
     IndicatorRowState row;
     TerminalOptions options;
@@ -135,10 +119,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             repeat = 1000;
         } else if (c == 0xF4 && at < size) {
             const int k = data[at++];
-            port.event(k * 8 + (k & 7));
-            port.event(1000 + (k & 15));
+            port.signalEvent(k * 8 + (k & 7));
+            port.signalEvent(1000 + (k & 15));
         } else if (c == 0xF5) {
-            port.event(SerialComm::comEventFrame);
+            port.signalEvent(SerialComm::comEventFrame);
         } else {
             receive(QByteArray(reinterpret_cast<const char *>(data + at), qsizetype(size - at)));
             at = size;

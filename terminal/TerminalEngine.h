@@ -32,11 +32,8 @@ public:
     // Start-up: no page, no gyro, no pending cursor colour.
     void clearPageFlags();
 
-    // The engine's state, as the window shows it and the specification names it.
-    const TextAppender &text() const { return m_appender; }
+    // The open line: what has arrived since the last CR.
     const RxLine &line() const { return m_line; }
-    const PageRecognizer &pages() const { return m_pages; }
-    const GyroPanel &gyro() const { return m_gyro; }
 
 signals:
     // A message for the "Status" panel, such as "Error: Rahmenfehler (Framing)".

@@ -5,6 +5,7 @@
 #include "terminal/TerminalEngine.h"
 #include "terminal/TerminalOptions.h"
 #include "tests/support/core/FakeSerialComm.h"
+#include "tests/support/core/IndicatorRowState.h"
 
 #include <QTest>
 
