@@ -2,36 +2,20 @@
 
 #include "platform/Twips.h"
 
-#include <QLabel>
+#include "platform/ElidedLabel.h"
 
 StatusBar::StatusBar(QWidget *parent) : QStatusBar(parent)
 {
     setSizeGripEnabled(true);
 }
 
-namespace {
-// A panel asks for its designed width but gives way down to its text when the
-// window is narrower than all panels together, so every panel stays readable.
-class StatusPanel : public QLabel
-{
-public:
-    StatusPanel(const QString &text, int widthTwips, QWidget *parent)
-        : QLabel(text, parent), m_widthTwips(widthTwips) {}
-    QSize sizeHint() const override
-    {
-        const QSize text = QLabel::sizeHint();
-        return {qMax(text.width(), Twips::toPx(m_widthTwips, this)), text.height()};
-    }
-
-private:
-    int m_widthTwips;
-};
-} // namespace
-
 void StatusBar::addPanel(const QString &key, const QString &text, const QString &toolTip,
                          int widthTwips)
 {
-    auto *label = new StatusPanel(text, widthTwips, this);
+    // Panels show what the store and the line give them: as plain text, cut short to
+    // their designed width, so that no text can widen the window.
+    auto *label = new ElidedLabel(text, this);
+    label->setDesignedWidth(Twips::toPx(widthTwips, label));
     label->setObjectName(QStringLiteral("sbrStatus_") + key);
     label->setToolTip(toolTip);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);

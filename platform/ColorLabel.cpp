@@ -4,6 +4,8 @@
 
 ColorLabel::ColorLabel(const QString &caption, QWidget *parent) : QLabel(caption, parent)
 {
+    // Captions are the program's own, but never read as markup all the same.
+    setTextFormat(Qt::PlainText);
     setAutoFillBackground(true);
     applyPalette();
 }

@@ -9,6 +9,8 @@ Dialogs::Answer QtDialogs::msgBox(const QString &prompt, Buttons buttons, Icon i
 {
     QMessageBox box(m_parent);
     box.setWindowTitle(title.isEmpty() ? QCoreApplication::applicationName() : title);
+    // Prompts carry texts of the store, the line and the system: never markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(prompt);
     switch (icon) {
     case Icon::None: box.setIcon(QMessageBox::NoIcon); break;

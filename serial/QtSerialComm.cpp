@@ -1,5 +1,7 @@
 #include "serial/QtSerialComm.h"
 
+#include "terminal/Windows1252.h"
+
 #include <QFileInfo>
 
 #ifdef Q_OS_UNIX
@@ -30,6 +32,12 @@ public:
 private:
     int &m_depth;
 };
+
+// A device path as a message names it; a path from the store may be of any length.
+QString shown(const QString &device)
+{
+    return CommError::quote(device, 100);
+}
 
 QString withReason(const QString &text, const QString &reason)
 {
@@ -133,7 +141,7 @@ QtSerialComm::~QtSerialComm()
 QString QtSerialComm::where() const
 {
     return m_device.isEmpty() ? QStringLiteral("Com%1").arg(commPort())
-                              : QStringLiteral("Com%1 (%2)").arg(commPort()).arg(m_device);
+                              : QStringLiteral("Com%1 (%2)").arg(commPort()).arg(shown(m_device));
 }
 
 QString QtSerialComm::systemReason(const QSerialPort &port)
@@ -144,11 +152,11 @@ QString QtSerialComm::systemReason(const QSerialPort &port)
 QString QtSerialComm::openFailureText(int port, const QString &device,
                                       QSerialPort::SerialPortError error, const QString &reason)
 {
-    const QString at = QStringLiteral("Com%1 (%2)").arg(port).arg(device);
+    const QString at = QStringLiteral("Com%1 (%2)").arg(port).arg(shown(device));
     switch (error) {
     case QSerialPort::DeviceNotFoundError:
         return withReason(QStringLiteral("Com%1 hat kein Gerät: %2 ist nicht vorhanden.")
-                              .arg(port).arg(device), reason);
+                              .arg(port).arg(shown(device)), reason);
     case QSerialPort::PermissionError:
         // Qt reports a denied open, a busy device and a held lock alike.
         if (reason.contains(QLatin1StringView("denied"), Qt::CaseInsensitive))
@@ -226,10 +234,13 @@ void QtSerialComm::adjustTermios(termios &t, const LineSettings &line, int hands
         t.c_cflag |= CRTSCTS;
     else
         t.c_cflag &= ~CRTSCTS;
+    // Only XON restarts output: QSerialPort's software flow control also sets
+    // IXANY, which lets any received byte release a line the device has stopped.
+    t.c_iflag &= ~IXANY;
     if (handshaking == comXOnXoff || handshaking == comRTSXOnXOff)
         t.c_iflag |= IXON | IXOFF;
     else
-        t.c_iflag &= ~(IXON | IXOFF | IXANY);
+        t.c_iflag &= ~(IXON | IXOFF);
 
     if (markParity) {
         t.c_iflag |= INPCK | PARMRK;
@@ -273,7 +284,7 @@ QString QtSerialComm::termiosMismatch(const termios &t, const LineSettings &line
     const bool rtsCts = t.c_cflag & CRTSCTS;
     if (rtsCts != (handshaking == comRTS || handshaking == comRTSXOnXOff))
         missing << QStringLiteral("den Handshake RTS/CTS");
-    const bool xon = (t.c_iflag & IXON) && (t.c_iflag & IXOFF);
+    const bool xon = (t.c_iflag & IXON) && (t.c_iflag & IXOFF) && !(t.c_iflag & IXANY);
     const bool xoff = !(t.c_iflag & IXON) && !(t.c_iflag & IXOFF);
     const bool wantX = handshaking == comXOnXoff || handshaking == comRTSXOnXOff;
     if (wantX ? !xon : !xoff)
@@ -300,7 +311,7 @@ void QtSerialComm::deviceOpen()
     if (::access(local.constData(), F_OK) != 0) {
         const int e = errno;
         throw CommError(withReason(QStringLiteral("Com%1 hat kein Gerät: %2 ist nicht vorhanden.")
-                                       .arg(port).arg(device), errnoText(e)));
+                                       .arg(port).arg(shown(device)), errnoText(e)));
     }
     if (::access(local.constData(), R_OK | W_OK) != 0) {
         const int e = errno;
@@ -457,7 +468,7 @@ void QtSerialComm::applyNative()
         m_marks.reset();
     m_marking = marking;
     if (marking)
-        m_marks.setReplacement(parityReplace().at(0).toLatin1());
+        m_marks.setReplacement(char(Windows1252::fromChar(parityReplace().at(0))));
 }
 
 void QtSerialComm::deviceParityReplaceChanged()

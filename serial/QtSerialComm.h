@@ -18,6 +18,7 @@ struct termios;
 // native handle:
 // - Handshaking 3 (RTS/CTS and XON/XOFF together): CRTSCTS|IXON|IXOFF, put back
 //   after every open and every setFlowControl(), which overwrite it.
+// - XON/XOFF (handshaking 1 and 3) without IXANY: only XON restarts output.
 // - Mark/Space parity leaves CMSPAR set; it is cleared for None/Even/Odd.
 // - 1.5 stop bits are sent as CSTOPB with 5 data bits (UARTs send that as 1.5);
 //   with other data bit counts they are refused, never sent as 1.

@@ -1,5 +1,7 @@
 #include "serial/SerialComm.h"
 
+#include "terminal/Windows1252.h"
+
 SerialComm::SerialComm(QObject *parent) : QObject(parent) {}
 
 SerialComm::~SerialComm() = default;
@@ -158,8 +160,9 @@ void SerialComm::setSThreshold(int count)
 
 void SerialComm::setParityReplace(const QString &text)
 {
-    if (text.size() > 1 || (text.size() == 1 && text.at(0).unicode() > 0xFF))
-        throw CommError(QStringLiteral("Das Ersetzungszeichen muss ein einzelnes Zeichen sein."));
+    // Any one character the line can carry as a byte of the program's code page.
+    if (text.size() > 1 || (text.size() == 1 && !Windows1252::encodes(text.at(0))))
+        throw CommError(QStringLiteral("Das Ersetzungszeichen muss ein einzelnes Zeichen (Windows-1252) sein."));
     const QString old = m_parityReplace;
     m_parityReplace = text;
     if (m_open) {

@@ -1,5 +1,6 @@
 #include "settings/frmProperties.h"
 
+#include "platform/ElidedLabel.h"
 #include "platform/Fonts.h"
 #include "serial/SerialComm.h"
 #include "platform/Twips.h"
@@ -107,7 +108,8 @@ void frmProperties::buildControls()
 
     label(fraSettings, QStringLiteral("Label1"), QStringLiteral("Anschluß:"), 330, 180, 735, 315);
     cboPort = list(fraSettings, QStringLiteral("cboPort"), 1080, 150, 1425, 315);
-    lblDevice = label(fraSettings, QStringLiteral("lblDevice"), QString(), 2600, 180, 3500, 285);
+    // A device path comes from the store or the host: plain text, cut to the room.
+    lblDevice = make<ElidedLabel>(fraSettings, QStringLiteral("lblDevice"), 2600, 180, 3500, 285);
 
     auto *frame1 = frame(fraSettings, QStringLiteral("Frame1"),
                          QStringLiteral("Maximale Geschwindigkeit"), 100, 600, 2280, 870);

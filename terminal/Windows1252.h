@@ -27,7 +27,7 @@ inline constexpr std::array<char16_t, 256> Table = [] {
 
 inline QChar toChar(unsigned char byte) { return QChar(Table[byte]); }
 
-// The byte a character stands for (1 to 255), or 0 when the code page has none.
+// The byte a character stands for, or 0 when the code page has none (or it is NUL).
 inline int fromChar(QChar c)
 {
     const char16_t u = c.unicode();
@@ -38,6 +38,8 @@ inline int fromChar(QChar c)
             return code;
     return 0;
 }
+
+inline bool encodes(QChar c) { return c.isNull() || fromChar(c) != 0; }
 
 // One byte as a one-character text that points into the table: no allocation.
 inline QString oneChar(unsigned char byte)

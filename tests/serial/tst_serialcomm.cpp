@@ -129,9 +129,9 @@ private slots:
         row("mark", {"9600,m,8,1", 0, false, PARENB | PARODD | CMSPAR, 0, 0, 0});
         row("space", {"9600,s,8,1", 0, false, PARENB | CMSPAR, PARODD, 0, 0});
         row("1.5 stop bits as CSTOPB with 5 bits", {"9600,n,5,1.5", 0, false, CSTOPB | CS5, PARENB, 0, 0});
-        row("handshaking 3 sets both", {"9600,n,8,1", 3, false, CRTSCTS, 0, IXON | IXOFF, 0});
+        row("handshaking 3 sets both, only XON restarts", {"9600,n,8,1", 3, false, CRTSCTS, 0, IXON | IXOFF, IXANY});
         row("handshaking 2 only RTS/CTS", {"9600,n,8,1", 2, false, CRTSCTS, 0, 0, IXON | IXOFF});
-        row("handshaking 1 only XON/XOFF", {"9600,n,8,1", 1, false, 0, CRTSCTS, IXON | IXOFF, 0});
+        row("handshaking 1 only XON/XOFF, only XON restarts", {"9600,n,8,1", 1, false, 0, CRTSCTS, IXON | IXOFF, IXANY});
         row("handshaking 0 clears all", {"9600,n,8,1", 0, false, 0, CRTSCTS, 0, IXON | IXOFF | IXANY});
         row("parity marks", {"9600,e,7,1", 0, true, PARENB, 0, INPCK | PARMRK, IGNPAR | ISTRIP});
     }

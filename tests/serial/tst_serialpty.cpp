@@ -47,14 +47,16 @@ QString refusal(const std::function<void()> &f)
     return QStringLiteral("no refusal");
 }
 
-// Handshake and format flags of the line: R(TS/CTS), X(ON), X(OFF), P(arity), S(tick), 2 (stop bits).
+// Handshake and format flags of the line: R(TS/CTS), X(ON), X(OFF), A(ny byte
+// restarts output), P(arity), S(tick), 2 (stop bits).
 QString flags(const PtyPair &pty)
 {
     termios t{};
     ::tcgetattr(pty.slaveFd(), &t);
     QString f;
     for (auto [on, c] : {std::pair{t.c_cflag & CRTSCTS, 'R'}, {t.c_iflag & IXON, 'X'}, {t.c_iflag & IXOFF, 'X'},
-                         {t.c_cflag & PARENB, 'P'}, {t.c_cflag & CMSPAR, 'S'}, {t.c_cflag & CSTOPB, '2'}})
+                         {t.c_iflag & IXANY, 'A'}, {t.c_cflag & PARENB, 'P'}, {t.c_cflag & CMSPAR, 'S'},
+                         {t.c_cflag & CSTOPB, '2'}})
         f += on ? QChar::fromLatin1(c) : u'-';
     return f;
 }
@@ -187,17 +189,19 @@ private slots:
         Rig rig(pty->slavePath());
         rig.comm.setHandshaking(SerialComm::comRTSXOnXOff);
         rig.comm.setPortOpen(true);
-        QCOMPARE(flags(*pty), QStringLiteral("RXX---"));
+        QCOMPARE(flags(*pty), QStringLiteral("RXX----"));
         rig.comm.setSettings(QStringLiteral("19200,n,8,2"));
-        QCOMPARE(flags(*pty), QStringLiteral("RXX--2"));
+        QCOMPARE(flags(*pty), QStringLiteral("RXX---2"));
+        rig.comm.setHandshaking(SerialComm::comXOnXoff);
+        QCOMPARE(flags(*pty), QStringLiteral("-XX---2"));
         rig.comm.setHandshaking(SerialComm::comRTS);
-        QCOMPARE(flags(*pty), QStringLiteral("R----2"));
+        QCOMPARE(flags(*pty), QStringLiteral("R-----2"));
         rig.comm.setHandshaking(SerialComm::comNone);
         rig.comm.setSettings(QStringLiteral("9600,n,8,1"));
         for (const char *line : {"9600,n,7,1", "9600,e,8,1", "9600,m,8,1", "9600,s,8,1", "9600,n,4,1", "9600,n,8,1.5"}) {
             const QString text = refusal([&] { rig.comm.setSettings(QLatin1StringView(line)); });
             QVERIFY2(text != QLatin1StringView("no refusal") && !text.contains(QLatin1StringView("Unknown error")), line);
-            QCOMPARE(rig.comm.settings() + flags(*pty), QStringLiteral("9600,n,8,1------"));
+            QCOMPARE(rig.comm.settings() + flags(*pty), QStringLiteral("9600,n,8,1-------"));
         }
         // No modem lines on a pty: DTR and RTS keep their values, nothing is lost.
         rig.comm.setDTREnable(false);

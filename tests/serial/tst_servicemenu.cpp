@@ -51,6 +51,9 @@ private slots:
         QTest::newRow("replace: two characters, the first") << "mnuParRep_Click" << "ab" << "8 3 64 a" << none;
         QTest::newRow("replace: leading blank is the character") << "mnuParRep_Click" << " x" << "8 3 64  " << none;
         QTest::newRow("replace: cancel switches off") << "mnuParRep_Click" << QString() << "8 3 64 " << none;
+        QTest::newRow("replace: any character of the code page") << "mnuParRep_Click" << "€" << "8 3 64 €" << none;
+        QTest::newRow("replace: none outside it") << "mnuParRep_Click" << "ł" << "8 3 64 ?"
+            << QStringList{"! Das Ersetzungszeichen muss ein einzelnes Zeichen (Windows-1252) sein."};
     }
     void inputBoxes()
     {

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QLabel>
+
+// A label for text that comes from outside the program (the settings file, a device
+// name, a message of the line): shown as plain text, never as markup, cut short with
+// "…" to the room it has, and never asking for more room than its designed width,
+// however long the text is. text() keeps the whole text.
+class ElidedLabel : public QLabel
+{
+public:
+    explicit ElidedLabel(QWidget *parent = nullptr) : ElidedLabel(QString(), parent) {}
+    ElidedLabel(const QString &text, QWidget *parent);
+
+    // The width it asks for; 0 asks for no more than two characters.
+    void setDesignedWidth(int px) { m_width = px; updateGeometry(); }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    int m_width = 0;
+};
