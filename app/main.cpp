@@ -1,8 +1,6 @@
 #include "app/frmKX_Display.h"
 
-#include "platform/Clock.h"
-#include "platform/Dialogs.h"
-#include "platform/SettingsStore.h"
+#include "platform/QtDialogs.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -10,6 +8,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    QtDialogs::loadGermanQtTexts(app);
     QApplication::setApplicationName(QStringLiteral("KX_Display"));
     QApplication::setDesktopFileName(QStringLiteral("org.kxdisplay.KX_Display"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.kxdisplay.KX_Display")));

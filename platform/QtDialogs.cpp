@@ -2,7 +2,19 @@
 
 #include <QCoreApplication>
 #include <QInputDialog>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QTranslator>
+
+bool QtDialogs::loadGermanQtTexts(QCoreApplication &app)
+{
+    auto *translator = new QTranslator(&app);
+    if (translator->load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))
+        && QCoreApplication::installTranslator(translator))
+        return true;
+    delete translator;
+    return false;
+}
 
 Dialogs::Answer QtDialogs::msgBox(const QString &prompt, Buttons buttons, Icon icon,
                                   const QString &title)

@@ -2,6 +2,7 @@
 
 #include "platform/Dialogs.h"
 
+class QCoreApplication;
 class QWidget;
 
 // Dialogs shown with QMessageBox and QInputDialog.
@@ -9,6 +10,11 @@ class QtDialogs : public Dialogs
 {
 public:
     explicit QtDialogs(QWidget *parent) : m_parent(parent) {}
+
+    // Qt's own texts (standard buttons, file dialogs) in German, whatever the
+    // user's locale, like the rest of the program. False when the translation
+    // (Debian: qt6-translations-l10n) is not installed.
+    static bool loadGermanQtTexts(QCoreApplication &app);
     Answer msgBox(const QString &prompt, Buttons buttons, Icon icon, const QString &title) override;
     QString inputBox(const QString &prompt, const QString &title, const QString &defaultText) override;
 

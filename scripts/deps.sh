@@ -3,7 +3,7 @@
 # asking apt only when something is missing. Run as root (or with sudo available).
 set -euo pipefail
 
-packages=(qt6-base-dev qt6-serialport-dev qt6-svg-dev libgl-dev cmake ninja-build g++ clang
+packages=(qt6-base-dev qt6-serialport-dev qt6-svg-dev qt6-translations-l10n libgl-dev cmake ninja-build g++ clang
           fonts-dejavu-core xvfb xauth dpkg-dev file)
 missing=()
 for p in "${packages[@]}"; do

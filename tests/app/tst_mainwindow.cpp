@@ -2,6 +2,7 @@
 // the port commands bound to their labels, shut-down, the layout, the About box and
 // the gyro windows.
 #include "about/frmAbout.h"
+#include "platform/QtDialogs.h"
 #include "terminal/frmGyro_Diag.h"
 #include "tests/support/ui/MainWindowFixture.h"
 #include "tests/support/ui/ModalDriver.h"
@@ -11,7 +12,12 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
+#include <QDir>
+#include <QTemporaryFile>
 #include <QTimer>
+
+#include <sys/inotify.h>
+#include <unistd.h>
 
 namespace {
 const QString ClosedLabel = QStringLiteral("Com 1  closed ffffff/ff");
@@ -56,6 +62,71 @@ private slots:
         // The two service menus exist but are never offered.
         QVERIFY(!f.find<QMenu>(QStringLiteral("mnuMSComm"))->menuAction()->isVisible());
         QVERIFY(!f.find<QMenu>(QStringLiteral("mnuEntwicklung"))->menuAction()->isVisible());
+    }
+
+    // Markup in the store and in device paths is shown as it stands, and nothing it
+    // names is read: the program never takes outside text for rich text.
+    void markupShownAsText()
+    {
+        QTemporaryFile bait(QDir::tempPath() + QStringLiteral("/kx-bait-XXXXXX"));
+        QVERIFY(bait.open());
+        const int watch = ::inotify_init1(IN_NONBLOCK);
+        QVERIFY(::inotify_add_watch(watch, QFile::encodeName(bait.fileName()).constData(), IN_OPEN | IN_ACCESS) >= 0);
+        const QString markup = QStringLiteral("<b>X</b>&amp;<img src=\"%1\">").arg(bait.fileName());
+        MainWindowFixture f;
+        f.stored(StoredSettings::KeyEmulation, markup);
+        StoredSettings(f.store, ProgramInfo::title()).setDevice(1, QStringLiteral("/tmp/") + markup);
+        f.start().show();
+        QCOMPARE(f.panel("Emulation"), markup);
+        QString device;
+        onModal([&](QWidget *w) {
+            auto *label = w->findChild<QLabel *>(QStringLiteral("lblDevice"));
+            device = label->textFormat() == Qt::PlainText ? label->text() : QString();
+            w->grab();
+        });
+        f.action("mnuProperties")->trigger();
+        QCOMPARE(device, QStringLiteral("/tmp/") + markup);
+        // The real message box, as the program shows an open that failed on such a path.
+        QtDialogs dialogs(f.window.get());
+        onModal([&](QWidget *w) {
+            auto *label = w->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+            device = label->textFormat() == Qt::PlainText ? label->text() : QString();
+            w->grab();
+        });
+        dialogs.msgBox(markup, Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation, {});
+        QCOMPARE(device, markup);
+        f.window->grab();
+        QCOMPARE(f.find<QLabel>(QStringLiteral("sbrStatus_Emulation"))->textFormat(), Qt::PlainText);
+        char events[256];
+        QCOMPARE(::read(watch, events, sizeof events), ssize_t(-1));
+        ::close(watch);
+    }
+
+    // Texts of any length from the store or the line never widen the window.
+    void longTextsKeepTheSize()
+    {
+        MainWindowFixture plain, flooded;
+        plain.start().show();
+        flooded.stored(StoredSettings::KeyEmulation, QString(1 << 20, u'x'));
+        flooded.start().show();
+        flooded.window->showStatus(QStringLiteral("Error: ") + QString(5000, u'y'));
+        QVERIFY(QTest::qWaitForWindowExposed(flooded.window.get()));
+        QCOMPARE(flooded.window->size(), plain.window->size());
+        QCOMPARE(flooded.panel("Emulation").size(), StoredSettings::MaxValueLength + 1);
+    }
+
+    // Qt's own buttons speak German, whatever the locale.
+    void germanButtons()
+    {
+        QVERIFY(QtDialogs::loadGermanQtTexts(*qApp));
+        QStringList buttons;
+        onModal([&](QWidget *w) {
+            for (auto *b : w->findChildren<QPushButton *>())
+                buttons << b->text().remove(u'&');
+        });
+        QtDialogs(nullptr).msgBox(QStringLiteral("?"), Dialogs::Buttons::AbortRetryIgnore, Dialogs::Icon::Question, {});
+        buttons.sort();
+        QCOMPARE(buttons, (QStringList{"Abbrechen", "Ignorieren", "Wiederholen"}));
     }
 
     // The emulation menu sets the mode for the running program only.

@@ -56,6 +56,13 @@ private slots:
                                                << false << "Ascii-Modus";
         QTest::newRow("other mode kept") << QStringList{n, n, n, n, "VT100"} << "" << true << "9600,n,8,1 1 0" << false
                                          << "VT100";
+        // A value far longer than any valid one is refused like any other, quoted short.
+        const QString wall = QString(1 << 20, u'9') + u',';
+        QTest::newRow("a wall of settings") << QStringList{wall, n, n, n, n} << "Ungültige Einstellungen \"99999999999999999999999\u2026\": "
+            "erwartet werden Geschwindigkeit, Parität, Datenbits und Stopbits, durch Kommas getrennt (z. B. 9600,N,8,1)."
+            << false << "9600,n,8,1 1 0" << false << "";
+        QTest::newRow("a wall of handshaking") << QStringList{n, n, wall, n, n}
+            << "Überlauf: \"99999999999999999999999\u2026\" liegt außerhalb von -2147483648 bis 2147483647." << false << "9600,n,8,1 1 0" << false << "";
     }
     void load()
     {
