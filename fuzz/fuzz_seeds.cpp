@@ -24,7 +24,7 @@ int main(int argc, char *argv[])
     QDir().mkpath(store.path());
 
     // Header: mode (Ascii, Kestrix, other, changing), then how many bytes arrive at once.
-    const char headers[][2] = {{1, 63}, {0, 0}, {2, 15}, {3, 40}, {1 | 0x10 | 0x20, 7}, {1 | 4, 9}, {1 | 0x40, 127}};
+    const unsigned char headers[][2] = {{1, 63}, {0, 0}, {2, 15}, {3, 40}, {1 | 0x10 | 0x20, 7}, {1 | 4, 9}};
     const char *walks[] = {"a", "as\r+-x", "assss\r", "asss\rsss\rw\rj", "aw\r", "aw\rssss", "asss\r\r", "ah"};
     int n = 0;
     for (const char *keys : walks) {
@@ -32,10 +32,10 @@ int main(int argc, char *argv[])
         QByteArray out;
         for (const char *k = keys; *k; ++k)
             out += menu.key(*k);
-        for (int i = 0; i < 40; ++i)
+        for (int i = 0; i < 20; ++i)
             out += menu.tick();
         for (const auto &h : headers)
-            write(receive.filePath(QStringLiteral("sim-%1").arg(n++)), QByteArray(h, 2) + out.left(4000));
+            write(receive.filePath(QStringLiteral("sim-%1").arg(n++)), QByteArray(reinterpret_cast<const char *>(h), 2) + out.left(2000));
     }
 
     write(store.filePath(QStringLiteral("program")),

@@ -12,7 +12,7 @@ SAN="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=
 cmake -S "$ROOT" -B "$BUILD" -G Ninja \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++ \
-    -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link $SAN" \
+    -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link -fsanitize-coverage-ignorelist=$ROOT/fuzz/coverage-ignore.txt $SAN" \
     -DCMAKE_EXE_LINKER_FLAGS="$SAN" \
     -DKX_FUZZ=ON -DKX_BENCH=OFF >/dev/null
 ninja -C "$BUILD" fuzz_receive fuzz_store fuzz_seeds
@@ -24,11 +24,11 @@ status=0
 for target in fuzz_receive fuzz_store; do
     echo "=== $target"
     if ! QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
-        "./fuzz/$target" -max_total_time="$SECONDS_TO_RUN" -max_len=4096 -print_final_stats=1 \
+        "./fuzz/$target" -max_total_time="$SECONDS_TO_RUN" -max_len=2048 -print_final_stats=1 \
         "corpus/$target" >"$target.log" 2>&1; then
         tail -n 40 "$target.log"
         status=1
     fi
-    grep -E "^#[0-9]+ +DONE|stat::(number_of_executed_units|average_exec_per_sec)" "$target.log" || true
+    grep -E "^#[0-9]+[[:space:]]+DONE|stat::(number_of_executed_units|average_exec_per_sec)" "$target.log" || true
 done
 exit $status

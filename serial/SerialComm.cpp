@@ -110,20 +110,6 @@ QByteArray SerialComm::input()
     return out;
 }
 
-bool SerialComm::inputByte(char &byte)
-{
-    if (m_inPos >= m_in.size())
-        return false;
-    byte = m_in.at(m_inPos++);
-    compactInBuffer();
-    return true;
-}
-
-int SerialComm::inBufferCount() const
-{
-    return int(qMin<qsizetype>(m_in.size() - m_inPos, 32767));
-}
-
 void SerialComm::output(const QByteArray &bytes)
 {
     if (!m_open)

@@ -69,8 +69,29 @@ public:
     QByteArray input();
     // Takes the next waiting byte, as input() does with InputLen 1, without
     // building a block for it. False (and nothing taken) when no byte waits.
-    bool inputByte(char &byte);
-    int inBufferCount() const;
+    bool inputByte(char &byte)
+    {
+        if (m_inPos >= m_in.size())
+            return false;
+        byte = m_in.at(m_inPos++);
+        if (m_inPos == m_in.size()) {
+            m_in.resize(0);   // keeps the capacity: the buffer refills at line rate
+            m_inPos = 0;
+        }
+        return true;
+    }
+    int inBufferCount() const { return int(qMin<qsizetype>(m_in.size() - m_inPos, 32767)); }
+    // The waiting bytes, and taking the first n of them: for a reader that takes
+    // a run of bytes exactly as it would take them one by one.
+    QByteArrayView waitingInput() const { return QByteArrayView(m_in).sliced(m_inPos); }
+    void skipInput(qsizetype n)
+    {
+        m_inPos = qMin(m_inPos + n, m_in.size());
+        if (m_inPos == m_in.size()) {
+            m_in.resize(0);
+            m_inPos = 0;
+        }
+    }
 
     // Sends the bytes. A closed port refuses; output beyond the transmit buffer
     // is dropped and reported as comEventTxFull.

@@ -60,7 +60,7 @@ void PageRecognizer::ColorRxZeile()
     // The open line stands at the end of the view: take it away and write it again
     // in blue. Writing the text drops every colour above it too.
     const int keep = qMax(0, view.length() - m_line.RxLen());
-    view.setText(view.text().left(keep));
+    view.keep(0, keep);
     m_appender.setTextLen(view.length());
     view.setSelStart(m_appender.TextLen());
     view.setSelColor(Colors::Blue);

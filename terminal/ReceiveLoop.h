@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 
 #include <functional>
@@ -30,7 +31,17 @@ public:
     static QString lineErrorText(int commEvent);
 
 private:
+    // One pass: what one Input gave, a block of several characters or none.
     void pass(const QString &RxChar, bool kestrix);
+    // One pass with the one character of the usual one-byte Input.
+    void passChar(QChar RxChar, bool kestrix);
+    // How many of the waiting bytes are plain characters: none of LF, CR, BS, FF or
+    // a cursor, and no chance of completing the stick-centring message. A pass for
+    // each of them does only the same two appends, so they are taken together.
+    qsizetype plainRun(QByteArrayView waiting, bool kestrix) const;
+    // The passes of a plain run, in one go.
+    void passPlain(QByteArrayView bytes);
+    void stickCentring(bool kestrix);
 
     SerialComm &m_port;
     TextAppender &m_appender;

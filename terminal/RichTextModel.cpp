@@ -4,13 +4,65 @@
 
 RichTextModel::RichTextModel(QObject *parent) : QObject(parent) {}
 
+RichTextModel::Batch::~Batch()
+{
+    if (--m_model.m_batch > 0)
+        return;
+    // Changed first: a view lays the new text out before it looks for the caret.
+    if (std::exchange(m_model.m_changed, false))
+        emit m_model.changed();
+    if (std::exchange(m_model.m_moved, false))
+        emit m_model.selectionChanged();
+}
+
+void RichTextModel::notifyChanged()
+{
+    if (m_batch > 0)
+        m_changed = true;
+    else
+        emit changed();
+}
+
+void RichTextModel::notifyMoved()
+{
+    if (m_batch > 0)
+        m_moved = true;
+    else
+        emit selectionChanged();
+}
+
+void RichTextModel::colourAll()
+{
+    m_colors.insert(m_colors.begin(), size_t(m_blackBelow), 0u);
+    m_blackBelow = 0;
+}
+
 void RichTextModel::setText(const QString &text)
 {
     m_text = text;
-    m_colors.assign(size_t(m_text.size()), 0u);
+    m_blackBelow = m_text.size();
+    m_colors.clear();
     m_selStart = 0;
     m_selLength = 0;
-    emit changed();
+    emit kept(0, 0);
+    notifyChanged();
+}
+
+void RichTextModel::keep(int from, int count)
+{
+    from = std::clamp(from, 0, length());
+    count = std::clamp(count, 0, length() - from);
+    // Moved to the front of the same buffer, which keeps its room behind: the text
+    // never reallocates however often it is cut.
+    QChar *d = m_text.data();
+    std::copy(d + from, d + from + count, d);
+    m_text.truncate(count);
+    m_blackBelow = m_text.size();
+    m_colors.clear();
+    m_selStart = 0;
+    m_selLength = 0;
+    emit kept(from, count);
+    notifyChanged();
 }
 
 void RichTextModel::setSelStart(int pos)
@@ -20,7 +72,7 @@ void RichTextModel::setSelStart(int pos)
         return;
     m_selStart = start;
     m_selLength = 0;
-    emit selectionChanged();
+    notifyMoved();
 }
 
 void RichTextModel::setSelLength(int len)
@@ -29,31 +81,38 @@ void RichTextModel::setSelLength(int len)
     if (clamped == m_selLength)
         return;
     m_selLength = clamped;
-    emit selectionChanged();
+    notifyMoved();
 }
 
 void RichTextModel::setSelColor(quint32 color)
 {
     m_selColor = color & 0xFFFFFFu;
     if (m_selLength > 0) {
+        colourAll();
         std::fill_n(m_colors.begin() + m_selStart, m_selLength, m_selColor);
-        emit changed();
+        notifyChanged();
     }
 }
 
-void RichTextModel::setSelText(const QString &text)
+void RichTextModel::setSelText(QStringView text)
 {
     if (m_selStart == length() && m_selLength == 0) {
-        // The hot path: appending at the end.
-        m_text.append(text);
-        m_colors.insert(m_colors.end(), size_t(text.size()), m_selColor);
+        // The hot path: appending at the end, mostly a single character.
+        if (text.size() == 1) {
+            m_text.append(text.front());
+            m_colors.push_back(m_selColor);
+        } else {
+            m_text.append(text);
+            m_colors.insert(m_colors.end(), size_t(text.size()), m_selColor);
+        }
     } else {
-        m_text.replace(m_selStart, m_selLength, text);
+        colourAll();
+        m_text.replace(m_selStart, m_selLength, text.toString());
         auto at = m_colors.begin() + m_selStart;
         at = m_colors.erase(at, at + m_selLength);
         m_colors.insert(at, size_t(text.size()), m_selColor);
     }
     m_selStart += int(text.size());
     m_selLength = 0;
-    emit changed();
+    notifyChanged();
 }

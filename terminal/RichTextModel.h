@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringView>
 
 #include <vector>
 
@@ -11,6 +12,9 @@
 // Colours are 0x00BBGGRR.
 //
 // It never interprets what it holds: received text is kept as plain characters.
+//
+// At line rate text arrives one character at a time; a writer that makes many
+// changes in a row holds a Batch, and the views hear of them once, when it ends.
 class RichTextModel : public QObject
 {
     Q_OBJECT
@@ -22,6 +26,10 @@ public:
     int length() const { return int(m_text.size()); }
     // Replaces everything; the new text is black and the selection collapses at 0.
     void setText(const QString &text);
+    // Keeps only the characters [from, from + count), as setText() with that part of
+    // the text does, without building a new text: they turn black, the selection
+    // collapses at 0.
+    void keep(int from, int count);
 
     int selStart() const { return m_selStart; }
     // Moves the caret (clamped to the text) and collapses the selection.
@@ -33,24 +41,52 @@ public:
     void setSelColor(quint32 color);
     QString selText() const { return m_text.mid(m_selStart, m_selLength); }
     // Replaces the selection with the text in selColor(); the caret ends behind it.
-    void setSelText(const QString &text);
+    void setSelText(QStringView text);
 
     // Black outside the text.
     quint32 colorAt(int pos) const
     {
-        return pos >= 0 && size_t(pos) < m_colors.size() ? m_colors[size_t(pos)] : 0u;
+        const qsizetype at = qsizetype(pos) - m_blackBelow;
+        return at >= 0 && size_t(at) < m_colors.size() ? m_colors[size_t(at)] : 0u;
     }
+
+    // Holds the notifications back until the outermost batch ends.
+    class Batch
+    {
+    public:
+        explicit Batch(RichTextModel &model) : m_model(model) { ++m_model.m_batch; }
+        ~Batch();
+        Batch(const Batch &) = delete;
+        Batch &operator=(const Batch &) = delete;
+
+    private:
+        RichTextModel &m_model;
+    };
 
 signals:
     // The characters or their colours changed.
     void changed();
     // The caret or the selection moved without the text changing.
     void selectionChanged();
+    // Only the characters [from, from + count) of the text are left (keep(), or
+    // writing the text empty); the rest of the text is gone.
+    void kept(int from, int count);
 
 private:
+    void notifyChanged();
+    void notifyMoved();
+
+    // Every character is black but for those from m_blackBelow on, whose colours
+    // m_colors holds in order: after the view is cut, nothing needs painting black.
+    void colourAll();
+
     QString m_text;
+    qsizetype m_blackBelow = 0;
     std::vector<quint32> m_colors;
     int m_selStart = 0;
     int m_selLength = 0;
     quint32 m_selColor = 0;
+    int m_batch = 0;
+    bool m_changed = false;
+    bool m_moved = false;
 };

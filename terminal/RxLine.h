@@ -16,6 +16,12 @@ public:
     static constexpr qsizetype MaxLen = 32767;
 
     void append(QStringView text);
+    void append(QChar c)
+    {
+        m_text.append(c);
+        if (m_text.size() > 2 * MaxLen)
+            trim();
+    }
     void clear();
 
     // The line as the page and gyro rules see it. Reference, because the text
@@ -29,6 +35,7 @@ public:
     bool hasStart() const { return !m_headLost && m_text.size() <= MaxLen; }
     bool startsWith(QStringView s) const { return hasStart() && m_text.startsWith(s); }
     bool endsWith(QStringView s) const { return m_text.endsWith(s); }
+    QChar first() const { return m_text.isEmpty() ? QChar() : m_text.front(); }
 
 private:
     void trim();

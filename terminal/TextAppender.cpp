@@ -8,16 +8,41 @@ constexpr QChar BS(8);
 constexpr QChar FF(12);
 } // namespace
 
-void TextAppender::AppendText(QString &text)
+void TextAppender::measureAndCut()
 {
     m_textLen = m_view.length();
     if (m_textLen > m_maxTextLen) {
         // Once per call, however long the view is: the view shrinks by 14 per
-        // append until it is back under the cap.
-        m_view.setText(m_view.text().mid(CutLength));
+        // append until it is back under the cap. All colours go, as when the whole
+        // text is written.
+        m_view.keep(CutLength, m_textLen - CutLength);
         m_textLen = m_view.length();
     }
     m_view.setSelStart(m_textLen);
+}
+
+void TextAppender::appendChar(QChar c)
+{
+    measureAndCut();
+    m_view.setSelText(QStringView(&c, 1));
+}
+
+void TextAppender::appendPlain(QStringView run)
+{
+    while (!run.isEmpty()) {
+        measureAndCut();
+        // One by one, characters go in without a cut until the view holds one more
+        // than its cap; the next one cuts again.
+        const qsizetype take = qMin(run.size(), qMax<qsizetype>(1, m_maxTextLen + 1 - m_textLen));
+        m_view.setSelText(run.first(take));
+        m_textLen = m_view.length() - 1;   // as measured before the last of them
+        run = run.sliced(take);
+    }
+}
+
+void TextAppender::AppendText(QString &text)
+{
+    measureAndCut();
 
     // TextLen is not measured again: leading backspaces all select the same last
     // character, so one call erases at most one character of the view.

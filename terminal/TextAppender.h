@@ -16,6 +16,12 @@ public:
 
     // Removes the backspaces from `text` itself (the caller sees the result).
     void AppendText(QString &text);
+    // AppendText with one character that is neither backspace nor form feed, the
+    // common case, without building a text for it.
+    void appendChar(QChar c);
+    // appendChar for each character of a run, in one go: the view is cut exactly
+    // where appending them one by one would cut it.
+    void appendPlain(QStringView run);
 
     RichTextModel &view() { return m_view; }
 
@@ -25,6 +31,8 @@ public:
     void setMaxTextLen(qint16 len) { m_maxTextLen = len; }
 
 private:
+    void measureAndCut();
+
     RichTextModel &m_view;
     int m_textLen = 0;
     // The cap holds from the start: a start-up that ends early must not leave a
