@@ -58,6 +58,25 @@ struct ShadowLine
 
 const QString Modes[] = {TerminalOptions::AsciiText, TerminalOptions::KestrixText, QStringLiteral("kestrix")};
 
+// The terminal engine on an open port, configured by the input's first byte.
+struct Rig
+{
+    FakeSerialComm port;
+    RichTextModel view;
+    IndicatorRowState row;
+    TerminalOptions options;
+    TerminalEngine engine{port, view, row, options};
+
+    explicit Rig(uint8_t flags)
+    {
+        options.setEmulationText(Modes[(flags & 3) == 3 ? 0 : flags & 3]);
+        QObject::connect(&port, &SerialComm::OnComm, &engine, &TerminalEngine::MSComm1_OnComm);
+        port.setPortOpen(true);
+        constexpr int inputLengths[] = {1, 1, 2, 0};
+        port.setInputLen(inputLengths[flags >> 2 & 3]);
+    }
+};
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
@@ -82,46 +101,50 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // are worth fuzzing at speed; the engine's tests cover them.
     const QByteArray bytes(reinterpret_cast<const char *>(data + 2), qsizetype(size - 2));
 
-    FakeSerialComm port;
-    RichTextModel view;
-    IndicatorRowState row;
-    TerminalOptions options;
-    options.setEmulationText(Modes[(flags & 3) == 3 ? 0 : flags & 3]);
-    TerminalEngine engine(port, view, row, options);
-    QObject::connect(&port, &SerialComm::OnComm, &engine, &TerminalEngine::MSComm1_OnComm);
-    port.setPortOpen(true);
-    constexpr int inputLengths[] = {1, 1, 2, 0};
-    port.setInputLen(inputLengths[flags >> 2 & 3]);
+    // The same input twice: as it comes, and one byte per read, which must show
+    // exactly the same.
+    Rig rig(flags), bytewise(flags);
     ShadowLine shadow;
-
     for (qsizetype at = 0; at < bytes.size(); at += chunk) {
         const QByteArray piece = bytes.mid(at, chunk);
-        if ((flags & 3) == 3)
-            options.setEmulationText(Modes[uchar(piece[0]) % 3]);
-        const bool kestrix = options.kestrix();
-        port.feed(piece);
-        if (port.inputLen() == 1)
-            for (char b : piece)
-                shadow.take(b, kestrix);
-        if (flags & 0x10)
-            port.signalEvent(SerialComm::comEventFrame);
-        if (flags & 0x20) {
-            int key = uchar(piece[0]);
-            engine.RichTextBox_KeyPress(key);
+        for (Rig *r : {&rig, &bytewise}) {
+            if ((flags & 3) == 3)
+                r->options.setEmulationText(Modes[uchar(piece[0]) % 3]);
+            if (r == &rig)
+                r->port.feed(piece);
+            else
+                for (char b : piece)
+                    r->port.feed(QByteArray::fromRawData(&b, 1));
+            if (flags & 0x10)
+                r->port.signalEvent(SerialComm::comEventFrame);
+            if (flags & 0x20) {
+                int key = uchar(piece[0]);
+                r->engine.RichTextBox_KeyPress(key);
+            }
         }
+        if (rig.port.inputLen() == 1)
+            for (char b : piece)
+                shadow.take(b, rig.options.kestrix());
         // Byte by byte, as the program reads, one append is at most a 39-character
         // title. (Blocks of a read, which the program never asks for, outgrow the
         // cut of 14 characters per append.)
-        const int len = view.length();
-        if (port.inputLen() == 1 && len > 586 + 39)
+        const int len = rig.view.length();
+        if (rig.port.inputLen() == 1 && len > 586 + 39)
             fail("view longer than its cap plus one append", len, 586 + 39);
-        if (view.selStart() < 0 || view.selStart() > len)
-            fail("caret outside the view", view.selStart(), len);
+        if (rig.view.selStart() < 0 || rig.view.selStart() > len)
+            fail("caret outside the view", rig.view.selStart(), len);
     }
-    const RxLine &line = engine.line();
+    const RxLine &line = rig.engine.line();
     if (line.RxLen() != line.text().size())
         fail("RxLen does not match the open line", line.RxLen(), line.text().size());
-    if (port.inputLen() == 1 && line.text() != QStringView(shadow.text).right(32767))
-        fail("open line differs from what arrived", line.text().size(), shadow.text.size());
+    if (rig.port.inputLen() == 1) {
+        if (line.text() != QStringView(shadow.text).right(32767))
+            fail("open line differs from what arrived", line.text().size(), shadow.text.size());
+        if (rig.view.text() != bytewise.view.text())
+            fail("the view differs from one byte per read", rig.view.length(), bytewise.view.length());
+        for (int i = 0; i < rig.view.length(); ++i)
+            if (rig.view.colorAt(i) != bytewise.view.colorAt(i))
+                fail("a colour differs from one byte per read", i, rig.view.colorAt(i));
+    }
     return 0;
 }
