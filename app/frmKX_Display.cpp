@@ -19,9 +19,12 @@
 #include "terminal/GyroWindows.h"
 #include "terminal/LabelIndicatorRow.h"
 #include "terminal/RichTextView.h"
+#include "terminal/SessionCapture.h"
 #include "terminal/TerminalEngine.h"
 
 #include <QApplication>
+#include <QDateTime>
+#include <QDir>
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QScreen>
@@ -116,6 +119,8 @@ frmKX_Display::frmKX_Display(const Services &services, QWidget *parent) : QMainW
     connect(mnuHCD, &QAction::triggered, m_tuning, &SerialTuning::mnuHCD_Click);
     connect(mnuHCTS, &QAction::triggered, m_tuning, &SerialTuning::mnuHCTS_Click);
     connect(mnuHDSR, &QAction::triggered, m_tuning, &SerialTuning::mnuHDSR_Click);
+
+    buildCapture();
 
     m_gyroWindows = new GyroWindows(this);
     connect(mnuGyro_Diagnose, &QAction::triggered, m_gyroWindows, &GyroWindows::mnuGyro_Diagnose_Click);
@@ -227,6 +232,9 @@ void frmKX_Display::buildStatusBar()
     // How long the port has been open; empty while it is closed.
     sbrStatus->addPanel(QStringLiteral("ConnectTime"), QString(),
                         QStringLiteral("Verbindungsdauer"), 1000);
+    // Whether what arrives is being captured to a file.
+    sbrStatus->addPanel(QStringLiteral("Capture"), QString(),
+                        QStringLiteral("Mitschnitt der empfangenen Bytes"), 1000);
 }
 
 void frmKX_Display::bindPortController()
@@ -250,9 +258,11 @@ void frmKX_Display::bindPortController()
                 lblComOpen->setText(caption);
             });
     connect(m_ports, &PortController::linesChanged, this, [this](const PortController::LineStates &l) {
+        // The state is in the colour, and in words for those who cannot see it.
         const auto show = [](ColorLabel *label, bool on) {
             label->setForeColor(on ? Colors::White : Colors::Black);
             label->setBackColor(on ? Colors::Green : Colors::Grey);
+            label->setAccessibleDescription(label->text() + (on ? QStringLiteral(" an") : QStringLiteral(" aus")));
         };
         show(lblDTR, l.dtr);
         show(lblDSR, l.dsr);
@@ -262,6 +272,41 @@ void frmKX_Display::bindPortController()
     connect(m_ports, &PortController::connectTimeChanged, this, [this](const QString &text) {
         sbrStatus->setPanelText(QStringLiteral("ConnectTime"), text);
     });
+}
+
+// Capturing what arrives, offered in the terminal view's context menu: the menu
+// bar is the controller's program as it always was.
+void frmKX_Display::buildCapture()
+{
+    m_capture = new SessionCapture(*m_port, *m_clock, this);
+    auto *start = new QAction(QStringLiteral("Mitschnitt starten…"), RichTextBox);
+    start->setObjectName(QStringLiteral("mnuCaptureStart"));
+    auto *stop = new QAction(QStringLiteral("Mitschnitt beenden"), RichTextBox);
+    stop->setObjectName(QStringLiteral("mnuCaptureStop"));
+    RichTextBox->addAction(start);
+    RichTextBox->addAction(stop);
+    const auto offer = [this, start, stop] {
+        start->setEnabled(m_port->portOpen() && !m_capture->running());
+        stop->setEnabled(m_capture->running());
+        sbrStatus->setPanelText(QStringLiteral("Capture"),
+                                m_capture->running() ? QStringLiteral("Mitschnitt") : QString());
+    };
+    offer();
+    connect(m_port, &SerialComm::portOpenChanged, this, offer);
+    connect(m_capture, &SessionCapture::runningChanged, this, offer);
+    connect(start, &QAction::triggered, this, [this] {
+        const QString suggestion = QDir::home().filePath(
+            QStringLiteral("kx-mitschnitt-%1.txt").arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))));
+        const QString path = m_dialogs->saveFileName(QStringLiteral("Mitschnitt speichern"), suggestion);
+        QString why;
+        if (!path.isEmpty() && !m_capture->start(path, &why))
+            m_dialogs->msgBox(why, Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
+    });
+    connect(stop, &QAction::triggered, m_capture, &SessionCapture::stop);
+    // Queued: a write fails inside the port's read, where no box may open.
+    connect(m_capture, &SessionCapture::failed, this, [this](const QString &description) {
+        m_dialogs->msgBox(description, Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
+    }, Qt::QueuedConnection);
 }
 
 void frmKX_Display::Form_Load()

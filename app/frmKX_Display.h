@@ -23,6 +23,7 @@ class PortDirectory;
 class RichTextView;
 class SerialComm;
 class SerialTuning;
+class SessionCapture;
 class SettingsStore;
 class StatusBar;
 class StoredSettings;
@@ -76,6 +77,7 @@ private:
     void buildControls();
     void buildStatusBar();
     void bindPortController();
+    void buildCapture();
 
     void Form_Load();
     void UpdateEinstellungen();
@@ -135,6 +137,7 @@ private:
     QTimer *Timer2 = nullptr;
 
     PortController *m_ports = nullptr;
+    SessionCapture *m_capture = nullptr;
     SerialTuning *m_tuning = nullptr;
     GyroWindows *m_gyroWindows = nullptr;
     std::unique_ptr<LabelIndicatorRow> m_indicators;

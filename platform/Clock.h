@@ -9,6 +9,7 @@ class Clock
 public:
     virtual ~Clock() = default;
     virtual qint64 msecs() const = 0;
+    virtual qint64 nsecs() const { return msecs() * 1000000; }
 };
 
 class SteadyClock : public Clock
@@ -16,6 +17,7 @@ class SteadyClock : public Clock
 public:
     SteadyClock() { m_timer.start(); }
     qint64 msecs() const override { return m_timer.elapsed(); }
+    qint64 nsecs() const override { return m_timer.nsecsElapsed(); }
 
 private:
     QElapsedTimer m_timer;

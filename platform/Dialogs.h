@@ -18,4 +18,6 @@ public:
     // Cancel gives the empty text.
     virtual QString inputBox(const QString &prompt, const QString &title,
                              const QString &defaultText) = 0;
+    // A file to write, chosen by the user; empty when cancelled.
+    virtual QString saveFileName(const QString &title, const QString &suggestion) = 0;
 };

@@ -1,6 +1,7 @@
 #include "platform/QtDialogs.h"
 
 #include <QCoreApplication>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QLibraryInfo>
 #include <QMessageBox>
@@ -48,6 +49,11 @@ Dialogs::Answer QtDialogs::msgBox(const QString &prompt, Buttons buttons, Icon i
     // Closing a three-button box by its title bar counts as Abort, the safe answer.
     return buttons == Buttons::AbortRetryIgnore ? Answer::Abort
          : buttons == Buttons::OkCancel ? Answer::Cancel : Answer::Ok;
+}
+
+QString QtDialogs::saveFileName(const QString &title, const QString &suggestion)
+{
+    return QFileDialog::getSaveFileName(m_parent, title, suggestion);
 }
 
 QString QtDialogs::inputBox(const QString &prompt, const QString &title, const QString &defaultText)

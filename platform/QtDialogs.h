@@ -17,6 +17,7 @@ public:
     static bool loadGermanQtTexts(QCoreApplication &app);
     Answer msgBox(const QString &prompt, Buttons buttons, Icon icon, const QString &title) override;
     QString inputBox(const QString &prompt, const QString &title, const QString &defaultText) override;
+    QString saveFileName(const QString &title, const QString &suggestion) override;
 
 private:
     QWidget *m_parent;

@@ -32,20 +32,26 @@ for f in /usr/bin/KX_Display \
     [ -e "$f" ] || { echo "missing after install: $f"; exit 1; }
 done
 
-# Start the installed program on a virtual X display with a throw-away settings
-# folder; it must still be running after a few seconds, then it is closed.
+# Start the installed program on a virtual X display of its own with a throw-away
+# settings folder; it must still be running after a few seconds. Then exactly the
+# two processes started here are ended, by their PIDs: a user may have another
+# KX_Display open on a real controller.
 export XDG_CONFIG_HOME XDG_RUNTIME_DIR
 XDG_CONFIG_HOME=$(mktemp -d)
 XDG_RUNTIME_DIR=$(mktemp -d)
 chmod 700 "$XDG_RUNTIME_DIR"
-xvfb-run -a /usr/bin/KX_Display &
-runner=$!
+exec 3< <(Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp 2>/dev/null)
+xvfb=$!
+read -r -t 10 display <&3
+DISPLAY=":$display" /usr/bin/KX_Display &
+program=$!
 sleep 4
-if ! kill -0 "$runner" 2>/dev/null; then
-    wait "$runner" || true
+status=0
+if ! kill -0 "$program" 2>/dev/null; then
     echo "the installed KX_Display did not stay up"
-    exit 1
+    status=1
 fi
-pkill -TERM -x KX_Display || true
-wait "$runner" || true
-echo "Installed package starts: OK"
+kill -TERM "$program" "$xvfb" 2>/dev/null || true
+wait "$program" 2>/dev/null || true
+[ $status -eq 0 ] && echo "Installed package starts: OK"
+exit $status

@@ -1,5 +1,6 @@
 #include "serial/SerialComm.h"
 
+#include "platform/Log.h"
 #include "terminal/Windows1252.h"
 
 SerialComm::SerialComm(QObject *parent) : QObject(parent) {}
@@ -80,7 +81,13 @@ void SerialComm::setPortOpen(bool open)
         return;
     }
     if (open) {
-        deviceOpen();   // throws on refusal; the port stays closed
+        try {
+            deviceOpen();   // throws on refusal; the port stays closed
+        } catch (const CommError &e) {
+            qCInfo(lcSerial) << "Com" << m_commPort << "not opened:" << e.description();
+            throw;
+        }
+        qCInfo(lcSerial) << "Com" << m_commPort << "opened," << settings() << "handshaking" << m_handshaking;
         m_open = true;
         m_in.clear();
         m_inPos = 0;
@@ -91,7 +98,9 @@ void SerialComm::setPortOpen(bool open)
         deviceClose();
         m_in.clear();
         m_inPos = 0;
+        qCInfo(lcSerial) << "Com" << m_commPort << "closed";
     }
+    emit portOpenChanged(m_open);
 }
 
 void SerialComm::setInputLen(int len)
@@ -188,6 +197,7 @@ void SerialComm::receive(const QByteArray &bytes)
 {
     if (bytes.isEmpty())
         return;
+    emit bytesArrived(bytes);
     const qsizetype room = MaxInBuffer - (m_in.size() - m_inPos);
     m_in.append(bytes.constData(), qMin<qsizetype>(room, bytes.size()));
     if (bytes.size() > room)
@@ -198,6 +208,8 @@ void SerialComm::receive(const QByteArray &bytes)
 
 void SerialComm::raiseEvent(int code)
 {
+    if (code != comEvReceive)
+        qCDebug(lcSerial) << "Com" << m_commPort << "event" << code;
     m_commEvent = code;
     emit OnComm();
 }
@@ -208,6 +220,8 @@ void SerialComm::lose(const QString &description)
         return;
     m_open = false;
     deviceClose();
+    qCInfo(lcSerial) << "Com" << m_commPort << "lost:" << description;
+    emit portOpenChanged(false);
     emit portLost(description);
 }
 

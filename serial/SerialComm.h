@@ -125,6 +125,10 @@ signals:
     // The device went away or failed while open. The port is already closed when
     // this is raised, and it is raised once per loss.
     void portLost(const QString &description);
+    // The port has been opened or closed, by a command or by a lost device.
+    void portOpenChanged(bool open);
+    // Bytes have arrived, exactly as the device gave them, before anyone reads them.
+    void bytesArrived(const QByteArray &bytes);
 
 protected:
     // Device side. deviceOpen and deviceApplyLine throw CommError on refusal.

@@ -1,6 +1,7 @@
 #include "settings/StoredSettings.h"
 
 #include "platform/Dialogs.h"
+#include "platform/Log.h"
 #include "platform/SettingsStore.h"
 #include "serial/CommError.h"
 #include "serial/LenientNumber.h"
@@ -15,8 +16,11 @@ StoredSettings::StoredSettings(SettingsStore &store, QString application)
 QString StoredSettings::value(const QString &section, const QString &key, qsizetype most) const
 {
     QString v = m_store.getSetting(m_application, section, key);
-    if (v.size() > most)
+    if (v.size() > most) {
+        qCInfo(lcStore) << section << key << "holds" << v.size() << "characters; only" << most + 1 << "are read";
         v.truncate(most + 1);
+    }
+    qCDebug(lcStore) << section << key << "=" << v;
     return v;
 }
 
@@ -59,7 +63,8 @@ bool StoredSettings::load(SerialComm &port, TerminalOptions &options, QString &c
 void StoredSettings::save(const SerialComm &port, const TerminalOptions &options)
 {
     const auto save = [&](const QString &key, const QString &value) {
-        m_store.saveSetting(m_application, Section, key, value);
+        const bool written = m_store.saveSetting(m_application, Section, key, value);
+        qCInfo(lcStore) << Section << key << "=" << value << (written ? "stored" : "NOT stored");
     };
     save(KeySettings, port.settings());
     save(KeyPort, QString::number(port.commPort()));

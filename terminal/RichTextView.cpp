@@ -4,7 +4,13 @@
 #include "terminal/Colors.h"
 #include "terminal/Windows1252.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFocusEvent>
+#include <QGuiApplication>
+#include <QMenu>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -26,6 +32,93 @@ bool isBreakStart(const QString &t, int i)
 }
 } // namespace
 
+// The view as screen readers see it: an editable text named "Terminal" with its
+// caret, its selection for copying, and the colour of every character.
+class RichTextAccessible : public QAccessibleWidget, public QAccessibleTextInterface
+{
+public:
+    explicit RichTextAccessible(RichTextView *view)
+        : QAccessibleWidget(view, QAccessible::EditableText, QStringLiteral("Terminal")), m_view(view) {}
+
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        return type == QAccessible::TextInterface ? static_cast<QAccessibleTextInterface *>(this)
+                                                  : QAccessibleWidget::interface_cast(type);
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        return t == QAccessible::Value ? m_view->m_model.text() : QAccessibleWidget::text(t);
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.editable = s.multiLine = s.selectableText = true;
+        return s;
+    }
+
+    void selection(int, int *start, int *end) const override
+    {
+        *start = m_view->m_copyFrom;
+        *end = m_view->m_copyTo;
+    }
+    int selectionCount() const override { return m_view->m_copyTo > m_view->m_copyFrom ? 1 : 0; }
+    void addSelection(int start, int end) override { m_view->setSelected(start, end); }
+    void removeSelection(int) override { m_view->setSelected(0, 0); }
+    void setSelection(int, int start, int end) override { m_view->setSelected(start, end); }
+    int cursorPosition() const override { return m_view->m_model.selStart(); }
+    void setCursorPosition(int position) override { m_view->m_model.setSelStart(position); }
+    QString text(int start, int end) const override { return m_view->m_model.text().mid(start, end - start); }
+    int characterCount() const override { return m_view->m_model.length(); }
+    QRect characterRect(int offset) const override
+    {
+        m_view->ensureLayout();
+        const QPoint cell = m_view->cellOf(offset);
+        const QPoint at((cell.x()) * m_view->m_charW,
+                        (cell.y() - m_view->verticalScrollBar()->value()) * m_view->m_lineH);
+        return QRect(m_view->viewport()->mapToGlobal(at), QSize(m_view->m_charW, m_view->m_lineH));
+    }
+    int offsetAtPoint(const QPoint &point) const override
+    {
+        return m_view->posAt(m_view->viewport()->mapFromGlobal(point));
+    }
+    void scrollToSubstring(int start, int) override { m_view->m_model.setSelStart(start); }
+
+    // A row as the view shows it is a line; everything else as Qt finds it.
+    QString textAtOffset(int offset, QAccessible::TextBoundaryType type, int *start, int *end) const override
+    {
+        if (type != QAccessible::LineBoundary)
+            return QAccessibleTextInterface::textAtOffset(offset, type, start, end);
+        m_view->ensureLayout();
+        const RichTextView::Row &row = m_view->m_rows[size_t(m_view->rowOfPos(offset))];
+        *start = row.start;
+        *end = row.start + row.length;
+        return text(*start, *end);
+    }
+    // Runs of one colour, as Qt's own text widgets report them.
+    QString attributes(int offset, int *start, int *end) const override
+    {
+        const RichTextModel &m = m_view->m_model;
+        if (offset < 0 || offset >= m.length()) {
+            *start = *end = offset;
+            return {};
+        }
+        const quint32 colour = m.colorAt(offset);
+        *start = offset;
+        while (*start > 0 && m.colorAt(*start - 1) == colour)
+            --*start;
+        *end = offset + 1;
+        while (*end < m.length() && m.colorAt(*end) == colour)
+            ++*end;
+        const auto rgb = [](quint32 bgr) {
+            return QStringLiteral("rgb(%1,%2,%3)").arg(bgr & 0xFF).arg(bgr >> 8 & 0xFF).arg(bgr >> 16 & 0xFF);
+        };
+        return QStringLiteral("background-color:%1;color:%2;").arg(rgb(m_view->m_back), rgb(colour));
+    }
+
+private:
+    RichTextView *m_view;
+};
+
 RichTextView::RichTextView(QWidget *parent) : QAbstractScrollArea(parent)
 {
     setFont(Fonts::fixedsys());
@@ -44,6 +137,89 @@ RichTextView::RichTextView(QWidget *parent) : QAbstractScrollArea(parent)
     connect(&m_frame, &QTimer::timeout, this, &RichTextView::frame);
     connect(&m_model, &RichTextModel::changed, this, &RichTextView::contentChanged);
     connect(&m_model, &RichTextModel::selectionChanged, this, &RichTextView::caretMoved);
+    connect(&m_model, &RichTextModel::kept, this, &RichTextView::textKept);
+    static const bool accessible = [] {
+        QAccessible::installFactory([](const QString &, QObject *object) -> QAccessibleInterface * {
+            auto *view = qobject_cast<RichTextView *>(object);
+            return view ? new RichTextAccessible(view) : nullptr;
+        });
+        return true;
+    }();
+    Q_UNUSED(accessible);
+}
+
+// ------------------------------------------------------------------ copying
+
+void RichTextView::setSelected(int from, int to)
+{
+    from = std::clamp(from, 0, m_model.length());
+    to = std::clamp(to, 0, m_model.length());
+    if (from > to)
+        std::swap(from, to);
+    if (from == to)
+        from = to = 0;
+    if (from == m_copyFrom && to == m_copyTo)
+        return;
+    m_copyFrom = from;
+    m_copyTo = to;
+    scheduleFrame();
+}
+
+namespace {
+QString withLineBreaks(QStringView text)
+{
+    QString out = text.toString();
+    out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return out;
+}
+} // namespace
+
+QString RichTextView::selectedText() const
+{
+    return withLineBreaks(QStringView(m_model.text()).mid(m_copyFrom, m_copyTo - m_copyFrom));
+}
+
+QString RichTextView::allText() const
+{
+    return withLineBreaks(m_model.text());
+}
+
+void RichTextView::copy()
+{
+    if (m_copyTo > m_copyFrom)
+        QGuiApplication::clipboard()->setText(selectedText());
+}
+
+void RichTextView::copyAll()
+{
+    QGuiApplication::clipboard()->setText(allText());
+}
+
+// Only [from, from + count) of the text is left: the selection stays on its text
+// and ends where its text has gone.
+void RichTextView::textKept(int from, int count)
+{
+    m_copyFrom = std::clamp(m_copyFrom - from, 0, count);
+    m_copyTo = std::clamp(m_copyTo - from, 0, count);
+    if (m_copyFrom >= m_copyTo)
+        m_copyFrom = m_copyTo = 0;
+    if (m_anchor >= 0)
+        m_anchor = std::clamp(m_anchor - from, 0, count);
+}
+
+void RichTextView::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu menu(this);
+    QAction *copySelection = menu.addAction(QStringLiteral("Kopieren"), this, &RichTextView::copy);
+    copySelection->setObjectName(QStringLiteral("mnuCopy"));
+    copySelection->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    copySelection->setEnabled(m_copyTo > m_copyFrom);
+    menu.addAction(QStringLiteral("Alles kopieren"), this, &RichTextView::copyAll)->setObjectName(QStringLiteral("mnuCopyAll"));
+    if (!actions().isEmpty()) {
+        menu.addSeparator();
+        menu.addActions(actions());
+    }
+    menu.exec(event->globalPos());
 }
 
 void RichTextView::setBackColor(quint32 bgr)
@@ -163,6 +339,8 @@ void RichTextView::scrollToCaret()
 
 void RichTextView::contentChanged()
 {
+    if (m_copyTo > m_model.length())
+        setSelected(m_copyFrom, m_copyTo);
     m_layoutStale = true;
     m_followCaret = true;
     scheduleFrame();
@@ -190,6 +368,24 @@ void RichTextView::frame()
     const QRegion dirty = refresh();
     if (!dirty.isEmpty())
         viewport()->update(dirty);
+    notifyAccessibility();
+}
+
+// Screen readers hear of new text and a moved caret once a frame, like the screen.
+void RichTextView::notifyAccessibility()
+{
+    if (!QAccessible::isActive())
+        return;
+    if (m_toldText != m_model.text()) {
+        QAccessibleTextUpdateEvent update(this, 0, m_toldText, m_model.text());
+        QAccessible::updateAccessibility(&update);
+        m_toldText = m_model.text();
+    }
+    if (m_toldCaret != m_model.selStart()) {
+        m_toldCaret = m_model.selStart();
+        QAccessibleTextCursorEvent caret(this, m_toldCaret);
+        QAccessible::updateAccessibility(&caret);
+    }
 }
 
 // Brings the layout, the scroll position and the row images up to date and
@@ -221,8 +417,8 @@ std::vector<RichTextView::RowImage> RichTextView::visibleRows() const
     // The partly visible row at the bottom is drawn too.
     const int count = (viewport()->height() + m_lineH - 1) / m_lineH;
     const int first = verticalScrollBar()->value();
-    const int selFrom = m_model.selStart();
-    const int selTo = selFrom + m_model.selLength();
+    const int selFrom = m_copyFrom;
+    const int selTo = m_copyTo;
     const int caret = m_focused ? m_model.selStart() : -1;
     const int caretRow = caret >= 0 ? rowOfPos(caret) : -1;
     const QString &t = m_model.text();
@@ -280,7 +476,10 @@ void RichTextView::paintEvent(QPaintEvent *event)
                 while (j < n && img.colors[size_t(j)] == color && isPlain(j))
                     ++j;
             p.setPen(QColor(Colors::toArgb(color)));
-            p.drawStaticText(k * m_charW, y, shaped(img.chars.mid(k, j - k)));
+            if (!isPlain(k) && !fontMetrics().inFont(img.chars[k]))
+                drawControl(p, k * m_charW, y, img.chars[k]);
+            else
+                p.drawStaticText(k * m_charW, y, shaped(img.chars.mid(k, j - k)));
             k = j;
         }
         if (img.caret >= 0) {
@@ -288,6 +487,23 @@ void RichTextView::paintEvent(QPaintEvent *event)
             p.fillRect(x, y, 2, m_lineH, Qt::black);
         }
     }
+}
+
+// A control character in a font without pictures for them: its caret-notation
+// letter (@ for NUL, G for BEL, I for TAB, [ for ESC, ? for DEL) reversed out of a
+// box in the text's colour, so that each shows as itself and none as a blank.
+void RichTextView::drawControl(QPainter &p, int x, int y, QChar placeholder) const
+{
+    const char16_t u = placeholder.unicode();
+    const QChar letter = u >= 0x2400 && u < 0x2420 ? QChar(char16_t(u - 0x2400 + 0x40))
+                         : u == 0x2421             ? QChar(u'?')
+                                                   : QChar(u'\uFFFD');
+    const QRect cell(x, y + 1, m_charW, m_lineH - 2);
+    p.fillRect(cell, p.pen().color());
+    p.save();
+    p.setPen(QColor(Colors::toArgb(m_back)));
+    p.drawText(cell, Qt::AlignCenter, QString(letter));
+    p.restore();
 }
 
 void RichTextView::resizeEvent(QResizeEvent *event)
@@ -407,6 +623,14 @@ int RichTextView::keyCode(const QKeyEvent *event, QChar typed)
 
 void RichTextView::keyPressEvent(QKeyEvent *event)
 {
+    // Copying is no typing: Ctrl+C still sends its control code to the controller.
+    const auto mods = event->modifiers() & ~Qt::KeypadModifier;
+    if ((event->key() == Qt::Key_C && mods == (Qt::ControlModifier | Qt::ShiftModifier))
+        || (event->key() == Qt::Key_Insert && mods == Qt::ControlModifier)) {
+        copy();
+        event->accept();
+        return;
+    }
     if (navigate(event)) {
         event->accept();
         return;
@@ -436,29 +660,34 @@ void RichTextView::keyPressEvent(QKeyEvent *event)
 
 void RichTextView::typeChar(int keyAscii)
 {
+    QString typed;
     switch (keyAscii) {
     case 8:
         eraseAt(m_model.selStart(), true);
         return;
     case 10:
     case 13:
-        m_model.setSelText(QStringLiteral("\r\n"));
-        return;
+        typed = QStringLiteral("\r\n");
+        break;
     case 9:
-        m_model.setSelText(QString(QLatin1Char('\t')));
-        return;
+        typed = QStringLiteral("\t");
+        break;
     default:
         // Other control codes (Escape, Ctrl+C, ...) are not text.
         if (keyAscii < 32 || keyAscii == 127)
             return;
-        m_model.setSelText(QString(Windows1252::toChar(static_cast<unsigned char>(keyAscii))));
+        typed = Windows1252::toChar(static_cast<unsigned char>(keyAscii));
     }
+    // Typing into the text ends the selection for copying: its places would move.
+    setSelected(0, 0);
+    m_model.setSelText(typed);
 }
 
 // Erases the selection, or else the character before or after pos; a CR LF goes
 // at once.
 void RichTextView::eraseAt(int pos, bool before)
 {
+    setSelected(0, 0);
     if (m_model.selLength() == 0) {
         const int from = before ? prevPos(pos) : pos;
         const int to = before ? pos : nextPos(pos);
@@ -557,11 +786,17 @@ void RichTextView::mousePressEvent(QMouseEvent *event)
     setFocus(Qt::MouseFocusReason);
     m_anchor = posAt(event->position().toPoint());
     m_model.setSelStart(m_anchor);
+    setSelected(0, 0);
     event->accept();
 }
 
 void RichTextView::mouseReleaseEvent(QMouseEvent *event)
 {
+    // As X terminals do: what is selected with the mouse can be pasted elsewhere
+    // with the middle button.
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (m_anchor >= 0 && m_copyTo > m_copyFrom && clipboard->supportsSelection())
+        clipboard->setText(selectedText(), QClipboard::Selection);
     m_anchor = -1;
     event->accept();
 }
@@ -572,8 +807,6 @@ void RichTextView::mouseMoveEvent(QMouseEvent *event)
         QAbstractScrollArea::mouseMoveEvent(event);
         return;
     }
-    const int pos = posAt(event->position().toPoint());
-    m_model.setSelStart(std::min(pos, m_anchor));
-    m_model.setSelLength(std::abs(pos - m_anchor));
+    setSelected(m_anchor, posAt(event->position().toPoint()));
     event->accept();
 }

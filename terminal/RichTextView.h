@@ -14,6 +14,17 @@
 // The terminal view: shows a RichTextModel in a fixed-pitch font and takes typed
 // characters.
 //
+// Text can be selected with the mouse and copied (context menu, Ctrl+Shift+C,
+// Ctrl+Insert; the X11 primary selection too), never pasted: a paste would type
+// many keys into the controller's menus at once. That selection is the view's own,
+// apart from the model's caret and selection which the terminal writes with: it
+// stays on its text while more arrives, moves up with the cuts at the top and ends
+// where its text leaves the view. Actions added to the view with addAction() join
+// its context menu.
+//
+// Screen readers reach the text, caret, selection and colours through the
+// accessible text interface, named "Terminal".
+//
 // The text is laid out on a grid of character cells: a row ends at CR LF, at a lone
 // LF, or when it reaches the view's width. Every other control character is drawn
 // as a visible placeholder; nothing is ever interpreted.
@@ -23,6 +34,8 @@
 // the view repaints at most once per frame interval (30 a second unless set)
 // however many changes arrive. Each frame compares the visible rows with the ones
 // last shown and repaints only the rows that differ.
+class RichTextAccessible;
+
 class RichTextView : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -38,6 +51,19 @@ public:
 
     // The character shown for a character of the text.
     static QChar placeholderFor(QChar c);
+
+    // The selection for copying, [from, to) in positions of the text; empty when
+    // from == to.
+    int selectedFrom() const { return m_copyFrom; }
+    int selectedTo() const { return m_copyTo; }
+    void setSelected(int from, int to);
+    // The selected text, or the whole text, with a line break for each CR LF.
+    QString selectedText() const;
+    QString allText() const;
+
+public slots:
+    void copy();
+    void copyAll();
 
 signals:
     // Raised for every typed character with its ANSI code (1 to 255) before the
@@ -56,6 +82,7 @@ protected:
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     struct Row
@@ -73,7 +100,12 @@ private:
         bool operator==(const RowImage &) const = default;
     };
 
+    friend class RichTextAccessible;
+
     void takeFontMetrics();
+    void textKept(int from, int count);
+    void notifyAccessibility();
+    void drawControl(QPainter &p, int x, int y, QChar placeholder) const;
     void contentChanged();
     void caretMoved();
     void scheduleFrame();
@@ -107,6 +139,10 @@ private:
     bool m_followCaret = true;
     bool m_inFrame = false;
     int m_anchor = -1;
+    int m_copyFrom = 0;
+    int m_copyTo = 0;
+    QString m_toldText;   // the text screen readers last heard of
+    int m_toldCaret = -1;
 
     mutable bool m_layoutStale = true;
     mutable int m_cols = 1;

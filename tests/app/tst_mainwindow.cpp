@@ -13,6 +13,7 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QDir>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTimer>
 
@@ -154,6 +155,13 @@ private slots:
         QCOMPARE(f.look(QStringLiteral("lblComOpen")), QStringLiteral("Com 1  open  ffffff/c000"));
         QCOMPARE(f.look(QStringLiteral("lblDSR")), QStringLiteral("DSR ffffff/c000"));
         QCOMPARE(f.look(QStringLiteral("lblCTS")), QStringLiteral("CTS 0/808080"));
+        QCOMPARE(f.label(QStringLiteral("lblDSR"))->accessibleDescription() + u'|'
+                     + f.label(QStringLiteral("lblCTS"))->accessibleDescription(), QStringLiteral("DSR an|CTS aus"));
+        // A capture runs from the terminal's context menu until the device goes.
+        QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/kx-XXXXXX"));
+        f.dialogs.files << dir.filePath(QStringLiteral("capture"));
+        f.find<QAction>(QStringLiteral("mnuCaptureStart"))->trigger();
+        QCOMPARE(f.panel("Capture"), QStringLiteral("Mitschnitt"));
         QVERIFY(!f.action("mnuOpen")->isEnabled() && f.action("mnuClose")->isEnabled());
         QVERIFY(!f.action("mnuProperties")->isEnabled());
         QCOMPARE(f.panel("ConnectTime"), QStringLiteral("00:00:00 "));
@@ -162,6 +170,8 @@ private slots:
         QCOMPARE(f.look(QStringLiteral("lblComOpen")), ClosedLabel);
         QVERIFY(f.action("mnuOpen")->isEnabled() && !f.action("mnuClose")->isEnabled());
         QCOMPARE(f.panel("ConnectTime"), QString());
+        QCOMPARE(f.panel("Capture"), QString());
+        QVERIFY(!f.find<QAction>(QStringLiteral("mnuCaptureStart"))->isEnabled());
     }
 
     // A line error shows in the "Status" panel until Timer2 puts the resting text back.

@@ -2,8 +2,13 @@
 // that shows it and takes typed keys.
 #include "terminal/RichTextView.h"
 
+#include <QAccessible>
+#include <QClipboard>
+#include <QMenu>
 #include <QScrollBar>
 #include <QTest>
+#include <QApplication>
+#include <QTimer>
 
 namespace {
 // One letter per character: k black, r red, b blue.
@@ -173,6 +178,97 @@ private slots:
         QTRY_COMPARE(bar->value(), bar->maximum());
         m.setSelStart(0);
         QTRY_COMPARE(bar->value(), 0);
+    }
+
+    // A mouse selection is copied by Ctrl+Shift+C and Ctrl+Insert (Ctrl+C stays a key
+    // for the controller), the whole text by the context menu; line breaks as such.
+    // While text arrives the selection stays on its text, through the cuts at the top.
+    void copy()
+    {
+        RichTextView view;
+        view.resize(400, 300);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        RichTextModel &m = view.model();
+        m.setSelText(QStringLiteral("ab\r\ncd\r\nef"));
+        const QFontMetrics fm(view.font());
+        const auto cell = [&](int col, int row) { return QPoint(col * fm.horizontalAdvance(u'M') + 1, row * fm.lineSpacing() + 2); };
+        QTest::mousePress(view.viewport(), Qt::LeftButton, {}, cell(1, 1));
+        QTest::mouseMove(view.viewport(), cell(1, 2));
+        QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, cell(1, 2));
+        QList<int> keys;
+        connect(&view, &RichTextView::KeyPress, &view, [&](int &code) { keys << code; });
+        QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(keys, QList<int>{3});
+        QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("d\ne"));
+        QTimer::singleShot(0, [] {
+            QApplication::activePopupWidget()->findChild<QAction *>(QStringLiteral("mnuCopyAll"))->trigger();
+            QApplication::activePopupWidget()->close();
+        });
+        QContextMenuEvent menu(QContextMenuEvent::Mouse, cell(0, 0), view.viewport()->mapToGlobal(cell(0, 0)));
+        QCoreApplication::sendEvent(view.viewport(), &menu);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("ab\ncd\nef"));
+
+        for (int i = 0; i < 570; ++i) {   // the view is cut 14 characters at a time
+            if (m.length() > 585)
+                m.keep(14, m.length() - 14);
+            m.setSelStart(m.length());
+            m.setSelText(QStringLiteral("x"));
+        }
+        QCOMPARE(view.selectedText(), QStringLiteral("d\ne"));
+        while (view.selectedFrom() > 0)
+            m.keep(2, m.length() - 2);
+        QCOMPARE(view.selectedText(), QStringLiteral("\ne"));
+        m.keep(3, m.length() - 3);
+        QCOMPARE(view.selectedText(), QString());
+        QTest::keyClick(&view, Qt::Key_Insert, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("ab\ncd\nef"));
+    }
+
+    // What screen readers are told: name, role, text, caret, colours, rows.
+    void accessible()
+    {
+        RichTextView view;
+        view.resize(10 * QFontMetrics(view.font()).horizontalAdvance(u'M') + 40, 200);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        view.model().setSelText(QStringLiteral("ab\r\n"));
+        view.model().setSelColor(0x0000FF);
+        view.model().setSelText(QStringLiteral(">123456789012345"));
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(&view);
+        QCOMPARE(a->role(), QAccessible::EditableText);
+        QCOMPARE(a->text(QAccessible::Name), QStringLiteral("Terminal"));
+        QAccessibleTextInterface *text = a->textInterface();
+        QCOMPARE(text->text(0, text->characterCount()), view.model().text());
+        QCOMPARE(text->cursorPosition(), 20);
+        int start = 0, end = 0;
+        QVERIFY(text->attributes(5, &start, &end).contains(QStringLiteral("color:rgb(255,0,0)")));
+        QCOMPARE(QPoint(start, end), QPoint(4, 20));
+        // A row ends at a line break or at the view's width.
+        QCOMPARE(text->textAtOffset(1, QAccessible::LineBoundary, &start, &end), QStringLiteral("ab"));
+        QVERIFY(text->textAtOffset(5, QAccessible::LineBoundary, &start, &end).startsWith(u'>'));
+        QVERIFY(end - start < 16 && end - start >= 10);
+    }
+
+    // Control characters show as placeholders that differ from each other and from
+    // a blank, whatever the font has.
+    void placeholders()
+    {
+        RichTextView view;
+        view.resize(300, 100);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        view.model().setSelText(QString::fromLatin1("\t\a\0 ", 4));
+        QTest::qWait(100);
+        const QImage image = view.viewport()->grab().toImage();
+        const QFontMetrics fm(view.font());
+        QList<QImage> cells;
+        for (int i = 0; i < 4; ++i)
+            cells << image.copy(i * fm.horizontalAdvance(u'M'), 0, fm.horizontalAdvance(u'M'), fm.lineSpacing());
+        for (int i = 0; i < 4; ++i)
+            for (int j = i + 1; j < 4; ++j)
+                QVERIFY2(cells[i] != cells[j], qPrintable(QStringLiteral("%1 %2").arg(i).arg(j)));
     }
 };
 

@@ -1,12 +1,17 @@
 // The terminal engine without widgets: the receive loop, page recognition, the
 // gyro test panel and the key send path.
 #include "terminal/IndicatorRow.h"
+#include "terminal/SessionCapture.h"
+#include "tests/support/core/FakeClock.h"
 #include "terminal/RichTextModel.h"
 #include "terminal/TerminalEngine.h"
 #include "terminal/TerminalOptions.h"
 #include "tests/support/core/FakeSerialComm.h"
 #include "tests/support/core/IndicatorRowState.h"
 
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -356,6 +361,46 @@ private slots:
         rig.row.foreColor.fill(0);
         rig.receiveLines({col(3)});
         QCOMPARE(rig.row.foreColor[0], 0u);
+    }
+
+    // A capture holds every byte as it arrived, after a header line, and a timing
+    // line per read; a file that goes away ends it with one message and leaves the
+    // port alone; closing the port ends it with both files complete.
+    void capture()
+    {
+        QTemporaryDir dir;
+        FakeSerialComm port;
+        FakeClock clock;
+        SessionCapture capture(port, clock);
+        QSignalSpy failed(&capture, &SessionCapture::failed);
+        const QString path = dir.filePath(QStringLiteral("cap"));
+        port.setPortOpen(true);
+        QString why;
+        QVERIFY(capture.start(path, &why));
+        QByteArray all;
+        for (int i = 0; i < 256; ++i)
+            all.append(char(i));
+        clock.advance(1250);
+        port.feed(all);
+        clock.advance(5);
+        port.feed("\r\n");
+        port.setPortOpen(false);
+        QVERIFY(!capture.running());
+        QFile data(path), timing(SessionCapture::timingFileName(path));
+        QVERIFY(data.open(QIODevice::ReadOnly) && timing.open(QIODevice::ReadOnly));
+        const QByteArray written = data.readAll();
+        QVERIFY(written.startsWith("Script started on "));
+        QCOMPARE(written.mid(written.indexOf('\n') + 1), all + "\r\n");
+        QCOMPARE(timing.readAll(), QByteArray("1.250000 256\n0.005000 2\n"));
+
+        port.setPortOpen(true);
+        QVERIFY(capture.start(path, &why));
+        QFile::remove(path);
+        port.feed("x");
+        port.feed("y");
+        QCOMPARE(failed.count(), 1);
+        QVERIFY(!capture.running() && port.portOpen());
+        QVERIFY(!capture.start(dir.filePath(QStringLiteral("no/such/folder")), &why) && why.contains(u'"'));
     }
 };
 

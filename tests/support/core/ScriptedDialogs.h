@@ -20,6 +20,7 @@ public:
 
     QList<Answer> answers;     // the next message boxes' answers; Ok (or Cancel) when empty
     QStringList inputs;        // the next input boxes' answers; Cancel (empty) when empty
+    QStringList files;         // the next files chosen; Cancel (empty) when empty
     QList<Shown> shown;
 
     Answer msgBox(const QString &prompt, Buttons buttons, Icon icon, const QString &) override
@@ -31,6 +32,10 @@ public:
     {
         shown.append({prompt, Buttons::OkCancel, Icon::None, defaultText, true});
         return inputs.isEmpty() ? QString() : inputs.takeFirst();
+    }
+    QString saveFileName(const QString &, const QString &) override
+    {
+        return files.isEmpty() ? QString() : files.takeFirst();
     }
     // The message boxes shown, as "! prompt" with an exclamation icon, "- prompt" without.
     QStringList messages() const
