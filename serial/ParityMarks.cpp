@@ -27,6 +27,7 @@ QByteArray ParityMarkDecoder::decode(QByteArrayView bytes)
             break;
         case State::SawFF00:              // \377 \0 X: X had a parity or framing error
             out.append(m_replacement);
+            ++m_marked;
             m_state = State::Plain;
             break;
         }

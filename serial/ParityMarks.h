@@ -25,9 +25,12 @@ public:
     void reset() { m_state = State::Plain; }
     // True while the start of a mark is held back.
     bool pending() const { return m_state != State::Plain; }
+    // Marked (replaced) bytes so far: a line error worth asking the driver about.
+    qint64 markedBytes() const { return m_marked; }
 
 private:
     enum class State { Plain, SawFF, SawFF00 };
     char m_replacement;
     State m_state = State::Plain;
+    qint64 m_marked = 0;
 };

@@ -3,6 +3,7 @@
 #include "terminal/Windows1252.h"
 
 #include <QFileInfo>
+#include <QSocketNotifier>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -125,6 +126,13 @@ QString parityWords(char parity)
 QtSerialComm::QtSerialComm(Resolver resolver, QObject *parent)
     : SerialComm(parent), m_resolver(std::move(resolver)), m_port(new QSerialPort(this))
 {
+    m_resumeReading.setSingleShot(true);
+    m_resumeReading.setInterval(GatherMs);
+    m_resumeReading.setTimerType(Qt::PreciseTimer);
+    connect(&m_resumeReading, &QTimer::timeout, this, [this] {
+        if (m_readNotifier && m_port->isOpen())
+            m_readNotifier->setEnabled(true);
+    });
     connect(m_port, &QSerialPort::readyRead, this, &QtSerialComm::onReadyRead);
     connect(m_port, &QSerialPort::errorOccurred, this, &QtSerialComm::onError);
 }
@@ -388,6 +396,10 @@ void QtSerialComm::deviceClose()
     m_marks.reset();
     m_marking = false;
     m_countersSupported = false;
+    m_countersRead.invalidate();
+    // The port deletes its notifiers later; a reopened port gets new ones.
+    m_resumeReading.stop();
+    m_readNotifier = nullptr;
 }
 
 void QtSerialComm::deviceApplyLine()
@@ -488,6 +500,16 @@ void QtSerialComm::deviceWrite(const QByteArray &bytes)
         throw CommError(withReason(QStringLiteral("%1: Die Daten konnten nicht gesendet werden.")
                                        .arg(where()), reason));
     }
+    // A typed key goes to the wire now rather than on the next event-loop turn,
+    // which may come only after a burst of received text has been shown.
+    OwnCall call(m_ownCalls);
+    if (!m_port->flush() && m_port->error() == QSerialPort::WriteError) {
+        // Reported like a failed background write, once this call has returned.
+        QMetaObject::invokeMethod(this, [this] {
+            if (m_port->error() == QSerialPort::WriteError)
+                onError(QSerialPort::WriteError);
+        }, Qt::QueuedConnection);
+    }
 }
 
 qint64 QtSerialComm::deviceBytesToWrite() const
@@ -558,13 +580,23 @@ void QtSerialComm::onReadyRead()
     if (!m_port->isOpen() || !portOpen())
         return;
     QByteArray bytes = m_port->readAll();
+    const qsizetype got = bytes.size();
+    const qint64 marked = m_marks.markedBytes();
     if (m_marking)
         bytes = m_marks.decode(bytes);
 
+    // The driver's error counters cost a system call: they are read when a byte
+    // came marked, and otherwise at most once per display frame.
     const LineCounters before = m_counters;
-    const bool counted = m_countersSupported;
-    if (counted)
+    const bool counted = m_countersSupported
+                         && (m_marks.markedBytes() != marked || !m_countersRead.isValid()
+                             || m_countersRead.elapsed() >= GatherMs * 3);
+    if (counted) {
         readCounters(&m_counters, &m_countersSupported);
+        m_countersRead.start();
+    }
+    if (got < CatchUpBytes)
+        pauseReading();
 
     receive(bytes);   // may run OnComm handlers that close the port
 
@@ -572,6 +604,24 @@ void QtSerialComm::onReadyRead()
         for (const int code : lineErrorEvents(before, m_counters))
             raiseEvent(code);
     }
+}
+
+// At line rate the driver hands over a few dozen bytes every couple of
+// milliseconds. After a read, the next bytes gather in the kernel for a moment and
+// are taken together: a handful of wake-ups per frame instead of one per chunk.
+// A byte after a quiet spell is read at once, and a big read means the program is
+// behind, so the next one follows without a pause. QSerialPort has no call for this, so
+// its read notifier (a child of the port) is paused and resumed.
+void QtSerialComm::pauseReading()
+{
+    if (!m_readNotifier)
+        for (auto *notifier : m_port->findChildren<QSocketNotifier *>())
+            if (notifier->type() == QSocketNotifier::Read && notifier->isEnabled())
+                m_readNotifier = notifier;   // a closed port's old one is disabled
+    if (!m_readNotifier || m_resumeReading.isActive())
+        return;
+    m_readNotifier->setEnabled(false);
+    m_resumeReading.start();
 }
 
 void QtSerialComm::onError(QSerialPort::SerialPortError error)

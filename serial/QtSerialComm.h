@@ -3,8 +3,12 @@
 #include "serial/ParityMarks.h"
 #include "serial/SerialComm.h"
 
+#include <QElapsedTimer>
 #include <QList>
+#include <QPointer>
 #include <QSerialPort>
+#include <QSocketNotifier>
+#include <QTimer>
 
 #include <functional>
 
@@ -90,7 +94,11 @@ protected:
     void deviceParityReplaceChanged() override;
 
 private:
+    static constexpr int GatherMs = 10;
+    static constexpr qsizetype CatchUpBytes = 1024;   // a quarter of a tty's input buffer
+
     void onReadyRead();
+    void pauseReading();
     void onError(QSerialPort::SerialPortError error);
     void applyLine();
     void applyNative();
@@ -104,6 +112,9 @@ private:
     ParityMarkDecoder m_marks;
     bool m_marking = false;
     LineCounters m_counters;
+    QElapsedTimer m_countersRead;
+    QPointer<QSocketNotifier> m_readNotifier;
+    QTimer m_resumeReading;
     bool m_countersSupported = false;
     mutable int m_ownCalls = 0;   // errors raised inside our own calls are handled there
 };
