@@ -1,132 +1,75 @@
-// Throughput and load of the terminal: receive loop and view model alone, the full
-// path from a pseudo-terminal into the main window, CPU at line rate, memory after a
-// long stream, and timer lateness while a stream comes in.
+// The terminal's cost, measured against its targets:
 //
-//   bench_terminal core  [MB]        receive loop + view model, no widgets
-//   bench_terminal rss   [MB]        peak RSS while MB stream through (flat?)
-//   bench_terminal full  [MB] [plain] pty -> serial component -> main window
-//   bench_terminal paced [s] [pid] [plain]  25,600 B/s for s seconds: CPU of this process
-//                                    (and of the X server pid, if given)
-//   bench_terminal late  [s]         25,600 B/s: how late a 16 ms timer fires
+//   bench_terminal core    [MB]          receive loop + text model alone, no widgets (ns/byte)
+//   bench_terminal rss     [MB]          peak memory while MB stream through (flat?)
+//   bench_terminal drain   [MB]          target 2: pty -> serial component -> main window, as
+//                                        fast as the pty takes it (MB/s)
+//   bench_terminal paced   [s] [xpid]    target 1: 25,600 B/s of controller text: CPU of the
+//                                        program and of the X server xpid (% of one core)
+//   bench_terminal idle    [s] [xpid]    target 3: port open, nothing arriving (% of one core)
+//   bench_terminal respond [s]           target 4: while 25,600 B/s arrive, how late a 16 ms
+//                                        timer fires, how long a typed key takes to the wire,
+//                                        and how long a byte after a quiet spell takes to the
+//                                        screen
+//   bench_terminal targets [xpid]        all four with their targets, met or not
+//
+// The device is a pseudo-terminal; what the controller sends is written to it from a
+// process of its own, so that its CPU is never counted as the program's. Under Xvfb
+// give the X server's pid: a GUI terminal's cost includes its drawing there.
 #include "app/ProgramInfo.h"
 #include "app/frmKX_Display.h"
-#include "terminal/RichTextModel.h"
-#include "terminal/RichTextView.h"
-#include "serial/SerialComm.h"
 #include "platform/SettingsStore.h"
 #include "settings/StoredSettings.h"
-#include "terminal/TerminalOptions.h"
-#include "terminal/IndicatorRow.h"
+#include "terminal/RichTextView.h"
 #include "terminal/TerminalEngine.h"
+#include "terminal/TerminalOptions.h"
 #include "tests/support/core/FakeSerialComm.h"
 #include "tests/support/core/IndicatorRowState.h"
+#include "tests/support/core/MemoryStore.h"
 #include "tests/support/core/PtyPair.h"
 #include "tests/support/core/ScriptedDialogs.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QSettings>
+#include <QKeyEvent>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
-#include <functional>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <thread>
 
 #include <poll.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 namespace {
 
-double threadCpuSeconds()
+using SteadyClock = std::chrono::steady_clock;
+
+qint64 nowNs()
 {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(SteadyClock::now().time_since_epoch()).count();
 }
 
-// Times every event the program handles, outermost only: the longest one is the
-// longest the program itself can hold up a timer.
-class TimedApplication : public QApplication
+// CPU time of a process in nanoseconds, all its threads, from the scheduler's own
+// accounting (the ticks of /proc/PID/stat are 10 ms coarse).
+qint64 cpuNs(long pid)
 {
-public:
-    using QApplication::QApplication;
-    bool notify(QObject *receiver, QEvent *event) override
-    {
-        if (m_depth++ > 0) {
-            const bool r = QApplication::notify(receiver, event);
-            --m_depth;
-            return r;
-        }
-        QElapsedTimer t;
-        t.start();
-        const double cpu0 = threadCpuSeconds();
-        const bool r = QApplication::notify(receiver, event);
-        const qint64 ns = t.nsecsElapsed();
-        longestEventCpuNs = qMax(longestEventCpuNs, qint64((threadCpuSeconds() - cpu0) * 1e9));
-        if (ns > longestEventNs) {
-            longestEventNs = ns;
-            longestEvent = QStringLiteral("%1 to %2").arg(int(event->type()))
-                               .arg(QLatin1StringView(receiver->metaObject()->className()));
-        }
-        --m_depth;
-        return r;
+    qint64 ns = 0;
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+    for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile f(tasks.filePath(task + QStringLiteral("/schedstat")));
+        if (f.open(QIODevice::ReadOnly))
+            ns += f.readAll().split(' ').value(0).toLongLong();
     }
-    qint64 longestEventNs = 0;      // wall time, preemption included
-    qint64 longestEventCpuNs = 0;   // CPU time the event itself used
-    QString longestEvent;
-
-private:
-    int m_depth = 0;
-};
-
-// What the controller prints: menu pages with cursors, the diagnosis page and
-// gyro readings, about 40 characters a line.
-QByteArray controllerText()
-{
-    QByteArray page;
-    page += "KONFIGURATIONSMENUE \r\n";
-    page += "> ROTORANORDNUNG\r\n  AKKU\r\n  MOTOREN\r\n  SETTINGS\r\n  NOTLANDUNG\r\n  DIAGNOSE\r\n";
-    page += "KONFIGURATIONSMENUE > AKKU\r\n  Zellenzahl     = 3\r\n> Warnschwelle  = 10.5 V\r\n";
-    page += "KONFIGURATIONSMENUE > DIAGNOSE\r\n  Gyro Test (verlassen mit Roll links!)\r\n";
-    page += "  > Roll\r\n";
-    for (int i = 0; i < 40; ++i) {
-        QByteArray line(39, ' ');
-        line[(i * 7) % 39] = '*';
-        page += line + "\r\n";
-    }
-    page += "> Fernbedienung ...\r\nErkenne Mittelpositionen der Hebel...  \r\n";
-    return page;
-}
-
-QByteArray stream(qint64 bytes)
-{
-    const QByteArray page = controllerText();
-    QByteArray out;
-    out.reserve(bytes);
-    while (out.size() + page.size() <= bytes)
-        out += page;
-    out += QByteArray(bytes - out.size(), 'x');
-    return out;
-}
-
-// Lines of text without any page title or gyro reading.
-QByteArray plainText(qint64 bytes)
-{
-    QByteArray line = "Zeile mit gewoehnlichem Text, 0123456789 ABCDEFGH\r\n";
-    QByteArray out;
-    out.reserve(bytes);
-    while (out.size() + line.size() <= bytes)
-        out += line;
-    out += QByteArray(bytes - out.size(), 'x');
-    return out;
+    return ns;
 }
 
 long statusKb(const char *key)
@@ -140,21 +83,29 @@ long statusKb(const char *key)
     return -1;
 }
 
-// utime + stime of a process in clock ticks.
-long long cpuTicks(long pid)
+// What the controller prints: menu pages with cursors, the diagnosis page and gyro
+// readings, about 40 characters a line, now and then the stick-centring message.
+QByteArray controllerText(qint64 bytes)
 {
-    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray s = f.readAll();
-    const QList<QByteArray> fields = s.mid(s.lastIndexOf(')') + 2).split(' ');
-    // Fields after the name start at state (3rd); utime is the 14th, stime the 15th.
-    return fields.value(11).toLongLong() + fields.value(12).toLongLong();
+    QByteArray page = "KONFIGURATIONSMENUE \r\n> ROTORANORDNUNG\r\n  AKKU\r\n  MOTOREN\r\n  SETTINGS\r\n"
+                      "  NOTLANDUNG\r\n  DIAGNOSE\r\nKONFIGURATIONSMENUE > AKKU\r\n  Zellenzahl     = 3\r\n"
+                      "> Warnschwelle  = 10.5 V\r\nKONFIGURATIONSMENUE > DIAGNOSE\r\n"
+                      "  Gyro Test (verlassen mit Roll links!)\r\n  > Roll\r\n";
+    for (int i = 0; i < 40; ++i) {
+        QByteArray line(39, ' ');
+        line[(i * 7) % 39] = '*';
+        page += line + "\r\n";
+    }
+    page += "> Fernbedienung ...\r\nErkenne Mittelpositionen der Hebel...  \r\n";
+    QByteArray out;
+    out.reserve(bytes);
+    while (out.size() + page.size() <= bytes)
+        out += page;
+    return out + QByteArray(bytes - out.size(), 'x');
 }
 
-// Runs the event loop, sleeping while nothing happens, until done() holds (looked
-// at every 20 ms).
-void runUntil(const std::function<bool()> &done)
+// Runs the event loop, sleeping while nothing happens, until done() holds.
+void runUntil(const std::function<bool()> &done, int checkMs = 20)
 {
     QEventLoop loop;
     QTimer check;
@@ -162,72 +113,61 @@ void runUntil(const std::function<bool()> &done)
         if (done())
             loop.quit();
     });
-    check.start(20);
+    check.start(checkMs);
     loop.exec();
 }
 
-
-struct CoreRig
+void runFor(int ms)
 {
-    FakeSerialComm port;
-    RichTextModel view;
-    IndicatorRowState row;
-    TerminalOptions options;
-    TerminalEngine engine{port, view, row, options};
-    CoreRig()
-    {
-        options.setEmulation(TerminalOptions::Emulation::Kestrix);
-        QObject::connect(&port, &SerialComm::OnComm, &engine, &TerminalEngine::MSComm1_OnComm);
-        port.setPortOpen(true);
-    }
-    void feed(const QByteArray &data)
-    {
-        for (qsizetype at = 0; at < data.size(); at += 4096)
-            port.feed(data.mid(at, 4096));
-    }
-};
-
-int core(double mb)
-{
-    const qint64 n = qint64(mb * 1e6);
-    const struct { const char *name; QByteArray data; } cases[] = {
-        {"controller text", stream(n)},
-        {"one line without CR", QByteArray(n, 'a')},
-    };
-    for (const auto &c : cases) {
-        CoreRig rig;
-        QElapsedTimer t;
-        t.start();
-        const double cpu0 = threadCpuSeconds();
-        rig.feed(c.data);
-        const double s = t.nsecsElapsed() / 1e9;
-        const double cpu = threadCpuSeconds() - cpu0;
-        std::printf("core  %-20s %5.1f MB: wall %6.3f s = %6.2f MB/s; CPU %6.3f s = %6.2f MB/s (%5.1f ns/byte)\n",
-                    c.name, n / 1e6, s, n / 1e6 / s, cpu, n / 1e6 / cpu, cpu * 1e9 / n);
-    }
-    return 0;
+    const QDeadlineTimer until(ms);
+    runUntil([&] { return until.hasExpired(); });
 }
 
-int rss(double mb)
+// Writes all bytes to the pty master, waiting whenever it is full.
+void writeAll(int fd, const char *bytes, qsizetype n)
 {
-    CoreRig rig;
-    const QByteArray chunk = stream(1000000);
-    const QByteArray noCr(1000000, 'b');
-    std::printf("rss   before: VmHWM %ld kB, VmRSS %ld kB\n", statusKb("VmHWM:"), statusKb("VmRSS:"));
-    for (int i = 1; i <= int(mb); ++i) {
-        rig.feed(i % 2 ? chunk : noCr);
-        if (i % 10 == 0)
-            std::printf("rss   after %3d MB: VmHWM %ld kB, VmRSS %ld kB\n", i, statusKb("VmHWM:"),
-                        statusKb("VmRSS:"));
+    for (qsizetype sent = 0; sent < n;) {
+        const ssize_t k = ::write(fd, bytes + sent, size_t(n - sent));
+        if (k > 0) {
+            sent += k;
+        } else {
+            pollfd p{fd, POLLOUT, 0};
+            ::poll(&p, 1, 5);
+        }
     }
-    return 0;
 }
 
-// The main window on the real serial component, opened on a pty.
+// The controller in a process of its own: writes the data at a fixed rate in
+// 64-byte writes (what a USB-serial adapter hands over at 256,000 baud), or, with
+// rate 0, as fast as the pty takes it.
+pid_t spawnDevice(int fd, const QByteArray &data, int rate)
+{
+    const pid_t pid = ::fork();
+    if (pid != 0)
+        return pid;
+    const auto start = SteadyClock::now();
+    for (qsizetype at = 0; at < data.size();) {
+        const qsizetype n = rate > 0 ? qMin<qsizetype>(64, data.size() - at) : data.size() - at;
+        if (rate > 0)
+            std::this_thread::sleep_until(start + std::chrono::microseconds(qint64(at) * 1000000 / rate));
+        writeAll(fd, data.constData() + at, n);
+        at += n;
+    }
+    ::_exit(0);
+}
+
+bool finished(pid_t pid)
+{
+    int status = 0;
+    return ::waitpid(pid, &status, WNOHANG) == pid;
+}
+
+// The main window on the real serial component, its Com1 a pseudo-terminal, in
+// device emulation so that cursors, titles and the gyro panel all take their part.
 struct Window
 {
     PtyPair pty;
-    SettingsStore store;
+    MemoryStore store;
     ScriptedDialogs dialogs;
     std::unique_ptr<frmKX_Display> w;
 
@@ -247,197 +187,233 @@ struct Window
             std::fprintf(stderr, "port did not open: %s\n", qPrintable(dialogs.messages().join(u' ')));
             return false;
         }
+        runFor(500);   // the first paint belongs to start-up
         return true;
     }
-    const RichTextModel &model() const
-    {
-        return w->findChild<RichTextView *>(QStringLiteral("RichTextBox"))->model();
-    }
+    RichTextView *view() const { return w->findChild<RichTextView *>(QStringLiteral("RichTextBox")); }
 };
 
-// Writes all n bytes to the pty master, waiting briefly whenever it is full;
-// gives up early only when *stop is set.
-qsizetype writeAll(int fd, const char *bytes, qsizetype n, const std::atomic<bool> *stop = nullptr)
+struct Cpu
 {
-    qsizetype sent = 0;
-    while (sent < n && !(stop && *stop)) {
-        const ssize_t k = ::write(fd, bytes + sent, size_t(n - sent));
-        if (k > 0) {
-            sent += k;
-        } else {
-            pollfd p{fd, POLLOUT, 0};
-            ::poll(&p, 1, 5);
-        }
+    long xserver;
+    qint64 me0 = cpuNs(::getpid()), x0, wall0 = nowNs();
+    explicit Cpu(long x) : xserver(x), x0(x > 0 ? cpuNs(x) : 0) {}
+    double seconds() const { return (nowNs() - wall0) / 1e9; }
+    double program() const { return (cpuNs(::getpid()) - me0) / 1e9; }
+    double x() const { return xserver > 0 ? (cpuNs(xserver) - x0) / 1e9 : 0.0; }
+    // Per cent of one core, program and X server together.
+    double share() const { return 100 * (program() + x()) / seconds(); }
+};
+
+struct Figures
+{
+    double pacedShare = -1, drainMBs = -1, idleShare = -1, timerLateMs = -1, keyP99Ms = -1, quietMs = -1;
+};
+
+int core(double mb)
+{
+    const qint64 n = qint64(mb * 1e6);
+    const struct { const char *name; QByteArray data; } cases[] = {
+        {"controller text", controllerText(n)}, {"one line without CR", QByteArray(n, 'a')}};
+    for (const auto &c : cases) {
+        FakeSerialComm port;
+        RichTextModel view;
+        IndicatorRowState row;
+        TerminalOptions options;
+        options.setEmulation(TerminalOptions::Emulation::Kestrix);
+        TerminalEngine engine(port, view, row, options);
+        QObject::connect(&port, &SerialComm::OnComm, &engine, &TerminalEngine::MSComm1_OnComm);
+        port.setPortOpen(true);
+        const Cpu cpu(0);
+        for (qsizetype at = 0; at < c.data.size(); at += 4096)
+            port.feed(c.data.mid(at, 4096));
+        std::printf("core     %-20s %5.1f MB: %6.1f MB/s, %5.1f ns/byte\n", c.name, n / 1e6,
+                    n / 1e6 / cpu.program(), cpu.program() * 1e9 / n);
     }
-    return sent;
+    return 0;
 }
 
-// Writes data into the pty master from its own thread, optionally paced.
-class Writer
+int rss(double mb)
 {
-public:
-    Writer(int fd, QByteArray data, int bytesPerSecond)
-        : m_thread([this, fd, data = std::move(data), bytesPerSecond] { run(fd, data, bytesPerSecond); }) {}
-    ~Writer() { m_stop = true; m_thread.join(); }
-    bool done() const { return m_done; }
-
-private:
-    void run(int fd, const QByteArray &data, int rate)
-    {
-        using clock = std::chrono::steady_clock;
-        const auto start = clock::now();
-        qsizetype at = 0;
-        // Paced: 256 bytes every 10 ms at 25,600 B/s, as a UART would deliver them.
-        const qsizetype slice = rate > 0 ? qMax(1, rate / 100) : 65536;
-        while (at < data.size() && !m_stop) {
-            if (rate > 0) {
-                const auto due = start + std::chrono::microseconds(qint64(at) * 1000000 / rate);
-                std::this_thread::sleep_until(due);
-            }
-            at += writeAll(fd, data.constData() + at, qMin(slice, data.size() - at), &m_stop);
-        }
-        m_done = true;
+    FakeSerialComm port;
+    RichTextModel view;
+    IndicatorRowState row;
+    TerminalOptions options;
+    options.setEmulation(TerminalOptions::Emulation::Kestrix);
+    TerminalEngine engine(port, view, row, options);
+    QObject::connect(&port, &SerialComm::OnComm, &engine, &TerminalEngine::MSComm1_OnComm);
+    port.setPortOpen(true);
+    const QByteArray chunk = controllerText(1000000), noCr(1000000, 'b');
+    std::printf("rss      before: VmHWM %ld kB\n", statusKb("VmHWM:"));
+    for (int i = 1; i <= int(mb); ++i) {
+        for (qsizetype at = 0; at < chunk.size(); at += 4096)
+            port.feed((i % 2 ? chunk : noCr).mid(at, 4096));
+        if (i % 10 == 0)
+            std::printf("rss      after %3d MB: VmHWM %ld kB\n", i, statusKb("VmHWM:"));
     }
-    std::atomic<bool> m_stop{false};
-    std::atomic<bool> m_done{false};
-    std::thread m_thread;
-};
+    return 0;
+}
 
-int full(double mb, bool plain)
+// Target 2: the whole path takes the controller's text as fast as it comes.
+double drain(double mb)
 {
     Window win;
     if (!win.open())
-        return 1;
-    const QByteArray marker = "\r\nENDE 4711";
-    QByteArray data = plain ? plainText(qint64(mb * 1e6)) : stream(qint64(mb * 1e6));
-    data += marker;
-    QElapsedTimer t;
-    t.start();
-    const long long cpu0 = cpuTicks(::getpid());
-    Writer writer(win.pty.masterFd(), data, 0);
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (win.model().text().endsWith(QLatin1StringView("ENDE 4711")))
-            loop.quit();
-        if (t.elapsed() > 600000)
-            loop.quit();
+        return -1;
+    const QByteArray data = controllerText(qint64(mb * 1e6)) + "\r\nENDE 4711";
+    const qint64 t0 = nowNs();
+    const pid_t device = spawnDevice(win.pty.masterFd(), data, 0);
+    const RichTextModel &model = win.view()->model();
+    runUntil([&] { return model.text().endsWith(QLatin1StringView("ENDE 4711")); }, 1);
+    const double s = (nowNs() - t0) / 1e9;
+    runUntil([&] { return finished(device); });
+    std::printf("drain    %.1f MB of controller text, pty -> component -> window: %.2f s = %.1f MB/s\n",
+                data.size() / 1e6, s, data.size() / 1e6 / s);
+    return data.size() / 1e6 / s;
+}
+
+// Target 1: CPU at line rate.
+double paced(double seconds, long xserver)
+{
+    Window win;
+    if (!win.open())
+        return -1;
+    const int rate = 25600;
+    const QByteArray data = controllerText(qint64(rate * seconds));
+    const Cpu cpu(xserver);
+    const pid_t device = spawnDevice(win.pty.masterFd(), data, rate);
+    runUntil([&] { return finished(device); });
+    runFor(200);   // what arrived last is drawn too
+    std::printf("paced    %d B/s of controller text for %.1f s (%s): program %.2f %%, X server %.2f %%, "
+                "together %.2f %% of one core\n", rate, cpu.seconds(), qPrintable(QGuiApplication::platformName()),
+                100 * cpu.program() / cpu.seconds(), 100 * cpu.x() / cpu.seconds(), cpu.share());
+    return cpu.share();
+}
+
+// Target 3: nothing arrives, nothing may run.
+double idle(double seconds, long xserver)
+{
+    Window win;
+    if (!win.open())
+        return -1;
+    const Cpu cpu(xserver);
+    runFor(int(seconds * 1000));
+    std::printf("idle     port open, nothing received, %.0f s: program %.3f %%, X server %.3f %%, together "
+                "%.3f %% of one core\n", cpu.seconds(), 100 * cpu.program() / cpu.seconds(),
+                100 * cpu.x() / cpu.seconds(), cpu.share());
+    return cpu.share();
+}
+
+// Target 4: while the controller streams, a 16 ms timer, typed keys, and a byte
+// that comes after a quiet spell.
+void respond(double seconds, Figures &f)
+{
+    Window win;
+    if (!win.open())
+        return;
+    RichTextView *view = win.view();
+    view->setFocus();
+
+    // Keys: the time from the key event to the byte on the master side, read by a
+    // thread of its own (the device process only writes).
+    std::vector<qint64> sentAt, keyMs;
+    std::atomic<bool> stop{false};
+    std::thread reader([&] {
+        while (!stop) {
+            pollfd p{win.pty.masterFd(), POLLIN, 0};
+            if (::poll(&p, 1, 20) <= 0)
+                continue;
+            char buf[256];
+            const qint64 at = nowNs();
+            for (ssize_t n = ::read(win.pty.masterFd(), buf, sizeof buf); n > 0; --n)
+                keyMs.push_back(at);
+        }
     });
-    poll.start(1);
-    loop.exec();
-    const double s = t.nsecsElapsed() / 1e9;
-    const double cpu = double(cpuTicks(::getpid()) - cpu0) / double(sysconf(_SC_CLK_TCK));
-    std::printf("full  %s: %.1f MB pty -> component -> main window in %.3f s = %.2f MB/s (process CPU %.2f s)\n",
-                plain ? "plain text" : "controller text", data.size() / 1e6, s, data.size() / 1e6 / s, cpu);
-    return 0;
-}
+    QTimer key;
+    QObject::connect(&key, &QTimer::timeout, view, [&] {
+        sentAt.push_back(nowNs());
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_S, Qt::NoModifier, QStringLiteral("s"));
+        QCoreApplication::sendEvent(view, &press);
+    });
 
-// The paced device runs in a process of its own, so that its CPU is not counted
-// as the program's.
-pid_t spawnPacedWriter(int fd, const QByteArray &data, int rate)
-{
-    const pid_t pid = ::fork();
-    if (pid != 0)
-        return pid;
-    using clock = std::chrono::steady_clock;
-    const auto start = clock::now();
-    const qsizetype slice = qMax(1, rate / 100);
-    for (qsizetype at = 0; at < data.size();) {
-        std::this_thread::sleep_until(start + std::chrono::microseconds(qint64(at) * 1000000 / rate));
-        at += writeAll(fd, data.constData() + at, qMin(slice, data.size() - at));
-    }
-    ::_exit(0);
-}
-
-bool childDone(pid_t pid)
-{
-    int status = 0;
-    return ::waitpid(pid, &status, WNOHANG) == pid;
-}
-
-int paced(double seconds, long xserver, bool plain)
-{
-    Window win;
-    if (!win.open())
-        return 1;
-    const int rate = 25600;
-    const QByteArray data = plain ? plainText(qint64(rate * seconds)) : stream(qint64(rate * seconds));
-    const long long me0 = cpuTicks(::getpid());
-    const long long x0 = xserver > 0 ? cpuTicks(xserver) : 0;
-    QElapsedTimer t;
-    t.start();
-    {
-        const pid_t writer = spawnPacedWriter(win.pty.masterFd(), data, rate);
-        runUntil([&] { return childDone(writer); });
-        const QDeadlineTimer settle(200);
-        runUntil([&] { return settle.hasExpired(); });
-    }
-    const double wall = t.nsecsElapsed() / 1e9;
-    const double tck = double(sysconf(_SC_CLK_TCK));
-    const double me = (cpuTicks(::getpid()) - me0) / tck;
-    const double x = xserver > 0 ? (cpuTicks(xserver) - x0) / tck : 0.0;
-    const double kb = data.size() / 1024.0;
-    std::printf("paced %s, %d B/s for %.1f s (%s): program %.3f s CPU, X server %.3f s CPU\n", plain ? "plain text" : "controller text", rate, wall,
-                qPrintable(QGuiApplication::platformName()), me, x);
-    std::printf("paced CPU per KB %.1f us; share of one core: program %.2f %%, X %.2f %%, together %.2f %%\n",
-                (me + x) * 1e6 / kb, 100 * me / wall, 100 * x / wall, 100 * (me + x) / wall);
-    std::printf("paced view %d chars, last line complete: %s\n", int(win.model().length()),
-                win.model().text().endsWith(QLatin1StringView("\r\n")) || !data.endsWith('\n') ? "yes" : "no");
-    return 0;
-}
-
-// CPU of the main window with the port open and nothing arriving.
-int idle(double seconds)
-{
-    Window win;
-    if (!win.open())
-        return 1;
-    const long long me0 = cpuTicks(::getpid());
-    QElapsedTimer t;
-    t.start();
-    const QDeadlineTimer until(qint64(seconds * 1000));
-    runUntil([&] { return until.hasExpired(); });
-    const double me = (cpuTicks(::getpid()) - me0) / double(sysconf(_SC_CLK_TCK));
-    std::printf("idle  port open, nothing received, %.1f s: %.3f s CPU (%.2f %% of one core)\n",
-                t.elapsed() / 1000.0, me, 100 * me / (t.elapsed() / 1000.0));
-    return 0;
-}
-
-int late(double seconds)
-{
-    Window win;
-    if (!win.open())
-        return 1;
-    const int rate = 25600;
-    const QByteArray data = stream(qint64(rate * seconds));
-    QTimer tick(win.w.get());
+    QTimer tick;
     tick.setTimerType(Qt::PreciseTimer);
-    tick.setInterval(16);
-    QElapsedTimer since;
-    qint64 worst = 0, ticks = 0, over5 = 0;
+    qint64 last = 0, worst = 0, ticks = 0;
     QObject::connect(&tick, &QTimer::timeout, &tick, [&] {
-        const qint64 lateNs = since.nsecsElapsed() - 16000000;
-        worst = qMax(worst, lateNs);
-        over5 += lateNs > 5000000;
+        const qint64 now = nowNs();
+        if (last)
+            worst = qMax(worst, now - last - 16000000);
+        last = now;
         ++ticks;
-        since.restart();
     });
-    // The window's first paint belongs to start-up, not to the stream.
-    const QDeadlineTimer shown(500);
-    runUntil([&] { return shown.hasExpired(); });
-    auto *app = static_cast<TimedApplication *>(QCoreApplication::instance());
-    app->longestEventNs = 0;
-    app->longestEventCpuNs = 0;
-    since.start();
-    tick.start();
+    const pid_t device = spawnDevice(win.pty.masterFd(), controllerText(qint64(25600 * seconds)), 25600);
+    tick.start(16);
+    key.start(47);
+    runUntil([&] { return finished(device); });
+    key.stop();
+    tick.stop();
+    runFor(100);
+    stop = true;
+    reader.join();
+    std::vector<double> latencies;
+    for (size_t i = 0; i < qMin(sentAt.size(), keyMs.size()); ++i)
+        latencies.push_back((keyMs[i] - sentAt[i]) / 1e6);
+    std::sort(latencies.begin(), latencies.end());
+    f.timerLateMs = worst / 1e6;
+    f.keyP99Ms = latencies.empty() ? -1 : latencies[latencies.size() * 99 / 100];
+    std::printf("respond  16 ms timer, %lld ticks: worst %.2f ms late\n", ticks, f.timerLateMs);
+    std::printf("respond  %zu typed keys of %zu on the wire: median %.3f ms, 99th percentile %.3f ms\n",
+                latencies.size(), sentAt.size(), latencies.empty() ? -1.0 : latencies[latencies.size() / 2],
+                f.keyP99Ms);
+
+    // A byte after a quiet spell: from the write to the paint that shows it.
+    struct PaintClock : QObject
     {
-        const pid_t writer = spawnPacedWriter(win.pty.masterFd(), data, rate);
-        runUntil([&] { return childDone(writer); });
+        qint64 painted = 0;
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            if (e->type() == QEvent::Paint)
+                painted = nowNs();
+            return false;
+        }
+    } paints;
+    view->viewport()->installEventFilter(&paints);
+    double worstQuiet = 0;
+    for (int i = 0; i < 10; ++i) {
+        runFor(300);
+        const qint64 written = nowNs();
+        paints.painted = 0;
+        writeAll(win.pty.masterFd(), "#", 1);
+        runUntil([&] { return paints.painted > written && view->model().text().endsWith(u'#'); }, 1);
+        worstQuiet = qMax(worstQuiet, (paints.painted - written) / 1e6);
     }
-    std::printf("late  16 ms timer, %lld ticks while %d B/s came in: worst %.2f ms late, %lld ticks more than 5 ms late\n",
-                ticks, rate, worst / 1e6, over5);
-    std::printf("late  longest single event meanwhile: %.2f ms wall (event %s), %.2f ms CPU\n",
-                app->longestEventNs / 1e6, qPrintable(app->longestEvent), app->longestEventCpuNs / 1e6);
+    f.quietMs = worstQuiet;
+    std::printf("respond  a byte after 300 ms of quiet is painted within %.2f ms (worst of 10)\n", worstQuiet);
+}
+
+int targets(long xserver)
+{
+    Figures f;
+    f.pacedShare = paced(30, xserver);
+    f.drainMBs = drain(20);
+    f.idleShare = idle(60, xserver);
+    respond(20, f);
+    const auto row = [](const char *what, const QString &figure, const char *target, bool met) {
+        std::printf("| %s | %s | %s | %s |\n", what, qPrintable(figure), target, met ? "met" : "NOT met");
+    };
+    std::printf("\n| target | measured | goal | |\n|---|---|---|---|\n");
+    row("1 CPU at 25,600 B/s, program + X", QStringLiteral("%1 %").arg(f.pacedShare, 0, 'f', 2),
+        "<= 1.5 % (and half the best GUI peer)", f.pacedShare >= 0 && f.pacedShare <= 1.5);
+    row("2 drain, whole path", QStringLiteral("%1 MB/s").arg(f.drainMBs, 0, 'f', 1),
+        ">= the best GUI peer (about 33 MB/s)", f.drainMBs >= 33);
+    row("3 idle, port open", QStringLiteral("%1 %").arg(f.idleShare, 0, 'f', 3), "< 0.05 %",
+        f.idleShare >= 0 && f.idleShare < 0.05);
+    row("4a 16 ms timer lateness", QStringLiteral("%1 ms").arg(f.timerLateMs, 0, 'f', 2), "<= 5 ms",
+        f.timerLateMs >= 0 && f.timerLateMs <= 5);
+    row("4b key to wire, 99th percentile", QStringLiteral("%1 ms").arg(f.keyP99Ms, 0, 'f', 3), "<= 1 ms",
+        f.keyP99Ms >= 0 && f.keyP99Ms <= 1);
+    row("4c byte after quiet spell to screen", QStringLiteral("%1 ms").arg(f.quietMs, 0, 'f', 2),
+        "within one frame (33 ms)", f.quietMs >= 0 && f.quietMs <= 33);
     return 0;
 }
 
@@ -447,25 +423,23 @@ int main(int argc, char *argv[])
 {
     const QByteArray what = argc > 1 ? QByteArray(argv[1]) : QByteArray("core");
     const double arg = argc > 2 ? QByteArray(argv[2]).toDouble() : 0.0;
-    // A private settings folder: the benchmark never touches the user's settings.
-    const QByteArray home = QDir::tempPath().toLocal8Bit() + "/kx_bench_config";
-    qputenv("XDG_CONFIG_HOME", home);
+    const long xserver = argc > 3 ? QByteArray(argv[3]).toLong() : 0;
     if (what == "core" || what == "rss") {
         QCoreApplication app(argc, argv);
         return what == "core" ? core(arg > 0 ? arg : 50) : rss(arg > 0 ? arg : 50);
     }
-    TimedApplication app(argc, argv);
-    QSettings(QSettings::IniFormat, QSettings::UserScope, QString::fromLatin1(SettingsStore::Organisation),
-              ProgramInfo::title()).clear();
-    if (what == "full")
-        return full(arg > 0 ? arg : 20, argc > 3 && QByteArray(argv[3]) == "plain");
+    QApplication app(argc, argv);
+    Figures f;
+    if (what == "drain")
+        return drain(arg > 0 ? arg : 20) < 0;
     if (what == "paced")
-        return paced(arg > 0 ? arg : 20, argc > 3 ? QByteArray(argv[3]).toLong() : 0,
-                     argc > 4 && QByteArray(argv[4]) == "plain");
+        return paced(arg > 0 ? arg : 30, xserver) < 0;
     if (what == "idle")
-        return idle(arg > 0 ? arg : 5);
-    if (what == "late")
-        return late(arg > 0 ? arg : 10);
+        return idle(arg > 0 ? arg : 60, xserver) < 0;
+    if (what == "respond")
+        return respond(arg > 0 ? arg : 20, f), 0;
+    if (what == "targets")
+        return targets(argc > 2 ? QByteArray(argv[2]).toLong() : 0);
     std::fprintf(stderr, "unknown benchmark %s\n", what.constData());
     return 2;
 }
