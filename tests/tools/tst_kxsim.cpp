@@ -122,7 +122,8 @@ private slots:
     }
 
     // On its pty: answers keys, survives the port being reopened, names itself as a
-    // Com port in the program's store, and replays a recording.
+    // Com port in the program's store, and replays a recording at a rate and a
+    // capture with its pauses, ending only once all of it has been read.
     void overThePty()
     {
         QProcess sim;
@@ -135,7 +136,7 @@ private slots:
         QVERIFY(sim.waitForFinished(5000));
         QCOMPARE(sim.exitCode(), 0);
 
-        QTemporaryFile file;
+        QTemporaryFile file, timing;
         QVERIFY(file.open());
         QByteArray bytes;
         for (int i = 0; i < 256; ++i)
@@ -144,6 +145,11 @@ private slots:
         file.close();
         QVERIFY(startSim(sim, {"--replay", file.fileName(), "--rate", "100000", "--exit-after-replay"}, &path));
         QCOMPARE(talk(path, {}, "ENDE"), bytes + "ENDE");
+        QVERIFY(sim.waitForFinished(5000));
+        // Timed, the first line (up to byte 10) is script's header.
+        QVERIFY(timing.open() && timing.write("0 100\n0.2 149\n") > 0 && timing.flush());
+        QVERIFY(startSim(sim, {"--replay", file.fileName(), "--timing", timing.fileName(), "--exit-after-replay"}, &path));
+        QCOMPARE(talk(path, {}, "ENDE"), bytes.mid(11) + "ENDE");
         QVERIFY(sim.waitForFinished(5000));
     }
 };
