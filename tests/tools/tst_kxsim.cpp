@@ -1,6 +1,7 @@
-// The controller simulator: its menus as a state machine, its options, its writer,
-// and the program on a pty.
+// The controller simulator: its menus as a state machine, its replay plan, and the
+// program on a pty.
 #include "ControllerMenu.h"
+#include "ReplayPlan.h"
 #include "SimOptions.h"
 #include "app/ProgramInfo.h"
 #include "platform/SettingsStore.h"
@@ -94,8 +95,35 @@ private slots:
             QVERIFY2(linesOf(last).contains(l), qPrintable(l));
     }
 
+    void replayPlan_data()
+    {
+        QTest::addColumn<QByteArray>("timing"); // null: no timing file
+        QTest::addColumn<QByteArrayList>("steps"); // "PAUSE_US BYTES" each, or the line refused
+        const auto row = [](const char *name, const char *timing, const QByteArrayList &steps) {
+            QTest::newRow(name) << QByteArray(timing) << steps;
+        };
+        row("counts split the bytes", "0.010191 5\n0.3 4\n", {"10191 abc\r\n", "300000 \xf6" "e\r\n"});
+        row("not a number", "0.1 5\n0,3 5\n", {"line 2"});
+        row("past the end", "0 5\n0 99\n", {"line 2"});
+        row("untimed skips the header", nullptr, {"0 abc\r\n\xf6" "e\r\n\nScript done on 2026\n"});
+    }
+    void replayPlan()
+    {
+        QFETCH(QByteArray, timing);
+        const QByteArray capture = "Script started on 2026\nabc\r\n\xf6" "e\r\n\nScript done on 2026\n";
+        QList<ReplayPlan::Step> steps;
+        QString error;
+        QByteArrayList got;
+        if (!ReplayPlan::build(capture, timing.isNull() ? std::nullopt : std::optional(timing), &steps, &error))
+            got << error.section(' ', 0, 1).toLatin1();
+        for (const ReplayPlan::Step &step : steps)
+            got << QByteArray::number(step.pauseUs) + ' ' + step.bytes;
+        QTEST(got, "steps");
+    }
+
     // On its pty: answers keys, survives the port being reopened, names itself as a
-    // Com port in the program's store, and replays a recording.
+    // Com port in the program's store, and replays a recording at a rate and a
+    // capture with its pauses, ending only once all of it has been read.
     void overThePty()
     {
         QProcess sim;
@@ -108,7 +136,7 @@ private slots:
         QVERIFY(sim.waitForFinished(5000));
         QCOMPARE(sim.exitCode(), 0);
 
-        QTemporaryFile file;
+        QTemporaryFile file, timing;
         QVERIFY(file.open());
         QByteArray bytes;
         for (int i = 0; i < 256; ++i)
@@ -117,6 +145,11 @@ private slots:
         file.close();
         QVERIFY(startSim(sim, {"--replay", file.fileName(), "--rate", "100000", "--exit-after-replay"}, &path));
         QCOMPARE(talk(path, {}, "ENDE"), bytes + "ENDE");
+        QVERIFY(sim.waitForFinished(5000));
+        // Timed, the first line (up to byte 10) is script's header.
+        QVERIFY(timing.open() && timing.write("0 100\n0.2 149\n") > 0 && timing.flush());
+        QVERIFY(startSim(sim, {"--replay", file.fileName(), "--timing", timing.fileName(), "--exit-after-replay"}, &path));
+        QCOMPARE(talk(path, {}, "ENDE"), bytes.mid(11) + "ENDE");
         QVERIFY(sim.waitForFinished(5000));
     }
 };

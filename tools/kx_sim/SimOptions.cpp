@@ -20,7 +20,14 @@ QString SimOptions::usage()
         "printed is the device path to open as the serial port.\n"
         "\n"
         "  --rate BYTES_PER_S     pace all output (default 960, like 9600 baud; 0 = unpaced)\n"
-        "  --replay FILE          send the bytes of FILE instead of playing the menus\n"
+        "  --replay FILE          send the bytes of FILE instead of playing the menus,\n"
+        "                         paced at --rate; when FILE is a capture by script, its\n"
+        "                         first line (\"Script started on ...\") is left out\n"
+        "  --timing TIMINGFILE    with --replay: play FILE with the pauses it was captured\n"
+        "                         with, as scriptreplay does (TIMINGFILE as written by\n"
+        "                         script --log-timing, classic format: lines of \"SECONDS\n"
+        "                         BYTES\"); the first line of FILE and the bytes after the\n"
+        "                         last timed chunk are left out; --rate is ignored\n"
         "  --exit-after-replay    end once the replayed bytes have been read\n"
         "  --com N                store the device as port ComN (1..16) in KX_Display's\n"
         "                         settings (section \"Anschl\u00fcsse\", key \"ComN\")\n"
@@ -61,6 +68,13 @@ bool SimOptions::parse(const QStringList &arguments, QString *error)
                 *error = QStringLiteral("--replay needs a file name");
                 return false;
             }
+        } else if (arg == QLatin1String("--timing")) {
+            if (!value(&timingFile))
+                return false;
+            if (timingFile.isEmpty()) {
+                *error = QStringLiteral("--timing needs a file name");
+                return false;
+            }
         } else if (arg == QLatin1String("--exit-after-replay")) {
             exitAfterReplay = true;
         } else if (arg == QLatin1String("--com")) {
@@ -86,6 +100,10 @@ bool SimOptions::parse(const QStringList &arguments, QString *error)
     }
     if (exitAfterReplay && replayFile.isEmpty()) {
         *error = QStringLiteral("--exit-after-replay needs --replay FILE");
+        return false;
+    }
+    if (!timingFile.isEmpty() && replayFile.isEmpty()) {
+        *error = QStringLiteral("--timing needs --replay FILE");
         return false;
     }
     return true;

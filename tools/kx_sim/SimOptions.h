@@ -9,6 +9,7 @@
 struct SimOptions
 {
     QString replayFile;            // empty: play the menus
+    QString timingFile;            // empty: replay at the rate
     int rate = 960;                // bytes per second; 960 is 9600 baud 8N1
     bool exitAfterReplay = false;
     int com = 0;                   // 1..16: store the device as this Com number

@@ -3,6 +3,8 @@
 #include "ControllerMenu.h"
 #include "PacedWriter.h"
 #include "Pty.h"
+#include "ReplayPlan.h"
+#include "ReplayPlayer.h"
 #include "SimOptions.h"
 #include "app/ProgramInfo.h"
 #include "platform/SettingsStore.h"
@@ -15,6 +17,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <optional>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -84,15 +87,28 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    QByteArray replay;
+    QList<ReplayPlan::Step> replay;
     if (!options.replayFile.isEmpty()) {
-        QFile file(options.replayFile);
-        if (!file.open(QIODevice::ReadOnly)) {
-            std::fprintf(stderr, "kx_sim: cannot read %s: %s\n", qPrintable(options.replayFile),
-                         qPrintable(file.errorString()));
+        const auto read = [](const QString &name, QByteArray *bytes) {
+            QFile file(name);
+            if (!file.open(QIODevice::ReadOnly)) {
+                std::fprintf(stderr, "kx_sim: cannot read %s: %s\n", qPrintable(name),
+                             qPrintable(file.errorString()));
+                return false;
+            }
+            *bytes = file.readAll();
+            return true;
+        };
+        QByteArray data;
+        std::optional<QByteArray> timing;
+        if (!read(options.replayFile, &data))
+            return 1;
+        if (!options.timingFile.isEmpty() && !read(options.timingFile, &timing.emplace()))
+            return 1;
+        if (!ReplayPlan::build(data, timing, &replay, &error)) {
+            std::fprintf(stderr, "kx_sim: %s: %s\n", qPrintable(options.timingFile), qPrintable(error));
             return 1;
         }
-        replay = file.readAll();
     }
 
     Pty pty;
@@ -107,8 +123,9 @@ int main(int argc, char *argv[])
     std::printf("%s\n", qPrintable(pty.slavePath()));
     std::fflush(stdout);
 
+    // A timed replay keeps the pauses of its capture and sends each chunk at once.
     PacedWriter writer([&pty](const char *data, qint64 size) { return pty.write(data, size); },
-                       options.rate);
+                       options.timingFile.isEmpty() ? options.rate : 0);
     QObject::connect(&writer, &PacedWriter::sinkFailed, &app, [] {
         std::fprintf(stderr, "kx_sim: writing to the pseudo-terminal failed\n");
     });
@@ -138,6 +155,7 @@ int main(int argc, char *argv[])
         QObject::connect(&ticker, &QTimer::timeout, &app, [&] { say(menu.tick()); });
         ticker.start();
     } else {
+        auto *player = new ReplayPlayer(replay, writer, &app);
         if (options.exitAfterReplay) {
             // Leave only when the program has read everything: closing the master
             // earlier would throw away what is still in the pty.
@@ -151,11 +169,9 @@ int main(int argc, char *argv[])
                     app.quit();
                 }
             });
-            QObject::connect(&writer, &PacedWriter::drained, waitRead, qOverload<>(&QTimer::start));
-            if (replay.isEmpty())
-                QTimer::singleShot(0, &app, [&app] { app.quit(); });
+            QObject::connect(player, &ReplayPlayer::finished, waitRead, qOverload<>(&QTimer::start));
         }
-        writer.write(replay);
+        player->start();
     }
     return app.exec();
 }
