@@ -9,6 +9,7 @@
 
 #include <QDeadlineTimer>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTest>
 
@@ -62,8 +63,10 @@ QByteArray talk(const QString &path, const QByteArray &keys, const QByteArray &u
 class KxSimTest : public QObject
 {
     Q_OBJECT
+    QTemporaryDir m_config;   // --com writes settings: never the user's own, even when run by hand
 
 private slots:
+    void initTestCase() { qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit()); }
     void keys_data()
     {
         QTest::addColumn<QByteArray>("keys");
