@@ -17,6 +17,8 @@
 #include <QScreen>
 #include <QTabWidget>
 
+#include <algorithm>
+
 namespace {
 template <typename W>
 W *make(QWidget *parent, const QString &name, int left, int top, int width, int height)
@@ -59,6 +61,22 @@ QRadioButton *option(QWidget *parent, QButtonGroup *group, const QString &array,
     b->setText(caption);
     group->addButton(b, index);
     return b;
+}
+
+// The places were made for frames whose title sits on the border line. Where the
+// style draws the title above the border instead, a frame's controls move down
+// together, by just as much as it takes to clear title and border.
+void keepBelowTitle(QGroupBox *frame)
+{
+    const QList<QWidget *> inside = frame->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    int top = frame->height();
+    for (const QWidget *w : inside)
+        top = std::min(top, w->y());
+    const int shift = frame->contentsRect().top() - top;
+    if (shift <= 0)
+        return;
+    for (QWidget *w : inside)
+        w->move(w->x(), w->y() + shift);
 }
 
 // Selects the item with exactly this text, or nothing when there is none.
@@ -166,6 +184,10 @@ void frmProperties::buildControls()
     onSelect(m_flowGroup, &frmProperties::optFlow_Click);
     onSelect(m_echoGroup, &frmProperties::optEcho_Click);
     onSelect(m_emulationGroup, &frmProperties::optEmulation_Click);
+
+    Fonts::fitCaptions(this);
+    for (QGroupBox *f : findChildren<QGroupBox *>())
+        keepBelowTitle(f);
 
     connect(cboPort, &QComboBox::currentIndexChanged, this, &frmProperties::showDevice);
     connect(cmdOK, &QPushButton::clicked, this, &frmProperties::cmdOK_Click);
