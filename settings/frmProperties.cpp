@@ -34,6 +34,8 @@ QGroupBox *frame(QWidget *parent, const QString &name, const QString &caption, i
 {
     auto *f = make<QGroupBox>(parent, name, left, top, width, height);
     f->setTitle(caption);
+    // Unnamed, a frame is read out by the title of the frame around it.
+    f->setAccessibleName(QString(caption).remove(u'&'));
     return f;
 }
 
@@ -45,11 +47,15 @@ QLabel *label(QWidget *parent, const QString &name, const QString &caption, int 
     return l;
 }
 
-QComboBox *list(QWidget *parent, const QString &name, int left, int top, int width, int height)
+// A drop-down list: the user picks an item and cannot type other text. Its label
+// names it to screen readers and takes the label's access key.
+QComboBox *list(QWidget *parent, QLabel *label, const QString &name, int left, int top, int width,
+                int height)
 {
-    // A drop-down list: the user picks an item and cannot type other text.
     auto *c = make<QComboBox>(parent, name, left, top, width, height);
     c->setEditable(false);
+    if (label)
+        label->setBuddy(c);
     return c;
 }
 
@@ -124,23 +130,29 @@ void frmProperties::buildControls()
     fraSettings = frame(page, QStringLiteral("fraSettings"), QStringLiteral("Einstellungen"),
                         200, 450, 6195, 3615);
 
-    label(fraSettings, QStringLiteral("Label1"), QStringLiteral("Anschluß:"), 330, 180, 735, 315);
-    cboPort = list(fraSettings, QStringLiteral("cboPort"), 1080, 150, 1425, 315);
+    QLabel *portLabel = label(fraSettings, QStringLiteral("Label1"), QStringLiteral("Anschluß:"),
+                              330, 180, 735, 315);
+    cboPort = list(fraSettings, portLabel, QStringLiteral("cboPort"), 1080, 150, 1425, 315);
     // A device path comes from the store or the host: plain text, cut to the room.
     lblDevice = make<ElidedLabel>(fraSettings, QStringLiteral("lblDevice"), 2600, 180, 3500, 285);
 
     auto *frame1 = frame(fraSettings, QStringLiteral("Frame1"),
                          QStringLiteral("Maximale Geschwindigkeit"), 100, 600, 2280, 870);
-    cboSpeed = list(frame1, QStringLiteral("cboSpeed"), 320, 330, 1695, 315);
+    cboSpeed = list(frame1, nullptr, QStringLiteral("cboSpeed"), 320, 330, 1695, 315);
+    // The speed list has no label of its own; its frame says what it is.
+    cboSpeed->setAccessibleName(frame1->accessibleName());
 
     auto *connection = frame(fraSettings, QStringLiteral("fraConnection"),
                              QStringLiteral("Übertragungsformat"), 100, 1635, 2280, 1770);
-    label(connection, QStringLiteral("Label3"), QStringLiteral("Datenbits:"), 140, 375, 825, 285);
-    cboDataBits = list(connection, QStringLiteral("cboDataBits"), 980, 330, 1140, 315);
-    label(connection, QStringLiteral("Label4"), QStringLiteral("Parität:"), 140, 855, 615, 285);
-    cboParity = list(connection, QStringLiteral("cboParity"), 980, 800, 1140, 315);
-    label(connection, QStringLiteral("Label5"), QStringLiteral("Stopbits:"), 140, 1320, 885, 285);
-    cboStopBits = list(connection, QStringLiteral("cboStopBits"), 980, 1260, 1140, 315);
+    QLabel *dataBitsLabel = label(connection, QStringLiteral("Label3"), QStringLiteral("Datenbits:"),
+                                  140, 375, 825, 285);
+    cboDataBits = list(connection, dataBitsLabel, QStringLiteral("cboDataBits"), 980, 330, 1140, 315);
+    QLabel *parityLabel = label(connection, QStringLiteral("Label4"), QStringLiteral("Parität:"),
+                                140, 855, 615, 285);
+    cboParity = list(connection, parityLabel, QStringLiteral("cboParity"), 980, 800, 1140, 315);
+    QLabel *stopBitsLabel = label(connection, QStringLiteral("Label5"), QStringLiteral("Stopbits:"),
+                                  140, 1320, 885, 285);
+    cboStopBits = list(connection, stopBitsLabel, QStringLiteral("cboStopBits"), 980, 1260, 1140, 315);
 
     auto *frame7 = frame(fraSettings, QStringLiteral("Frame7"), QStringLiteral("&Echo"),
                          2540, 600, 1540, 870);
