@@ -2,6 +2,7 @@
 
 #include "platform/ElidedLabel.h"
 #include "platform/Fonts.h"
+#include "serial/PortDirectory.h"
 #include "serial/SerialComm.h"
 #include "platform/Twips.h"
 #include "settings/SettingsLists.h"
@@ -10,12 +11,15 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -85,6 +89,14 @@ void keepBelowTitle(QGroupBox *frame)
         w->move(w->x(), w->y() + shift);
 }
 
+// Tooltips guess whether their text is markup; text from the host (device paths,
+// a maker's words) is escaped and marked as markup so that it shows as written,
+// on one line.
+QString plainToolTip(const QString &text)
+{
+    return QStringLiteral("<p style='white-space:pre'>%1</p>").arg(text.toHtmlEscaped());
+}
+
 // Selects the item with exactly this text, or nothing when there is none.
 void selectText(QComboBox *box, const QString &text)
 {
@@ -112,6 +124,7 @@ frmProperties::frmProperties(const Services &services, QWidget *parent)
     setWindowTitle(QStringLiteral("COM-Port  Einstellungen"));
     setModal(true);
     buildControls();
+    watchDevices();
     Form_Load();
 }
 
@@ -206,6 +219,25 @@ void frmProperties::buildControls()
     connect(cmdCancel, &QPushButton::clicked, this, &frmProperties::cmdCancel_Click);
 }
 
+void frmProperties::watchDevices()
+{
+    // Adapters come and go while the dialog is open: a device node appearing or
+    // leaving changes /dev. The host needs a moment to learn an adapter's maker and
+    // serial number, so the ports are looked up again once /dev has been quiet a while.
+    // Hosts without /dev (Windows) name their ports COM1 to COM16 whatever is plugged in.
+    auto *settle = new QTimer(this);
+    settle->setObjectName(QStringLiteral("tmrDevices"));
+    settle->setSingleShot(true);
+    settle->setInterval(700);
+    connect(settle, &QTimer::timeout, this, &frmProperties::showDevices);
+    const QString devices = QStringLiteral("/dev");
+    if (!QFileInfo(devices).isDir())
+        return;
+    auto *watcher = new QFileSystemWatcher({devices}, this);
+    watcher->setObjectName(QStringLiteral("fswDevices"));
+    connect(watcher, &QFileSystemWatcher::directoryChanged, settle, qOverload<>(&QTimer::start));
+}
+
 void frmProperties::Form_Load()
 {
     if (const QScreen *s = screen()) {
@@ -233,7 +265,7 @@ void frmProperties::LoadPropertySettings()
     selectText(cboDataBits, presets.dataBits);
     selectText(cboStopBits, presets.stopBits);
     cboPort->setCurrentIndex(SettingsPresets::portIndex(m_port.commPort()));
-    showDevice();
+    showDevices();
 
     const int handshaking = m_port.handshaking();
     if (handshaking >= 0 && handshaking < int(optFlow.size()))
@@ -243,6 +275,16 @@ void frmProperties::LoadPropertySettings()
         optEmulation[0]->setChecked(true);
     else if (m_options.emulation == TerminalOptions::Emulation::Kestrix)
         optEmulation[1]->setChecked(true);
+}
+
+void frmProperties::showDevices()
+{
+    const QList<QSerialPortInfo> present = QSerialPortInfo::availablePorts();
+    for (int i = 0; i < cboPort->count(); ++i) {
+        const QString device = m_deviceOf ? m_deviceOf(i + 1) : QString();
+        cboPort->setItemData(i, plainToolTip(PortDirectory::describe(device, present)), Qt::ToolTipRole);
+    }
+    showDevice();
 }
 
 void frmProperties::showDevice()
