@@ -5,7 +5,6 @@
 #include "terminal/Colors.h"
 
 #include <QCoreApplication>
-#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -68,32 +67,8 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
     Twips::place(cmdOK, 4680, 2880, 660, 345);
     connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
 
-    fitFonts();
+    Fonts::fitCaptions(this);
     Form_Load();
-}
-
-void frmAbout::fitFonts()
-{
-    // The lines are placed for a narrow font. A wider substitute would cut the
-    // notice short, so all texts shrink together until the longest fits. Font
-    // widths do not scale exactly with the point size, hence the measured steps.
-    const QList<QLabel *> labels = findChildren<QLabel *>();
-    const auto allFit = [&labels] {
-        for (const QLabel *l : labels)
-            if (QFontMetrics(l->font()).horizontalAdvance(l->text()) > l->width())
-                return false;
-        return true;
-    };
-    const QList<QWidget *> widgets = findChildren<QWidget *>();
-    for (int step = 0; step < 40 && !allFit(); ++step) {
-        for (QWidget *w : widgets) {
-            QFont f = w->font();
-            if (f.pointSizeF() <= 5.0)
-                return;
-            f.setPointSizeF(f.pointSizeF() - 0.25);
-            w->setFont(f);
-        }
-    }
 }
 
 void frmAbout::Form_Load()

@@ -24,5 +24,4 @@ public slots:
 
 private:
     void Form_Load();
-    void fitFonts();
 };

@@ -2,6 +2,7 @@
 
 #include "settings/StoredSettings.h"
 
+#include <QFileInfo>
 #include <QSerialPortInfo>
 
 #include <algorithm>
@@ -112,4 +113,28 @@ QStringList PortDirectory::presentPorts()
     for (const QSerialPortInfo &info : infos)
         list.append(info.systemLocation());
     return list;
+}
+
+QString PortDirectory::describe(const QString &device, const QList<QSerialPortInfo> &ports)
+{
+    if (device.isEmpty())
+        return QStringLiteral("kein Gerät");
+    const QString target = QFileInfo(device).canonicalFilePath();
+    const auto same = [&](const QSerialPortInfo &p) {
+        return p.systemLocation() == device || p.portName() == device
+               || (!target.isEmpty() && p.systemLocation() == target);
+    };
+    const auto info = std::find_if(ports.begin(), ports.end(), same);
+    if (info == ports.end() || !info->hasVendorIdentifier())
+        return device;
+    // Products often carry the maker's name already.
+    QString name = info->description();
+    const QString maker = info->manufacturer();
+    if (!maker.isEmpty() && !name.startsWith(maker, Qt::CaseInsensitive))
+        name = (maker + u' ' + name).trimmed();
+    QStringList parts{name};
+    if (!info->serialNumber().isEmpty())
+        parts << QStringLiteral("Seriennummer ") + info->serialNumber();
+    parts.removeAll(QString());
+    return parts.isEmpty() ? device : device + QStringLiteral(" – ") + parts.join(QStringLiteral(", "));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QSerialPortInfo>
 #include <QString>
 #include <QStringList>
 
@@ -30,6 +32,11 @@ public:
     static QStringList orderPorts(const QStringList &ports);
     // The host's serial ports as system paths (QSerialPortInfo).
     static QStringList presentPorts();
+    // A device in words for people: its path and, for a USB adapter among the
+    // host's ports, maker, product and serial number; "kein Gerät" for no device.
+    // A path through a link (/dev/serial/by-id/...) finds the adapter it leads to.
+    static QString describe(const QString &device,
+                            const QList<QSerialPortInfo> &ports = QSerialPortInfo::availablePorts());
 
 private:
     const StoredSettings &m_stored;

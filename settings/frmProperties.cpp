@@ -2,6 +2,7 @@
 
 #include "platform/ElidedLabel.h"
 #include "platform/Fonts.h"
+#include "serial/PortDirectory.h"
 #include "serial/SerialComm.h"
 #include "platform/Twips.h"
 #include "settings/SettingsLists.h"
@@ -10,12 +11,17 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace {
 template <typename W>
@@ -32,6 +38,8 @@ QGroupBox *frame(QWidget *parent, const QString &name, const QString &caption, i
 {
     auto *f = make<QGroupBox>(parent, name, left, top, width, height);
     f->setTitle(caption);
+    // Unnamed, a frame is read out by the title of the frame around it.
+    f->setAccessibleName(QString(caption).remove(u'&'));
     return f;
 }
 
@@ -43,11 +51,15 @@ QLabel *label(QWidget *parent, const QString &name, const QString &caption, int 
     return l;
 }
 
-QComboBox *list(QWidget *parent, const QString &name, int left, int top, int width, int height)
+// A drop-down list: the user picks an item and cannot type other text. Its label
+// names it to screen readers and takes the label's access key.
+QComboBox *list(QWidget *parent, QLabel *label, const QString &name, int left, int top, int width,
+                int height)
 {
-    // A drop-down list: the user picks an item and cannot type other text.
     auto *c = make<QComboBox>(parent, name, left, top, width, height);
     c->setEditable(false);
+    if (label)
+        label->setBuddy(c);
     return c;
 }
 
@@ -59,6 +71,30 @@ QRadioButton *option(QWidget *parent, QButtonGroup *group, const QString &array,
     b->setText(caption);
     group->addButton(b, index);
     return b;
+}
+
+// The places were made for frames whose title sits on the border line. Where the
+// style draws the title above the border instead, a frame's controls move down
+// together, by just as much as it takes to clear title and border.
+void keepBelowTitle(QGroupBox *frame)
+{
+    const QList<QWidget *> inside = frame->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    int top = frame->height();
+    for (const QWidget *w : inside)
+        top = std::min(top, w->y());
+    const int shift = frame->contentsRect().top() - top;
+    if (shift <= 0)
+        return;
+    for (QWidget *w : inside)
+        w->move(w->x(), w->y() + shift);
+}
+
+// Tooltips guess whether their text is markup; text from the host (device paths,
+// a maker's words) is escaped and marked as markup so that it shows as written,
+// on one line.
+QString plainToolTip(const QString &text)
+{
+    return QStringLiteral("<p style='white-space:pre'>%1</p>").arg(text.toHtmlEscaped());
 }
 
 // Selects the item with exactly this text, or nothing when there is none.
@@ -88,6 +124,7 @@ frmProperties::frmProperties(const Services &services, QWidget *parent)
     setWindowTitle(QStringLiteral("COM-Port  Einstellungen"));
     setModal(true);
     buildControls();
+    watchDevices();
     Form_Load();
 }
 
@@ -106,23 +143,29 @@ void frmProperties::buildControls()
     fraSettings = frame(page, QStringLiteral("fraSettings"), QStringLiteral("Einstellungen"),
                         200, 450, 6195, 3615);
 
-    label(fraSettings, QStringLiteral("Label1"), QStringLiteral("Anschluß:"), 330, 180, 735, 315);
-    cboPort = list(fraSettings, QStringLiteral("cboPort"), 1080, 150, 1425, 315);
+    QLabel *portLabel = label(fraSettings, QStringLiteral("Label1"), QStringLiteral("Anschluß:"),
+                              330, 180, 735, 315);
+    cboPort = list(fraSettings, portLabel, QStringLiteral("cboPort"), 1080, 150, 1425, 315);
     // A device path comes from the store or the host: plain text, cut to the room.
     lblDevice = make<ElidedLabel>(fraSettings, QStringLiteral("lblDevice"), 2600, 180, 3500, 285);
 
     auto *frame1 = frame(fraSettings, QStringLiteral("Frame1"),
                          QStringLiteral("Maximale Geschwindigkeit"), 100, 600, 2280, 870);
-    cboSpeed = list(frame1, QStringLiteral("cboSpeed"), 320, 330, 1695, 315);
+    cboSpeed = list(frame1, nullptr, QStringLiteral("cboSpeed"), 320, 330, 1695, 315);
+    // The speed list has no label of its own; its frame says what it is.
+    cboSpeed->setAccessibleName(frame1->accessibleName());
 
     auto *connection = frame(fraSettings, QStringLiteral("fraConnection"),
                              QStringLiteral("Übertragungsformat"), 100, 1635, 2280, 1770);
-    label(connection, QStringLiteral("Label3"), QStringLiteral("Datenbits:"), 140, 375, 825, 285);
-    cboDataBits = list(connection, QStringLiteral("cboDataBits"), 980, 330, 1140, 315);
-    label(connection, QStringLiteral("Label4"), QStringLiteral("Parität:"), 140, 855, 615, 285);
-    cboParity = list(connection, QStringLiteral("cboParity"), 980, 800, 1140, 315);
-    label(connection, QStringLiteral("Label5"), QStringLiteral("Stopbits:"), 140, 1320, 885, 285);
-    cboStopBits = list(connection, QStringLiteral("cboStopBits"), 980, 1260, 1140, 315);
+    QLabel *dataBitsLabel = label(connection, QStringLiteral("Label3"), QStringLiteral("Datenbits:"),
+                                  140, 375, 825, 285);
+    cboDataBits = list(connection, dataBitsLabel, QStringLiteral("cboDataBits"), 980, 330, 1140, 315);
+    QLabel *parityLabel = label(connection, QStringLiteral("Label4"), QStringLiteral("Parität:"),
+                                140, 855, 615, 285);
+    cboParity = list(connection, parityLabel, QStringLiteral("cboParity"), 980, 800, 1140, 315);
+    QLabel *stopBitsLabel = label(connection, QStringLiteral("Label5"), QStringLiteral("Stopbits:"),
+                                  140, 1320, 885, 285);
+    cboStopBits = list(connection, stopBitsLabel, QStringLiteral("cboStopBits"), 980, 1260, 1140, 315);
 
     auto *frame7 = frame(fraSettings, QStringLiteral("Frame7"), QStringLiteral("&Echo"),
                          2540, 600, 1540, 870);
@@ -167,9 +210,32 @@ void frmProperties::buildControls()
     onSelect(m_echoGroup, &frmProperties::optEcho_Click);
     onSelect(m_emulationGroup, &frmProperties::optEmulation_Click);
 
+    Fonts::fitCaptions(this);
+    for (QGroupBox *f : findChildren<QGroupBox *>())
+        keepBelowTitle(f);
+
     connect(cboPort, &QComboBox::currentIndexChanged, this, &frmProperties::showDevice);
     connect(cmdOK, &QPushButton::clicked, this, &frmProperties::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmProperties::cmdCancel_Click);
+}
+
+void frmProperties::watchDevices()
+{
+    // Adapters come and go while the dialog is open: a device node appearing or
+    // leaving changes /dev. The host needs a moment to learn an adapter's maker and
+    // serial number, so the ports are looked up again once /dev has been quiet a while.
+    // Hosts without /dev (Windows) name their ports COM1 to COM16 whatever is plugged in.
+    auto *settle = new QTimer(this);
+    settle->setObjectName(QStringLiteral("tmrDevices"));
+    settle->setSingleShot(true);
+    settle->setInterval(700);
+    connect(settle, &QTimer::timeout, this, &frmProperties::showDevices);
+    const QString devices = QStringLiteral("/dev");
+    if (!QFileInfo(devices).isDir())
+        return;
+    auto *watcher = new QFileSystemWatcher({devices}, this);
+    watcher->setObjectName(QStringLiteral("fswDevices"));
+    connect(watcher, &QFileSystemWatcher::directoryChanged, settle, qOverload<>(&QTimer::start));
 }
 
 void frmProperties::Form_Load()
@@ -199,7 +265,7 @@ void frmProperties::LoadPropertySettings()
     selectText(cboDataBits, presets.dataBits);
     selectText(cboStopBits, presets.stopBits);
     cboPort->setCurrentIndex(SettingsPresets::portIndex(m_port.commPort()));
-    showDevice();
+    showDevices();
 
     const int handshaking = m_port.handshaking();
     if (handshaking >= 0 && handshaking < int(optFlow.size()))
@@ -209,6 +275,16 @@ void frmProperties::LoadPropertySettings()
         optEmulation[0]->setChecked(true);
     else if (m_options.emulation == TerminalOptions::Emulation::Kestrix)
         optEmulation[1]->setChecked(true);
+}
+
+void frmProperties::showDevices()
+{
+    const QList<QSerialPortInfo> present = QSerialPortInfo::availablePorts();
+    for (int i = 0; i < cboPort->count(); ++i) {
+        const QString device = m_deviceOf ? m_deviceOf(i + 1) : QString();
+        cboPort->setItemData(i, plainToolTip(PortDirectory::describe(device, present)), Qt::ToolTipRole);
+    }
+    showDevice();
 }
 
 void frmProperties::showDevice()

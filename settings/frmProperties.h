@@ -56,8 +56,12 @@ public slots:
 
 private:
     void buildControls();
+    // Looks the ports' devices up again when adapters are plugged in or out.
+    void watchDevices();
     void Form_Load();
     void LoadPropertySettings();
+    // Names the device of every port in its tooltip, and the selected one beside the list.
+    void showDevices();
     void showDevice();
 
     SerialComm &m_port;

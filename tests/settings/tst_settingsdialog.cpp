@@ -1,14 +1,20 @@
 // The settings dialog: presets from the port object and the terminal options, the
-// choice handlers, OK and Cancel, and the main window around it.
+// choice handlers, OK and Cancel, device tooltips, names for screen readers, and
+// the main window around it; captions of the dialog, the window and its About box.
+#include "platform/ElidedLabel.h"
 #include "settings/frmProperties.h"
 #include "tests/support/ui/MainWindowFixture.h"
 #include "tests/support/ui/ModalDriver.h"
 
+#include <QAccessible>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QStyleOptionButton>
 #include <QTest>
+#include <QTextDocumentFragment>
 
 namespace {
 const char *const Lists[] = {"cboPort", "cboSpeed", "cboParity", "cboDataBits", "cboStopBits"};
@@ -22,13 +28,14 @@ struct Dialog
     TerminalOptions options;
     ScriptedDialogs dialogs;
     QList<bool> openChecks;   // every check mark set on the main window's open command
+    QMap<int, QString> devices{{3, QStringLiteral("/dev/ttyUSB0")}};
     std::unique_ptr<frmProperties> dialog;
 
     frmProperties &open()
     {
         dialog = std::make_unique<frmProperties>(frmProperties::Services{
             &port, &stored, &options, &dialogs, [this](bool on) { openChecks << on; },
-            [](int n) { return n == 3 ? QStringLiteral("/dev/ttyUSB0") : QString(); }});
+            [this](int n) { return devices.value(n); }});
         return *dialog;
     }
 };
@@ -54,6 +61,43 @@ QStringList selected(const QWidget &d)
         out << on;
     }
     return out;
+}
+
+// Pixels a caption lacks: a label's text against its contents, a frame's title
+// against the frame, a button's text against the room its style leaves the text.
+int lacking(const QWidget *w)
+{
+    const QFontMetrics fm = w->fontMetrics();
+    QStyleOptionButton o;
+    o.initFrom(w);
+    const auto room = qobject_cast<const QRadioButton *>(w) ? QStyle::SE_RadioButtonContents : QStyle::SE_PushButtonContents;
+    if (auto *l = qobject_cast<const QLabel *>(w); l && !dynamic_cast<const ElidedLabel *>(w))
+        return fm.horizontalAdvance(l->text()) - l->contentsRect().width();
+    if (auto *g = qobject_cast<const QGroupBox *>(w))
+        return fm.size(Qt::TextShowMnemonic, g->title()).width() - w->width();
+    if (auto *b = qobject_cast<const QAbstractButton *>(w))
+        return fm.size(Qt::TextShowMnemonic, b->text()).width() - w->style()->subElementRect(room, &o, w).width();
+    return 0;
+}
+
+// Every caption fits and nothing sits on a frame's title. A screen reader hears
+// each frame by its own title, and each list by the label left of it on its row,
+// or by its frame where it has none.
+void captionsFitIn(const QWidget &window)
+{
+    for (QWidget *w : window.findChildren<QWidget *>()) {
+        const auto *frame = qobject_cast<QGroupBox *>(w->parentWidget());
+        QVERIFY2(lacking(w) <= 0 && (!frame || w->y() >= frame->contentsRect().top()), qPrintable(w->objectName()));
+        if (auto *g = qobject_cast<QGroupBox *>(w))
+            QCOMPARE(QAccessible::queryAccessibleInterface(g)->text(QAccessible::Name), QString(g->title()).remove(u'&'));
+        if (!qobject_cast<QComboBox *>(w))
+            continue;
+        QObject *namer = w->parentWidget();
+        for (QLabel *l : w->parentWidget()->findChildren<QLabel *>(Qt::FindDirectChildrenOnly))
+            namer = l->x() < w->x() && l->geometry().contains(l->x(), w->geometry().center().y()) ? l : namer;
+        const auto labels = QAccessible::queryAccessibleInterface(w)->relations(QAccessible::Label);
+        QCOMPARE(labels.isEmpty() ? QString() : labels.first().first->object()->objectName(), namer->objectName());
+    }
 }
 
 void choose(const QWidget &d, const QStringList &lists)
@@ -199,6 +243,39 @@ private slots:
         f.start();
         QTEST(f.panel("Settings"), "panel");
         QCOMPARE(f.panel("Emulation"), how == u"cmdOK" ? QStringLiteral("Ascii-Modus") : QStringLiteral("Kestrix"));
+    }
+
+    // Each port's tooltip and the label beside the list name the device as written,
+    // and follow adapters plugged in or out while the dialog is open: the host
+    // changes /dev, and once it has settled the dialog looks again.
+    void deviceTips()
+    {
+        Dialog f;
+        frmProperties &d = f.open();
+        f.devices = {{1, QStringLiteral("/dev/<b>tty</b>&amp;<br>")}};   // Com1 plugged in, Com3 out
+        QMetaObject::invokeMethod(d.findChild<QObject *>(QStringLiteral("fswDevices")), "directoryChanged", Q_ARG(QString, "/dev"));
+        auto *settle = d.findChild<QTimer *>(QStringLiteral("tmrDevices"));
+        QVERIFY(settle->isActive());
+        QMetaObject::invokeMethod(settle, "timeout");
+        // Qt shows a tooltip as markup when it looks like markup.
+        const auto shown = [&d](int item) {
+            const QString tip = in<QComboBox>(d, QStringLiteral("cboPort"))->itemData(item, Qt::ToolTipRole).toString();
+            return Qt::mightBeRichText(tip) ? QTextDocumentFragment::fromHtml(tip).toPlainText() : tip;
+        };
+        QCOMPARE(QStringList({shown(0), in<QLabel>(d, QStringLiteral("lblDevice"))->text(), shown(2)}),
+                 QStringList({f.devices[1], f.devices[1], "kein Gerät"}));
+    }
+
+    // The longest caption beside the port lights is Com 16's; the About box is made
+    // at start-up.
+    void captionsFit()
+    {
+        MainWindowFixture f;
+        f.stored(StoredSettings::KeyPort, QStringLiteral("16"));
+        f.start();
+        captionsFitIn(*f.window);
+        onModal([](QWidget *w) { captionsFitIn(*w); });
+        f.action("mnuProperties")->trigger();
     }
 
     // Opened with the port open anyway, a refused number must not leave the
