@@ -2,12 +2,18 @@
 
 #include "terminal/Colors.h"
 
+#include <QPaintEvent>
+#include <QPainter>
+
 ColorLabel::ColorLabel(const QString &caption, QWidget *parent) : QLabel(caption, parent)
 {
     // Captions are the program's own, but never read as markup all the same.
     setTextFormat(Qt::PlainText);
-    setAutoFillBackground(true);
-    applyPalette();
+    // The label paints its whole area itself: the gyro test recolours cells many
+    // times a second, and a palette change per colour would cost far more than the
+    // repaint of one cell.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    applyForeColor();
 }
 
 void ColorLabel::setForeColor(quint32 bgr)
@@ -15,7 +21,7 @@ void ColorLabel::setForeColor(quint32 bgr)
     if (bgr == m_fore)
         return;
     m_fore = bgr;
-    applyPalette();
+    applyForeColor();
 }
 
 void ColorLabel::setBackColor(quint32 bgr)
@@ -23,13 +29,21 @@ void ColorLabel::setBackColor(quint32 bgr)
     if (bgr == m_back)
         return;
     m_back = bgr;
-    applyPalette();
+    update();
 }
 
-void ColorLabel::applyPalette()
+void ColorLabel::paintEvent(QPaintEvent *event)
+{
+    {
+        QPainter p(this);
+        p.fillRect(event->rect(), QColor(Colors::toArgb(m_back)));
+    }
+    QLabel::paintEvent(event);
+}
+
+void ColorLabel::applyForeColor()
 {
     QPalette p = palette();
     p.setColor(QPalette::WindowText, QColor(Colors::toArgb(m_fore)));
-    p.setColor(QPalette::Window, QColor(Colors::toArgb(m_back)));
     setPalette(p);
 }

@@ -17,8 +17,11 @@ public:
     quint32 backColor() const { return m_back; }
     void setBackColor(quint32 bgr);
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private:
-    void applyPalette();
+    void applyForeColor();
 
     quint32 m_fore = Colors::Black;
     quint32 m_back = Colors::LightGrey;

@@ -16,14 +16,14 @@ class ColorLabel;
 // At line rate the gyro test prints hundreds of readings a second and each one
 // recolours the row; a label's colour change costs a palette change and a repaint.
 // The row therefore keeps what it was told and hands it to the labels at most once
-// per display frame, like the terminal view does with its text. flush() hands it
-// over at once.
+// per display frame, like the terminal view does with its text; flushed on the
+// view's frame, both are drawn in one pass. flush() hands it over at once.
 class LabelIndicatorRow : public QObject, public IndicatorRow
 {
     Q_OBJECT
 
 public:
-    static constexpr int FrameMs = 16;
+    static constexpr int FrameMs = 33;
 
     LabelIndicatorRow(QList<ColorLabel *> cells, ColorLabel *check, QObject *parent = nullptr);
 

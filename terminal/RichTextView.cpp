@@ -365,6 +365,7 @@ void RichTextView::scheduleFrame()
 void RichTextView::frame()
 {
     m_sinceFrame.start();
+    emit frameDue();
     const QRegion dirty = refresh();
     if (!dirty.isEmpty())
         viewport()->update(dirty);

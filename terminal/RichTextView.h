@@ -69,6 +69,9 @@ signals:
     // Raised for every typed character with its ANSI code (1 to 255) before the
     // view inserts it; a handler that sets the code to 0 suppresses the insertion.
     void KeyPress(int &keyAscii);
+    // A display frame is about to be drawn: what else changed with the text can be
+    // drawn with it, in the same pass.
+    void frameDue();
 
 protected:
     bool event(QEvent *event) override;
