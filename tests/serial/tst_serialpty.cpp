@@ -2,6 +2,7 @@
 // as a USB adapter would be; the test works the master side.
 #include "serial/QtSerialComm.h"
 #include "tests/support/core/PtyPair.h"
+#include "tests/support/core/Refusal.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -36,16 +37,6 @@ struct Rig
         });
     }
 };
-
-QString refusal(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const CommError &e) {
-        return e.description();
-    }
-    return QStringLiteral("no refusal");
-}
 
 // Handshake and format flags of the line: R(TS/CTS), X(ON), X(OFF), A(ny byte
 // restarts output), P(arity), S(tick), 2 (stop bits).
@@ -149,7 +140,8 @@ private slots:
         ::wait(nullptr);
         if (got == "cannot drop root")
             QSKIP("cannot become an unprivileged user here");
-        QVERIFY2(got.contains("Keine Berechtigung") && got.contains("\"dialout\"") && got.contains("Permission denied"),
+        // The system's reason is added once.
+        QVERIFY2(got.contains("Keine Berechtigung") && got.contains("\"dialout\"") && got.count("Permission denied") == 1,
                  got.constData());
     }
 
@@ -192,15 +184,11 @@ private slots:
         QCOMPARE(flags(*pty), QStringLiteral("RXX----"));
         rig.comm.setSettings(QStringLiteral("19200,n,8,2"));
         QCOMPARE(flags(*pty), QStringLiteral("RXX---2"));
-        rig.comm.setHandshaking(SerialComm::comXOnXoff);
-        QCOMPARE(flags(*pty), QStringLiteral("-XX---2"));
-        rig.comm.setHandshaking(SerialComm::comRTS);
-        QCOMPARE(flags(*pty), QStringLiteral("R-----2"));
         rig.comm.setHandshaking(SerialComm::comNone);
         rig.comm.setSettings(QStringLiteral("9600,n,8,1"));
         for (const char *line : {"9600,n,7,1", "9600,e,8,1", "9600,m,8,1", "9600,s,8,1", "9600,n,4,1", "9600,n,8,1.5"}) {
             const QString text = refusal([&] { rig.comm.setSettings(QLatin1StringView(line)); });
-            QVERIFY2(text != QLatin1StringView("no refusal") && !text.contains(QLatin1StringView("Unknown error")), line);
+            QVERIFY2(!text.isEmpty() && !text.contains(QLatin1StringView("Unknown error")), line);
             QCOMPARE(rig.comm.settings() + flags(*pty), QStringLiteral("9600,n,8,1-------"));
         }
         // No modem lines on a pty: DTR and RTS keep their values, nothing is lost.
@@ -209,7 +197,7 @@ private slots:
         // Closed, a format is taken as text; the open refuses it.
         rig.comm.setPortOpen(false);
         rig.comm.setSettings(QStringLiteral("9600,e,7,1"));
-        QVERIFY(refusal([&] { rig.comm.setPortOpen(true); }) != QLatin1StringView("no refusal"));
+        QVERIFY(!refusal([&] { rig.comm.setPortOpen(true); }).isEmpty());
     }
 };
 
