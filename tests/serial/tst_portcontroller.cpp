@@ -37,17 +37,6 @@ struct Window
     void tick() { QMetaObject::invokeMethod(ports.findChild<QTimer *>(QStringLiteral("Timer1")), "timeout"); }
 };
 
-// Notes the clock at every question.
-struct TimedDialogs : ScriptedDialogs
-{
-    const FakeClock *clock = nullptr;
-    QStringList askedAt;
-    Answer msgBox(const QString &prompt, Buttons buttons, Icon icon, const QString &title) override
-    {
-        askedAt << QString::number(clock->now);
-        return ScriptedDialogs::msgBox(prompt, buttons, icon, title);
-    }
-};
 } // namespace
 
 class PortControllerTest : public QObject
@@ -142,7 +131,7 @@ private slots:
         port.output("abc");
         FakeClock clock;
         clock.now = start;
-        TimedDialogs dialogs;
+        ScriptedDialogs dialogs;
         dialogs.clock = &clock;
         for (QChar c : answers)
             dialogs.answers << Dialogs::Answer(QStringLiteral("OCARI").indexOf(c));
@@ -156,14 +145,14 @@ private slots:
         });
         const bool closes = wait.run();
         QString outcome;
-        for (const QString &t : std::as_const(dialogs.askedAt))
-            outcome += QString::number(t.toLongLong() - start) + u' ';
+        for (const auto &s : std::as_const(dialogs.shown)) {
+            outcome += QString::number(s.at - start) + u' ';
+            QVERIFY(s.prompt == QStringLiteral("Daten können nicht gesendet werden")
+                    && s.buttons == Dialogs::Buttons::AbortRetryIgnore && s.icon == Dialogs::Icon::Question);
+        }
         QTEST(outcome + (closes ? "closes" : "stays"), "outcome");
         // Abort keeps the port and the unsent data; every other ending discards them.
         QCOMPARE(port.outBufferCount(), closes ? 0 : 3);
-        for (const auto &s : dialogs.shown)
-            QVERIFY(s.prompt == QStringLiteral("Daten können nicht gesendet werden")
-                    && s.buttons == Dialogs::Buttons::AbortRetryIgnore && s.icon == Dialogs::Icon::Question);
         port.setPortOpen(false);
         QVERIFY(DrainWait(port, clock, dialogs, nullptr).run());   // a closed port has nothing to wait for
     }
