@@ -29,6 +29,14 @@ void fill(RichTextModel &m, const QString &text, const QString &paint)
     }
 }
 
+// Puts the view on screen at the size given.
+bool shown(RichTextView &view, int width, int height)
+{
+    view.resize(width, height);
+    view.show();
+    return QTest::qWaitForWindowExposed(&view);
+}
+
 struct KeyEdit
 {
     QString initial;
@@ -80,20 +88,6 @@ private slots:
         m.setSelText(inserted);
         QTEST(QStringLiteral("%1 %2 %3").arg(m.text(), ::colours(m)).arg(m.selStart()), "expected");
         QCOMPARE(m.selLength(), 0);
-    }
-
-    // Writing the text drops every colour; colouring a selection recolours it.
-    void colouring()
-    {
-        RichTextModel m;
-        fill(m, QStringLiteral("a>b"), QStringLiteral("krk"));
-        m.setSelStart(0);
-        m.setSelLength(2);
-        m.setSelColor(0xFF0000);
-        QCOMPARE(::colours(m), QStringLiteral("bbk"));
-        m.setText(QStringLiteral("x\r\ny"));
-        QCOMPARE(::colours(m), QStringLiteral("kkkk"));
-        QCOMPARE(m.selStart() + m.selLength(), 0);
     }
 
     void keyCodes_data()
@@ -167,9 +161,7 @@ private slots:
     void followsTheEnd()
     {
         RichTextView view;
-        view.resize(300, 200);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(shown(view, 300, 200));
         RichTextModel &m = view.model();
         for (int i = 0; i < 200; ++i)
             m.setSelText(QStringLiteral("line %1\r\n").arg(i));
@@ -186,9 +178,7 @@ private slots:
     void copy()
     {
         RichTextView view;
-        view.resize(400, 300);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(shown(view, 400, 300));
         RichTextModel &m = view.model();
         m.setSelText(QStringLiteral("ab\r\ncd\r\nef"));
         const QFontMetrics fm(view.font());
@@ -230,9 +220,7 @@ private slots:
     void accessible()
     {
         RichTextView view;
-        view.resize(10 * QFontMetrics(view.font()).horizontalAdvance(u'M') + 40, 200);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(shown(view, 10 * QFontMetrics(view.font()).horizontalAdvance(u'M') + 40, 200));
         view.model().setSelText(QStringLiteral("ab\r\n"));
         view.model().setSelColor(0x0000FF);
         view.model().setSelText(QStringLiteral(">123456789012345"));
@@ -256,9 +244,7 @@ private slots:
     void placeholders()
     {
         RichTextView view;
-        view.resize(300, 100);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(shown(view, 300, 100));
         view.model().setSelText(QString::fromLatin1("\t\a\0 ", 4));
         QTest::qWait(100);
         const QImage image = view.viewport()->grab().toImage();

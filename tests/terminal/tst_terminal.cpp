@@ -1,6 +1,5 @@
 // The terminal engine without widgets: the receive loop, page recognition, the
 // gyro test panel and the key send path.
-#include "terminal/IndicatorRow.h"
 #include "terminal/SessionCapture.h"
 #include "tests/support/core/FakeClock.h"
 #include "terminal/RichTextModel.h"
@@ -61,22 +60,11 @@ struct TerminalRig
 QString rep(QChar c, int n) { return QString(n, c); }
 
 // Cells: all light blue with the cell for `column` (from 1) red.
-QString litCell(int column)
-{
-    QString s(39, u'l');
-    s[column - 1] = u'r';
-    return s;
-}
+QString litCell(int column) { return QString(column - 1, u'l') + u'r' + QString(39 - column, u'l'); }
 
 const QString K = TerminalOptions::KestrixText, A = TerminalOptions::AsciiText;
 
-QByteArray digits(int n)
-{
-    QByteArray out;
-    for (int i = 0; i < n; ++i)
-        out += char('0' + i % 10);
-    return out;
-}
+QByteArray digits(int n) { return QByteArray("0123456789").repeated(n / 10 + 1).left(n); }
 const QString Diag = QStringLiteral("KONFIGURATIONSMENUE > DIAGNOSE");
 const QString Menu = QStringLiteral("KONFIGURATIONSMENUE ");
 const QString GyroTitle = QStringLiteral("  Gyro Test (verlassen mit Roll links!)");
@@ -128,6 +116,10 @@ private slots:
             << rep(u'k', 14) << "<b>x</b> &amp;";
         QTest::newRow("NUL and escapes do not truncate") << A << QByteArray("a\0b\x1b[2J", 7)
             << QString::fromLatin1("a\0b\x1b[2J", 7) << rep(u'k', 7) << QString::fromLatin1("a\0b\x1b[2J", 7);
+        QTest::newRow("kestrix: gyro test title set apart by an empty line") << K << GyroTitle.toLatin1() + "\r\n"
+            << GyroTitle + "\r\n\r\n" << rep(u'k', 43) << "";
+        QTest::newRow("ascii: gyro test title as it came") << A << GyroTitle.toLatin1() + "\r\n" << GyroTitle + "\r\n"
+            << rep(u'k', 41) << "";
         QTest::newRow("windows-1252 upper half") << A << QByteArray("\x80\x9f\xe4\x81")
             << QStringLiteral("\u20ac\u0178\u00e4\u0081") << "kkkk" << QStringLiteral("\u20ac\u0178\u00e4\u0081");
     }
@@ -164,34 +156,32 @@ private slots:
     {
         QTest::addColumn<QByteArray>("input");
         QTest::addColumn<QString>("text");
-        QTest::newRow("585 not cut") << digits(585) << QString::fromLatin1(digits(585));
-        QTest::newRow("586 not cut yet") << digits(586) << QString::fromLatin1(digits(586));
-        QTest::newRow("587th char cuts 14 first") << digits(587) << QString::fromLatin1(digits(587).mid(14));
-        QTest::newRow("cut once per call") << digits(600) << QString::fromLatin1(digits(600).mid(14));
+        QTest::addColumn<int>("red");   // the one red character left, -1: none
+        QTest::newRow("585 not cut") << digits(585) << QString::fromLatin1(digits(585)) << -1;
+        QTest::newRow("586 not cut yet") << digits(586) << QString::fromLatin1(digits(586)) << -1;
+        QTest::newRow("587th char cuts 14 first") << digits(587) << QString::fromLatin1(digits(587).mid(14)) << -1;
+        QTest::newRow("cut once per call") << digits(600) << QString::fromLatin1(digits(600).mid(14)) << -1;
         QTest::newRow("585 plus CR LF is 587, next cuts once") << (digits(585) + "\ry")
-            << QString::fromLatin1(digits(585).mid(14)) + "\r\ny";
+            << QString::fromLatin1(digits(585).mid(14)) + "\r\ny" << -1;
         QTest::newRow("BS on a full view cuts, then erases") << (digits(586) + "\b")
-            << QString::fromLatin1(digits(585).mid(14));
+            << QString::fromLatin1(digits(585).mid(14)) << -1;
+        // Colours go with the cut; a cursor after it is red again.
+        QTest::newRow("colours drop at the cut") << ">" + digits(585) + "x>"
+            << QString::fromLatin1((">" + digits(585) + "x>").mid(14)) << 573;
     }
     // The cap holds from the engine's construction: a start-up that ends early
     // must not leave a view that keeps a handful of characters.
     void cap()
     {
         QFETCH(QByteArray, input);
-        TerminalRig rig;
+        QFETCH(int, red);
+        TerminalRig rig(K);
         rig.receive(input);
         QTEST(rig.view.text(), "text");
-    }
-
-    void colorsDropAtCut()
-    {
-        TerminalRig rig(K);
-        rig.receive(">" + digits(585));
-        QCOMPARE(rig.colors().left(1), QStringLiteral("r"));
-        rig.receive("x");
-        QCOMPARE(rig.colors(), rep(u'k', 573));
-        rig.receive(">");
-        QCOMPARE(rig.colors().right(1), QStringLiteral("r"));
+        QString colors(rig.view.length(), u'k');
+        if (red >= 0)
+            colors[red] = u'r';
+        QCOMPARE(rig.colors(), colors);
     }
 
     // A line without CR keeps its newest 32767 characters; its end is still looked at,
@@ -285,15 +275,6 @@ private slots:
         QCOMPARE(rig.colors(), (blue ? QStringLiteral("kkkkkk") : mode == K ? QStringLiteral("rkkkkk") : QStringLiteral("kkkkkk"))
                                    + rep(blue ? u'b' : u'k', line.size()) + "kk");
         QCOMPARE(rig.port.written, QByteArray());   // nothing is ever answered
-    }
-
-    void gyroTestTitle()
-    {
-        TerminalRig kestrix(K), ascii(A);
-        for (TerminalRig *rig : {&kestrix, &ascii})
-            rig->receiveLines({GyroTitle});
-        QCOMPARE(kestrix.view.text(), GyroTitle + "\r\n\r\n");
-        QCOMPARE(ascii.view.text(), GyroTitle + "\r\n");
     }
 
     // The diagnosis page in either mode, and the gyro test panel on it.
