@@ -49,13 +49,9 @@ private slots:
                                                           << "9600,n,8,1 1 0" << false << "Ascii-Modus";
         QTest::newRow("handshaking out of range") << QStringList{n, "2", "7", n, n}
             << "Ungültiger Wert 7 für Handshaking: erlaubt ist 0 bis 3." << false << "9600,n,8,1 2 0" << false << "";
-        QTest::newRow("echo lower case") << QStringList{n, n, n, "true", n} << "" << true << "9600,n,8,1 1 0" << true
-                                         << "Ascii-Modus";
         QTest::newRow("echo number") << QStringList{n, n, n, "-1", n} << "" << true << "9600,n,8,1 1 0" << true << "Ascii-Modus";
         QTest::newRow("echo nonsense ignored") << QStringList{n, n, n, "vielleicht", n} << "" << true << "9600,n,8,1 1 0"
                                                << false << "Ascii-Modus";
-        QTest::newRow("other mode kept") << QStringList{n, n, n, n, "VT100"} << "" << true << "9600,n,8,1 1 0" << false
-                                         << "VT100";
         // A value far longer than any valid one is refused like any other, quoted short.
         const QString wall = QString(1 << 20, u'9') + u',';
         QTest::newRow("a wall of settings") << QStringList{wall, n, n, n, n} << "Ungültige Einstellungen \"99999999999999999999999\u2026\": "
