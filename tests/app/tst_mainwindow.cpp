@@ -1,12 +1,16 @@
 // The main window as the user meets it: what start-up shows, the emulation menu,
 // the port commands bound to their labels, shut-down, the layout, the About box and
-// the gyro windows.
+// the gyro windows; and with the real serial component on a pseudo-terminal named
+// in the settings store, as a user's adapter would be, the test playing the controller.
 #include "about/frmAbout.h"
 #include "platform/QtDialogs.h"
+#include "terminal/RichTextView.h"
 #include "terminal/frmGyro_Diag.h"
+#include "tests/support/core/PtyPair.h"
 #include "tests/support/ui/MainWindowFixture.h"
 #include "tests/support/ui/ModalDriver.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -254,6 +258,40 @@ private slots:
         const QSize designed = diag->size();
         diag->resize(designed + QSize(200, 100));
         QTRY_COMPARE(diag->size(), designed);
+    }
+
+    // The diagnosis page in blue, roll selected, a reading in column 6; typed keys
+    // reach the controller as bytes and show only when it answers.
+    void onAPty()
+    {
+        PtyPair pty;
+        if (!pty.isOpen())
+            QSKIP(qPrintable(pty.errorString()));
+        MemoryStore store;
+        StoredSettings(store, ProgramInfo::title()).setDevice(1, pty.slavePath());
+        ScriptedDialogs dialogs;
+        frmKX_Display w(frmKX_Display::Services{nullptr, &store, &dialogs, nullptr});
+        w.show();
+        w.findChild<QAction *>(QStringLiteral("mnuKestrix"))->trigger();
+        w.findChild<QAction *>(QStringLiteral("mnuOpen"))->trigger();
+        QCOMPARE(dialogs.messages(), QStringList());
+        const auto cell = [&](int i) { return w.findChild<ColorLabel *>(QStringLiteral("lbl_G1_%1").arg(i))->backColor(); };
+        QVERIFY(pty.writeMaster("KONFIGURATIONSMENUE > DIAGNOSE\r\n> Roll\r\n     *\r\n"));
+        QTRY_COMPARE(cell(5), 0x0000FFu);
+        QCOMPARE(cell(6), 0xFFC0C0u);
+        QCOMPARE(w.findChild<ColorLabel *>(QStringLiteral("lbl_Check"))->text(), QStringLiteral("Roll Gyro"));
+        auto *view = w.findChild<RichTextView *>(QStringLiteral("RichTextBox"));
+        QCOMPARE(view->model().colorAt(0), 0xFF0000u);
+
+        const int before = view->model().length();
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_2);
+        QTest::keyClick(view, Qt::Key_Return);
+        QTest::keyClick(view, Qt::Key_Up);
+        QKeyEvent umlaut(QEvent::KeyPress, Qt::Key_Adiaeresis, Qt::NoModifier, QStringLiteral("ä"));
+        QCoreApplication::sendEvent(view, &umlaut);
+        QCOMPARE(pty.readMaster(5000, 3), QByteArray("2\r\xe4"));
+        QCOMPARE(view->model().length(), before);
     }
 };
 
