@@ -161,12 +161,16 @@ private slots:
         QVERIFY(!f.find<QAction>(QStringLiteral("mnuCaptureStart"))->isEnabled());
     }
 
-    // A line error shows in the "Status" panel until Timer2 puts the resting text back.
+    // A line error shows in the "Status" panel, never in the view, until Timer2 puts
+    // the resting text back; other events show nothing.
     void statusPanel()
     {
         MainWindowFixture f;
         f.start();
+        f.port.signalEvent(SerialComm::comEvCTS);
+        QCOMPARE(f.panel("Status"), QStringLiteral("Status"));
         f.port.signalEvent(SerialComm::comEventFrame);
+        QCOMPARE(f.find<RichTextView>(QStringLiteral("RichTextBox"))->model().length(), 0);
         QCOMPARE(f.panel("Status"), QStringLiteral("Error: Rahmenfehler (Framing)"));
         QMetaObject::invokeMethod(f.find<QTimer>(QStringLiteral("Timer2")), "timeout");
         QCOMPARE(f.panel("Status"), QStringLiteral("Status"));

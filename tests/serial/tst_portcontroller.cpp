@@ -79,23 +79,6 @@ private slots:
         QVERIFY(!w.ports.findChild<QTimer *>()->isActive());
     }
 
-    // A lost device closes with one message however often it is reported; a port
-    // something else closed shows closed once the controller is asked to follow.
-    void lossAndFollow()
-    {
-        Window w;
-        w.ports.mnuOpen_Click();
-        w.port.unplug(QStringLiteral("Das Gerät wurde entfernt."));
-        w.port.unplug(QStringLiteral("Das Gerät wurde entfernt."));
-        QTRY_COMPARE(w.dialogs.messages(), QStringList{"! Das Gerät wurde entfernt."});
-        QCOMPARE(w.look(), QStringLiteral("Com 7  closed ffffff/ff [open] 1010 "));
-        w.ports.mnuOpen_Click();
-        w.port.setPortOpen(false);
-        QVERIFY(w.open);
-        w.ports.followPort();
-        QVERIFY(!w.open);
-    }
-
     void drainWait_data()
     {
         QTest::addColumn<int>("drainAfter");    // the buffer empties after this many passes (-1: never)

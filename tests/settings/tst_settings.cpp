@@ -31,38 +31,35 @@ private slots:
 
     void load_data()
     {
-        QTest::addColumn<QStringList>("stored");     // settings, port, handshaking, echo, mode; null: none
-        QTest::addColumn<QString>("message");        // the one message, empty for none
-        QTest::addColumn<bool>("complete");
-        QTest::addColumn<QString>("port");           // settings, port number and handshaking afterwards
-        QTest::addColumn<bool>("echo");
-        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QStringList>("stored");   // settings, port, handshaking, echo, mode; null: none
+        QTest::addColumn<QString>("message");      // the one message, empty for none
+        QTest::addColumn<QString>("after");        // complete (+/-), settings, port number, handshaking, echo, mode
         const QString n;
-        QTest::newRow("empty store") << QStringList{n, n, n, n, n} << "" << true << "9600,n,8,1 1 0" << false << "Ascii-Modus";
-        QTest::newRow("all stored") << QStringList{"19200,E,7,2", "3", "2", "True", "Kestrix"} << "" << true
-                                    << "19200,e,7,2 3 2" << true << "Kestrix";
+        QTest::newRow("empty store") << QStringList{n, n, n, n, n} << "" << "+ 9600,n,8,1 1 0 0 Ascii-Modus";
+        QTest::newRow("all stored") << QStringList{"19200,E,7,2", "3", "2", "True", "Kestrix"} << ""
+                                    << "+ 19200,e,7,2 3 2 1 Kestrix";
         QTest::newRow("refused settings end start-up") << QStringList{"9600,X,8,1", "3", n, "True", "Kestrix"}
-            << "Ungültige Parität \"X\": erlaubt sind E, O, N, M und S." << false << "9600,n,8,1 1 0" << false << "";
+            << "Ungültige Parität \"X\": erlaubt sind E, O, N, M und S." << "- 9600,n,8,1 1 0 0 ";
         QTest::newRow("bad port reported at the handshaking") << QStringList{n, "abc", "2", "True", n}
-            << "Typen unverträglich: \"abc\" ist keine Zahl." << false << "9600,n,8,1 1 2" << false << "";
-        QTest::newRow("bad port, no handshaking: silent") << QStringList{n, "abc", n, n, n} << "" << true
-                                                          << "9600,n,8,1 1 0" << false << "Ascii-Modus";
+            << "Typen unverträglich: \"abc\" ist keine Zahl." << "- 9600,n,8,1 1 2 0 ";
+        QTest::newRow("bad port, no handshaking: silent") << QStringList{n, "abc", n, n, n} << ""
+                                                          << "+ 9600,n,8,1 1 0 0 Ascii-Modus";
         QTest::newRow("handshaking out of range") << QStringList{n, "2", "7", n, n}
-            << "Ungültiger Wert 7 für Handshaking: erlaubt ist 0 bis 3." << false << "9600,n,8,1 2 0" << false << "";
-        QTest::newRow("echo number") << QStringList{n, n, n, "-1", n} << "" << true << "9600,n,8,1 1 0" << true << "Ascii-Modus";
-        QTest::newRow("echo nonsense ignored") << QStringList{n, n, n, "vielleicht", n} << "" << true << "9600,n,8,1 1 0"
-                                               << false << "Ascii-Modus";
+            << "Ungültiger Wert 7 für Handshaking: erlaubt ist 0 bis 3." << "- 9600,n,8,1 2 0 0 ";
+        QTest::newRow("echo number") << QStringList{n, n, n, "-1", n} << "" << "+ 9600,n,8,1 1 0 1 Ascii-Modus";
+        QTest::newRow("echo nonsense ignored") << QStringList{n, n, n, "vielleicht", n} << "" << "+ 9600,n,8,1 1 0 0 Ascii-Modus";
         // A value far longer than any valid one is refused like any other, quoted short.
         const QString wall = QString(1 << 20, u'9') + u',';
         QTest::newRow("a wall of settings") << QStringList{wall, n, n, n, n} << "Ungültige Einstellungen \"99999999999999999999999\u2026\": "
             "erwartet werden Geschwindigkeit, Parität, Datenbits und Stopbits, durch Kommas getrennt (z. B. 9600,N,8,1)."
-            << false << "9600,n,8,1 1 0" << false << "";
+            << "- 9600,n,8,1 1 0 0 ";
         QTest::newRow("a wall of handshaking") << QStringList{n, n, wall, n, n}
-            << "Überlauf: \"99999999999999999999999\u2026\" liegt außerhalb von -2147483648 bis 2147483647." << false << "9600,n,8,1 1 0" << false << "";
+            << "Überlauf: \"99999999999999999999999\u2026\" liegt außerhalb von -2147483648 bis 2147483647." << "- 9600,n,8,1 1 0 0 ";
     }
     void load()
     {
         QFETCH(QStringList, stored);
+        QFETCH(QString, message);
         MemoryStore store;
         StoredSettings settings(store, QStringLiteral("KX"));
         const QString keys[] = {StoredSettings::KeySettings, StoredSettings::KeyPort, StoredSettings::KeyHandshaking,
@@ -75,12 +72,10 @@ private slots:
         TerminalOptions options;
         ScriptedDialogs dialogs;
         QString comPort;
-        QTEST(settings.load(port, options, comPort, dialogs), "complete");
-        QFETCH(QString, message);
+        const bool complete = settings.load(port, options, comPort, dialogs);
         QCOMPARE(dialogs.messages(), message.isEmpty() ? QStringList() : QStringList{"! " + message});
-        QTEST(QStringLiteral("%1 %2 %3").arg(port.settings()).arg(port.commPort()).arg(port.handshaking()), "port");
-        QTEST(options.localEcho, "echo");
-        QTEST(options.emulationText(), "mode");
+        QTEST(QStringLiteral("%1 %2 %3 %4 %5 %6").arg(QChar(complete ? u'+' : u'-')).arg(port.settings()).arg(port.commPort())
+                  .arg(port.handshaking()).arg(int(options.localEcho)).arg(options.emulationText()), "after");
         QVERIFY(store.written.isEmpty());   // start-up writes nothing
     }
 
