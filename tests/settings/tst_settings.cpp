@@ -1,7 +1,6 @@
 // The settings string as the dialog reads and writes it, and the stored settings as
 // start-up reads them and OK writes them, without any widget.
 #include "platform/SettingsStore.h"
-#include "settings/SettingsPresets.h"
 #include "settings/StoredSettings.h"
 #include "terminal/TerminalOptions.h"
 #include "tests/support/core/FakeSerialComm.h"
@@ -16,19 +15,6 @@ class SettingsTest : public QObject
     Q_OBJECT
 
 private slots:
-    // Texts a port would never report preset nothing and never crash the parse.
-    void oddPresets()
-    {
-        const auto items = [](const char *s) {
-            const SettingsPresets p = SettingsPresets::fromSettings(QLatin1StringView(s));
-            return QStringList{p.speed, p.parity, p.dataBits, p.stopBits}.join(u'|');
-        };
-        QCOMPARE(items("9600,N,8,1"), QStringLiteral("9600||8|1"));   // upper-case parity selects none
-        QCOMPARE(items("n,8"), QStringLiteral("||n|8"));
-        QCOMPARE(items("8,1.5"), QStringLiteral("||8|1.5"));
-        QCOMPARE(items(""), QStringLiteral("|||"));
-    }
-
     void load_data()
     {
         QTest::addColumn<QStringList>("stored");   // settings, port, handshaking, echo, mode; null: none

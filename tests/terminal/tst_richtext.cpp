@@ -103,7 +103,6 @@ private slots:
         QTest::newRow("keypad Enter without text") << int(Qt::Key_Enter) << "" << int(Qt::KeypadModifier) << QList<int>{13};
         QTest::newRow("Backspace") << int(Qt::Key_Backspace) << "\b" << 0 << QList<int>{8};
         QTest::newRow("Escape without text") << int(Qt::Key_Escape) << "" << 0 << QList<int>{27};
-        QTest::newRow("Tab") << int(Qt::Key_Tab) << "\t" << 0 << QList<int>{9};
         QTest::newRow("Ctrl+C without text") << int(Qt::Key_C) << "" << ctrl << QList<int>{3};
         QTest::newRow("Ctrl+[") << int(Qt::Key_BracketLeft) << "" << ctrl << QList<int>{27};
         QTest::newRow("Alt+x is a command") << int(Qt::Key_X) << "x" << int(Qt::AltModifier) << QList<int>{};
@@ -200,14 +199,10 @@ private slots:
         QCoreApplication::sendEvent(view.viewport(), &menu);
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("ab\ncd\nef"));
 
-        for (int i = 0; i < 570; ++i) {   // the view is cut 14 characters at a time
-            if (m.length() > 585)
-                m.keep(14, m.length() - 14);
-            m.setSelStart(m.length());
-            m.setSelText(QStringLiteral("x"));
-        }
+        m.setSelStart(m.length());
+        m.setSelText(QString(570, u'x'));
         QCOMPARE(view.selectedText(), QStringLiteral("d\ne"));
-        while (view.selectedFrom() > 0)
+        while (view.selectedFrom() > 0)   // the view is cut at the top while text arrives
             m.keep(2, m.length() - 2);
         QCOMPARE(view.selectedText(), QStringLiteral("\ne"));
         m.keep(3, m.length() - 3);
