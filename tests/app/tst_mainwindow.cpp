@@ -270,20 +270,18 @@ private slots:
         PtyPair pty;
         if (!pty.isOpen())
             QSKIP(qPrintable(pty.errorString()));
-        MemoryStore store;
-        StoredSettings(store, ProgramInfo::title()).setDevice(1, pty.slavePath());
-        ScriptedDialogs dialogs;
-        frmKX_Display w(frmKX_Display::Services{nullptr, &store, &dialogs, nullptr});
-        w.show();
-        w.findChild<QAction *>(QStringLiteral("mnuKestrix"))->trigger();
-        w.findChild<QAction *>(QStringLiteral("mnuOpen"))->trigger();
-        QCOMPARE(dialogs.messages(), QStringList());
-        const auto cell = [&](int i) { return w.findChild<ColorLabel *>(QStringLiteral("lbl_G1_%1").arg(i))->backColor(); };
+        MainWindowFixture f;
+        f.realPort = true;
+        StoredSettings(f.store, ProgramInfo::title()).setDevice(1, pty.slavePath());
+        f.start().show();
+        f.action("mnuKestrix")->trigger();
+        f.action("mnuOpen")->trigger();
+        QCOMPARE(f.dialogs.messages(), QStringList());
         QVERIFY(pty.writeMaster("KONFIGURATIONSMENUE > DIAGNOSE\r\n> Roll\r\n     *\r\n"));
-        QTRY_COMPARE(cell(5), 0x0000FFu);
-        QCOMPARE(cell(6), 0xFFC0C0u);
-        QCOMPARE(w.findChild<ColorLabel *>(QStringLiteral("lbl_Check"))->text(), QStringLiteral("Roll Gyro"));
-        auto *view = w.findChild<RichTextView *>(QStringLiteral("RichTextBox"));
+        QTRY_COMPARE(f.label(QStringLiteral("lbl_G1_5"))->backColor(), 0x0000FFu);
+        QCOMPARE(f.label(QStringLiteral("lbl_G1_6"))->backColor(), 0xFFC0C0u);
+        QCOMPARE(f.label(QStringLiteral("lbl_Check"))->text(), QStringLiteral("Roll Gyro"));
+        auto *view = f.find<RichTextView>(QStringLiteral("RichTextBox"));
         QCOMPARE(view->model().colorAt(0), 0xFF0000u);
 
         const int before = view->model().length();

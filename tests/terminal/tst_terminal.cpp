@@ -123,6 +123,20 @@ private slots:
             << rep(u'k', 41) << "";
         QTest::newRow("windows-1252 upper half") << A << QByteArray("\x80\x9f\xe4\x81")
             << QStringLiteral("\u20ac\u0178\u00e4\u0081") << "kkkk" << QStringLiteral("\u20ac\u0178\u00e4\u0081");
+        // A title is redrawn blue, and every colour above it is gone.
+        for (const QString &t : {Menu, QStringLiteral("KONFIGURATIONSMENUE > ROTORANORDNUNG"),
+                                 QStringLiteral("KONFIGURATIONSMENUE > AKKU"), QStringLiteral("KONFIGURATIONSMENUE > MOTOREN"),
+                                 QStringLiteral("KONFIGURATIONSMENUE > SETTINGS"), QStringLiteral("KONFIGURATIONSMENUE > NOTLANDUNG"),
+                                 Diag, QStringLiteral("Wirklich in den Grundzustand versetzen?")}) {
+            const QString text = ">abc\r\n" + t + "\r\n";
+            QTest::addRow("kestrix title: %s", qPrintable(t)) << K << text.toLatin1() << text << "kkkkkk" + rep(u'b', t.size()) + "kk" << "";
+            QTest::addRow("ascii: %s", qPrintable(t)) << A << text.toLatin1() << text << rep(u'k', text.size()) << "";
+        }
+        for (const QString t : {"KONFIGURATIONSMENUE", "KONFIGURATIONSMENUE  ", "KONFIGURATIONSMENUE > AKKU ",
+                                "konfigurationsmenue ", " KONFIGURATIONSMENUE > AKKU"}) {
+            const QString text = ">abc\r\n" + t + "\r\n";
+            QTest::addRow("no title: '%s'", qPrintable(t)) << K << text.toLatin1() << text << "r" + rep(u'k', text.size() - 1) << "";
+        }
     }
     void receiveRules()
     {
@@ -139,6 +153,7 @@ private slots:
             QTEST(rig.view.text(), "text");
             QTEST(rig.colors(), "colors");
             QTEST(rig.engine.line().text().toString(), "openLine");
+            QCOMPARE(rig.port.written, QByteArray());   // nothing is ever answered
             QCOMPARE(rig.view.selStart(), rig.view.length());
         }
     }
@@ -233,36 +248,6 @@ private slots:
         for (int c : {'b', 'c'})
             rig.engine.RichTextBox_KeyPress(c);
         QCOMPARE(rig.reports.size(), open ? 1 : 0);
-    }
-
-    void titles_data()
-    {
-        QTest::addColumn<QString>("mode");
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<bool>("blue");
-        for (const QString &t : {Menu, QStringLiteral("KONFIGURATIONSMENUE > ROTORANORDNUNG"),
-                                 QStringLiteral("KONFIGURATIONSMENUE > AKKU"), QStringLiteral("KONFIGURATIONSMENUE > MOTOREN"),
-                                 QStringLiteral("KONFIGURATIONSMENUE > SETTINGS"), QStringLiteral("KONFIGURATIONSMENUE > NOTLANDUNG"),
-                                 Diag, QStringLiteral("Wirklich in den Grundzustand versetzen?")}) {
-            QTest::addRow("kestrix: %s", qPrintable(t)) << K << t << true;
-            QTest::addRow("ascii: %s", qPrintable(t)) << A << t << false;
-        }
-        for (const char *t : {"KONFIGURATIONSMENUE", "KONFIGURATIONSMENUE  ", "KONFIGURATIONSMENUE > AKKU ",
-                              "konfigurationsmenue ", " KONFIGURATIONSMENUE > AKKU"})
-            QTest::addRow("no title: '%s'", t) << K << t << false;
-    }
-    // A title is redrawn blue, and every colour above it is gone.
-    void titles()
-    {
-        QFETCH(QString, mode);
-        QFETCH(QString, line);
-        QFETCH(bool, blue);
-        TerminalRig rig(mode);
-        rig.receiveLines({QStringLiteral(">abc"), line});
-        QCOMPARE(rig.view.text(), ">abc\r\n" + line + "\r\n");
-        QCOMPARE(rig.colors(), (blue ? QStringLiteral("kkkkkk") : mode == K ? QStringLiteral("rkkkkk") : QStringLiteral("kkkkkk"))
-                                   + rep(blue ? u'b' : u'k', line.size()) + "kk");
-        QCOMPARE(rig.port.written, QByteArray());   // nothing is ever answered
     }
 
     // The diagnosis page in either mode, and the gyro test panel on it.
