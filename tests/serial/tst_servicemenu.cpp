@@ -24,6 +24,11 @@ QString overflow(const QString &number)
 {
     return QStringLiteral("Überlauf: \"%1\" liegt außerhalb von -32768 bis 32767.").arg(number);
 }
+
+QString mismatch(const QString &text)
+{
+    return QStringLiteral("Typen unverträglich: \"%1\" ist keine Zahl.").arg(text);
+}
 } // namespace
 
 class ServiceMenuTest : public QObject
@@ -36,60 +41,49 @@ class ServiceMenuTest : public QObject
     std::unique_ptr<SerialTuning> tuning;
 
 private slots:
-    void lenient_data()
+    // Typed into the service menu, numbers are read leniently; a stored value must
+    // be one number and nothing else, as a 16-bit integer or as a Boolean.
+    void numbers_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("expected");
-        const auto row = [](const char *text, const QString &expected) { QTest::newRow(text) << text << expected; };
-        row("2.5", "2");            // halves to the even neighbour
-        row("3.5", "4");
-        row("2,5", "2");            // a comma ends the number, whatever the locale
-        row("  4 2", "42");         // blanks are ignored wherever they stand
-        row("12abc", "12");
-        row("&H10", "16");
-        row("-&H10", "-16");
-        row("&O178", "15");
-        row("1e3", "1000");
-        row("x", "0");
-        row("-32768.5", "-32768");
-        row("\u0661\u0662", "0");   // non-ASCII digits are no digits
-        row("40000", overflow("40000"));
-        row("&HFFFF", overflow("&HFFFF"));
-        row("1e99999", overflow("1e99999"));
-        row(" 4 0 000 ", overflow("40000"));
-        QTest::newRow("wall of digits") << QString(400, u'9') << overflow(QString(23, u'9') + QChar(0x2026));
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");   // "-": refused as no number
+        QTest::addColumn<QString>("flag");     // "-": refused as no number
+        const auto row = [](const QString &text, const QString &typed, const QString &stored, const QString &flag) {
+            QTest::newRow(qPrintable(text.left(24))) << text << typed << stored << flag;
+        };
+        row("2.5", "2", "2", "1");            // halves to the even neighbour
+        row("3.5", "4", "4", "1");
+        row("-32768.5", "-32768", "-32768", "1");
+        row(" 3 ", "3", "3", "1");
+        row("2,5", "2", "-", "-");            // a comma ends the number, whatever the locale
+        row("  4 2", "42", "-", "-");         // typed, blanks are ignored wherever they stand
+        row(" 4 0 000 ", overflow("40000"), "-", "-");
+        row("12abc", "12", "-", "-");
+        row("&H10", "16", "16", "1");
+        row("-&H10", "-16", "-", "-");
+        row("&O178", "15", "-", "-");
+        row("&HFFFF", overflow("&HFFFF"), overflow("&HFFFF"), "1");
+        row("1e3", "1000", "-", "-");
+        row("1e99999", overflow("1e99999"), "-", "-");
+        row("40000", overflow("40000"), overflow("40000"), "1");
+        row("x", "0", "-", "-");
+        row("", "0", "-", "-");
+        row("\u0661\u0662", "0", "-", "-");   // non-ASCII digits are no digits
+        row("tRUE", "0", "-", "1");
+        row("False", "0", "-", "0");
+        // Long texts are quoted short.
+        row(QString(400, u'9'), overflow(QString(23, u'9') + u'\u2026'), overflow(QString(23, u'9') + u'\u2026'), "1");
+        row(QString(5000, u'x'), "0", mismatch(QString(23, u'x') + u'\u2026'), mismatch(QString(23, u'x') + u'\u2026'));
     }
-    void lenient()
+    void numbers()
     {
         QFETCH(QString, text);
-        QTEST(outcome([&] { return LenientNumber::read(text); }), "expected");
-    }
-
-    // A stored value must be one number and nothing else.
-    void strict_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("integer");   // as a 16-bit integer
-        QTest::addColumn<QString>("boolean");   // as a Boolean
-        const auto mismatch = [](const QString &t) { return QStringLiteral("Typen unverträglich: \"%1\" ist keine Zahl.").arg(t); };
-        QTest::newRow("number") << " 3 " << "3" << "1";
-        QTest::newRow("half to even") << "2.5" << "2" << "1";
-        QTest::newRow("hexadecimal") << "&H10" << "16" << "1";
-        QTest::newRow("true any case") << "tRUE" << mismatch("tRUE") << "1";
-        QTest::newRow("false") << "False" << mismatch("False") << "0";
-        QTest::newRow("blank inside") << "4 2" << mismatch("4 2") << mismatch("4 2");
-        QTest::newRow("trailing text") << "12abc" << mismatch("12abc") << mismatch("12abc");
-        QTest::newRow("sign before &H") << "-&H10" << mismatch("-&H10") << mismatch("-&H10");
-        QTest::newRow("empty") << "" << mismatch("") << mismatch("");
-        QTest::newRow("too large") << "40000" << overflow("40000") << "1";
-        QTest::newRow("long text quoted short") << QString(5000, u'x') << mismatch(QString(23, u'x') + QChar(0x2026))
-                                                << mismatch(QString(23, u'x') + QChar(0x2026));
-    }
-    void strict()
-    {
-        QFETCH(QString, text);
-        QTEST(outcome([&] { return LenientNumber::toInt16(text); }), "integer");
-        QTEST(outcome([&] { return int(LenientNumber::toBoolean(text)); }), "boolean");
+        QFETCH(QString, stored);
+        QFETCH(QString, flag);
+        QTEST(outcome([&] { return LenientNumber::read(text); }), "typed");
+        QCOMPARE(outcome([&] { return LenientNumber::toInt16(text); }), stored == u"-" ? mismatch(text) : stored);
+        QCOMPARE(outcome([&] { return int(LenientNumber::toBoolean(text)); }), flag == u"-" ? mismatch(text) : flag);
     }
 
     void init()
