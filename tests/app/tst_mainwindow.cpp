@@ -19,8 +19,6 @@
 #include <QTimer>
 
 namespace {
-const QString ClosedLabel = QStringLiteral("Com 1  closed ffffff/ff");
-
 // A label's text if it is shown as plain text, else nothing.
 QString plainText(const QLabel *label) { return label->textFormat() == Qt::PlainText ? label->text() : QString(); }
 } // namespace
@@ -123,31 +121,57 @@ private slots:
         QVERIFY(f.store.written.isEmpty());
     }
 
-    // The port commands and their labels follow the port controller.
+    // The port commands and their labels follow the port controller. DTR and RTS show
+    // what the program drives, DSR and CTS the lines, read at every flip but not in
+    // between; a refused open leaves one message and the closed look; the connect
+    // time counts from the open; a capture runs until the device goes.
     void portLook()
     {
         MainWindowFixture f;
         f.port.lines.dsr = true;
+        f.clock.now = 5000;
         f.start();
+        // "label lines time [the command offered]", lines as 1 (green) or 0 for DTR DSR RTS CTS.
+        const auto look = [&] {
+            QString lines;
+            for (const char *l : {"lblDTR", "lblDSR", "lblRTS", "lblCTS"})
+                lines += f.label(QLatin1StringView(l))->backColor() == 0xC000 ? u'1' : u'0';
+            return QStringLiteral("%1 %2 %3[%4]").arg(f.look(QStringLiteral("lblComOpen")), lines, f.panel("ConnectTime"),
+                                                      f.action("mnuOpen")->isEnabled() ? "open" : "close");
+        };
+        auto *timer1 = f.find<QTimer>(QStringLiteral("Timer1"));
+        QCOMPARE(look(), QStringLiteral("Com 1  closed ffffff/ff 1010 [open]"));
         f.action("mnuOpen")->trigger();
-        QCOMPARE(f.look(QStringLiteral("lblComOpen")), QStringLiteral("Com 1  open  ffffff/c000"));
-        QCOMPARE(f.look(QStringLiteral("lblDSR")), QStringLiteral("DSR ffffff/c000"));
-        QCOMPARE(f.look(QStringLiteral("lblCTS")), QStringLiteral("CTS 0/808080"));
+        QCOMPARE(look(), QStringLiteral("Com 1  open  ffffff/c000 1110 00:00:00 [close]"));
+        QCOMPARE(f.look(QStringLiteral("lblDSR")) + u'|' + f.look(QStringLiteral("lblCTS")), QStringLiteral("DSR ffffff/c000|CTS 0/808080"));
         QCOMPARE(f.label(QStringLiteral("lblDSR"))->accessibleDescription() + u'|'
                      + f.label(QStringLiteral("lblCTS"))->accessibleDescription(), QStringLiteral("DSR an|CTS aus"));
-        // A capture runs from the terminal's context menu until the device goes.
+        QVERIFY(!f.action("mnuProperties")->isEnabled() && f.action("mnuClose")->isEnabled());
+        f.port.lines = {false, true, false};
+        QCOMPARE(look(), QStringLiteral("Com 1  open  ffffff/c000 1110 00:00:00 [close]"));
+        f.action("mnuClose")->trigger();
+        QCOMPARE(look(), QStringLiteral("Com 1  closed ffffff/ff 1010 [open]"));
+        QVERIFY(!timer1->isActive() && !f.action("mnuClose")->isEnabled() && f.dialogs.shown.isEmpty());
+        f.port.openRefusal = QStringLiteral("Com1 wird bereits benutzt.");
+        f.action("mnuOpen")->trigger();
+        QCOMPARE(look(), QStringLiteral("Com 1  closed ffffff/ff 1010 [open]"));
+        f.port.openRefusal.clear();
+        f.action("mnuOpen")->trigger();
+        QCOMPARE(look(), QStringLiteral("Com 1  open  ffffff/c000 1011 00:00:00 [close]"));
+        f.clock.advance((1 * 3600 + 2 * 60 + 5) * 1000 + 999);
+        QMetaObject::invokeMethod(timer1, "timeout");
+        QCOMPARE(f.panel("ConnectTime"), QStringLiteral("01:02:05 "));
+        f.clock.advance(100LL * 3600 * 1000);
+        QMetaObject::invokeMethod(timer1, "timeout");
+        QCOMPARE(f.panel("ConnectTime"), QStringLiteral("101:02:05 "));
+
         QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/kx-XXXXXX"));
         f.dialogs.files << dir.filePath(QStringLiteral("capture"));
         f.find<QAction>(QStringLiteral("mnuCaptureStart"))->trigger();
         QCOMPARE(f.panel("Capture"), QStringLiteral("Mitschnitt"));
-        QVERIFY(!f.action("mnuOpen")->isEnabled() && f.action("mnuClose")->isEnabled());
-        QVERIFY(!f.action("mnuProperties")->isEnabled());
-        QCOMPARE(f.panel("ConnectTime"), QStringLiteral("00:00:00 "));
         f.port.unplug(QStringLiteral("weg"));
-        QTRY_COMPARE(f.dialogs.messages(), QStringList{"! weg"});
-        QCOMPARE(f.look(QStringLiteral("lblComOpen")), ClosedLabel);
-        QVERIFY(f.action("mnuOpen")->isEnabled() && !f.action("mnuClose")->isEnabled());
-        QCOMPARE(f.panel("ConnectTime"), QString());
+        QTRY_COMPARE(f.dialogs.messages(), (QStringList{"! Com1 wird bereits benutzt.", "! weg"}));
+        QCOMPARE(look(), QStringLiteral("Com 1  closed ffffff/ff 1010 [open]"));
         QCOMPARE(f.panel("Capture"), QString());
         QVERIFY(!f.find<QAction>(QStringLiteral("mnuCaptureStart"))->isEnabled());
     }
