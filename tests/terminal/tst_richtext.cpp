@@ -1,25 +1,17 @@
 // The terminal's text: the model that keeps characters and colours, and the view
 // that shows it and takes typed keys.
 #include "terminal/RichTextView.h"
+#include "tests/support/core/ColourLetters.h"
 
 #include <QAccessible>
 #include <QClipboard>
-#include <QMenu>
+#include <QAction>
 #include <QScrollBar>
 #include <QTest>
 #include <QApplication>
 #include <QTimer>
 
 namespace {
-// One letter per character: k black, r red, b blue.
-QString colours(const RichTextModel &m)
-{
-    QString s;
-    for (int i = 0; i < m.length(); ++i)
-        s += m.colorAt(i) == 0 ? u'k' : m.colorAt(i) == 0x0000FF ? u'r' : m.colorAt(i) == 0xFF0000 ? u'b' : u'?';
-    return s;
-}
-
 void fill(RichTextModel &m, const QString &text, const QString &paint)
 {
     m.setText(QString());
@@ -86,7 +78,7 @@ private slots:
         m.setSelColor(0xFF0000);   // with the selection collapsed: recolours nothing
         m.setSelLength(length);
         m.setSelText(inserted);
-        QTEST(QStringLiteral("%1 %2 %3").arg(m.text(), ::colours(m)).arg(m.selStart()), "expected");
+        QTEST(QStringLiteral("%1 %2 %3").arg(m.text(), colourLetters(m)).arg(m.selStart()), "expected");
         QCOMPARE(m.selLength(), 0);
     }
 

@@ -1,8 +1,8 @@
 // The terminal engine without widgets: the receive loop, page recognition, the
 // gyro test panel and the key send path.
 #include "terminal/SessionCapture.h"
+#include "tests/support/core/ColourLetters.h"
 #include "tests/support/core/FakeClock.h"
-#include "terminal/RichTextModel.h"
 #include "terminal/TerminalEngine.h"
 #include "terminal/TerminalOptions.h"
 #include "tests/support/core/FakeSerialComm.h"
@@ -39,14 +39,7 @@ struct TerminalRig
         for (const QString &l : lines)
             receive(l.toLatin1() + "\r\n");
     }
-    // One letter per character of the view: k black, r red, b blue, ? other.
-    QString colors() const
-    {
-        QString out;
-        for (int i = 0; i < view.length(); ++i)
-            out += view.colorAt(i) == 0 ? u'k' : view.colorAt(i) == 0x0000FF ? u'r' : view.colorAt(i) == 0xFF0000 ? u'b' : u'?';
-        return out;
-    }
+    QString colors() const { return colourLetters(view); }
     // One letter per indicator cell's colour: g light grey, l light blue, r red; in
     // upper case when its text is grey too, as clearing the panel leaves it.
     QString cells() const
