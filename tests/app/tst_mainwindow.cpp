@@ -30,26 +30,22 @@ class MainWindowTest : public QObject
 private slots:
     void startUp_data()
     {
-        QTest::addColumn<QStringList>("stored");   // settings, port, handshaking, mode; null: none
+        QTest::addColumn<QStringList>("stored");   // key=value
         QTest::addColumn<QString>("shown");        // messages | port label | two panels | checked menu entry
-        const QString n;
-        QTest::newRow("empty store") << QStringList{n, n, n, n}
-                                     << "0|Com 1  closed ffffff/ff|COM 1 - 9600,n,8,1|Ascii-Modus|A";
-        QTest::newRow("all stored") << QStringList{"19200,E,7,2", "3", "2", "Kestrix"}
+        QTest::newRow("empty store") << QStringList{} << "0|Com 1  closed ffffff/ff|COM 1 - 9600,n,8,1|Ascii-Modus|A";
+        QTest::newRow("all stored") << QStringList{"Einstellungen=19200,E,7,2", "COM-Anschluß=3", "Handshaking=2", "TermEmu=Kestrix"}
                                     << "0|Com 3  closed ffffff/ff|COM 3 - 19200,e,7,2|Kestrix|K";
         // Start-up ended early: the window keeps its design texts.
-        QTest::newRow("refused settings") << QStringList{"9600,X,8,1", "3", n, "Kestrix"} << "1|Com ffffff/ff|COM|Emulation:|";
-        QTest::newRow("other mode") << QStringList{n, n, n, "VT100"} << "0|Com 1  closed ffffff/ff|COM 1 - 9600,n,8,1|VT100|";
+        QTest::newRow("refused settings") << QStringList{"Einstellungen=9600,X,8,1", "COM-Anschluß=3", "TermEmu=Kestrix"}
+                                          << "1|Com ffffff/ff|COM|Emulation:|";
+        QTest::newRow("other mode") << QStringList{"TermEmu=VT100"} << "0|Com 1  closed ffffff/ff|COM 1 - 9600,n,8,1|VT100|";
     }
     void startUp()
     {
         QFETCH(QStringList, stored);
         MainWindowFixture f;
-        const QString keys[] = {StoredSettings::KeySettings, StoredSettings::KeyPort, StoredSettings::KeyHandshaking,
-                                StoredSettings::KeyEmulation};
-        for (int i = 0; i < 4; ++i)
-            if (!stored[i].isNull())
-                f.stored(keys[i], stored[i]);
+        for (const QString &entry : stored)
+            f.stored(entry.section(u'=', 0, 0), entry.section(u'=', 1));
         f.start();
         QTEST(QStringList({QString::number(f.dialogs.shown.size()), f.look(QStringLiteral("lblComOpen")), f.panel("Settings"),
                            f.panel("Emulation"), QString(f.action("mnuASCII")->isChecked() ? "A" : "")

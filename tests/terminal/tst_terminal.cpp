@@ -253,14 +253,13 @@ private slots:
         const QString untouched(39, u'g'), grey(39, u'G');
         const QString roll = QStringLiteral("> Roll");
         for (const QString &mode : {K, A}) {
-            const QByteArray m = mode.toLatin1();
-            QTest::addRow("%s: outside the page nothing", m.data()) << mode << QStringList{roll, col(4)} << untouched << "vorher";
-            QTest::addRow("%s: a reading", m.data()) << mode << QStringList{Diag, roll, col(4)} << litCell(4) << "!Roll Gyro";
-            QTest::addRow("%s: leaving keeps the picture", m.data()) << mode << QStringList{Diag, roll, col(4), Menu, col(7)}
+            QTest::addRow("%s: outside the page nothing", qPrintable(mode)) << mode << QStringList{roll, col(4)} << untouched << "vorher";
+            QTest::addRow("%s: a reading", qPrintable(mode)) << mode << QStringList{Diag, roll, col(4)} << litCell(4) << "!Roll Gyro";
+            QTest::addRow("%s: leaving keeps the picture", qPrintable(mode)) << mode << QStringList{Diag, roll, col(4), Menu, col(7)}
                 << litCell(4) << "";
-            QTest::addRow("%s: other titles keep the page", m.data()) << mode
+            QTest::addRow("%s: other titles keep the page", qPrintable(mode)) << mode
                 << QStringList{Diag, roll, "KONFIGURATIONSMENUE > AKKU", col(7)} << litCell(7) << "!Roll Gyro";
-            QTest::addRow("%s: re-entering disarms unless selected", m.data()) << mode
+            QTest::addRow("%s: re-entering disarms unless selected", qPrintable(mode)) << mode
                 << QStringList{Diag, "> Gier", Menu, Diag, col(7)} << grey << "";
         }
         // The gyro test title is a reading without "*" in plain mode, which sets no cell.
