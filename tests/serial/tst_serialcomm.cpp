@@ -104,12 +104,9 @@ private slots:
     {
         QFETCH(TermiosCase, c);
         const LineSettings parsed = *LineSettings::parse(QLatin1StringView(c.line));
-        termios full{};
-        full.c_cflag = CS6 | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | CREAD | CLOCAL;
-        full.c_iflag = IXON | IXOFF | IXANY | INPCK | PARMRK | IGNPAR | ISTRIP;
-        termios bare{};
-        bare.c_cflag = CS5 | CREAD | CLOCAL;
-        for (termios t : {full, bare}) {
+        const termios full{.c_iflag = IXON | IXOFF | IXANY | INPCK | PARMRK | IGNPAR | ISTRIP,
+                           .c_cflag = CS6 | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | CREAD | CLOCAL};
+        for (termios t : {full, termios{.c_cflag = CS5 | CREAD | CLOCAL}}) {
             QtSerialComm::adjustTermios(t, parsed, c.handshaking, c.mark);
             if (c.cflagSet & CSIZE)
                 QCOMPARE(uint(t.c_cflag & CSIZE), c.cflagSet & CSIZE);

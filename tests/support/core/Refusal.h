@@ -2,7 +2,6 @@
 
 #include "serial/CommError.h"
 
-#include <QString>
 
 // The description a call was refused with; empty when it went through.
 template <typename F>

@@ -3,7 +3,6 @@
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 
-#include <QList>
 #include <QStringList>
 
 // Answers dialogs from a script and records every one that was shown.
