@@ -91,7 +91,6 @@ private slots:
             << "kkkkkr" << "MENUE>";
         QTest::newRow("ascii: no red cursor") << A << QByteArray(">AB") << ">AB" << "kkk" << ">AB";
         QTest::newRow("other mode text: no red cursor") << "kestrix" << QByteArray(">A") << ">A" << "kk" << ">A";
-        QTest::newRow("lone LF changes nothing") << A << QByteArray("\n") << "" << "" << "";
         QTest::newRow("CR LF one break") << K << QByteArray("ab\r\n>d") << "ab\r\n>d" << "kkkkrk" << ">d";
         QTest::newRow("LF CR one break") << A << QByteArray("ab\n\rcd") << "ab\r\ncd" << "kkkkkk" << "cd";
         QTest::newRow("CR on empty line") << A << QByteArray("\r") << "\r\n" << "kk" << "";
