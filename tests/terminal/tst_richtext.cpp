@@ -94,6 +94,7 @@ private slots:
         QTest::newRow("euro with AltGr") << int(Qt::Key_E) << "€" << int(Qt::AltModifier | ctrl) << QList<int>{0x80};
         QTest::newRow("keypad Enter without text") << int(Qt::Key_Enter) << "" << int(Qt::KeypadModifier) << QList<int>{13};
         QTest::newRow("Backspace") << int(Qt::Key_Backspace) << "\b" << 0 << QList<int>{8};
+        QTest::newRow("Tab") << int(Qt::Key_Tab) << "\t" << 0 << QList<int>{9};
         QTest::newRow("Escape without text") << int(Qt::Key_Escape) << "" << 0 << QList<int>{27};
         QTest::newRow("Ctrl+C without text") << int(Qt::Key_C) << "" << ctrl << QList<int>{3};
         QTest::newRow("Ctrl+[") << int(Qt::Key_BracketLeft) << "" << ctrl << QList<int>{27};
