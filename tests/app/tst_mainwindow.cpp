@@ -1,4 +1,4 @@
-// The main window as the user meets it: what start-up shows, the emulation menu,
+// The main window as the user meets it: what start-up shows and the emulation menu,
 // the port commands bound to their labels, shut-down, the layout, the About box and
 // the gyro windows; and with the real serial component on a pseudo-terminal named
 // in the settings store, as a user's adapter would be, the test playing the controller.
@@ -55,6 +55,13 @@ private slots:
         // The two service menus exist but are never offered.
         for (const char *menu : {"mnuMSComm", "mnuEntwicklung"})
             QVERIFY(!f.find<QMenu>(QLatin1StringView(menu))->menuAction()->isVisible());
+        // The emulation menu sets the mode for the running program only.
+        f.port.setInputLen(5);
+        f.action("mnuKestrix")->trigger();
+        QVERIFY(f.panel("Emulation") == u"Kestrix" && f.action("mnuKestrix")->isChecked() && !f.action("mnuASCII")->isChecked());
+        QCOMPARE(f.port.inputLen(), 1);
+        f.action("mnuASCII")->trigger();
+        QVERIFY(f.panel("Emulation") == u"Ascii-Modus" && f.store.written.size() == stored.size());   // nothing stored
     }
 
     // Texts from the store, from device paths and from the line show as they stand,
@@ -96,21 +103,6 @@ private slots:
         buttons.sort();
         QCOMPARE(buttons, (QStringList{"Abbrechen", "Ignorieren", "Wiederholen"}));
         QCOMPARE(prompt, QStringLiteral("<b>X</b>"));
-    }
-
-    // The emulation menu sets the mode for the running program only.
-    void emulationMenu()
-    {
-        MainWindowFixture f;
-        f.start();
-        f.port.setInputLen(5);
-        f.action("mnuKestrix")->trigger();
-        QCOMPARE(f.panel("Emulation"), QStringLiteral("Kestrix"));
-        QVERIFY(f.action("mnuKestrix")->isChecked() && !f.action("mnuASCII")->isChecked());
-        QCOMPARE(f.port.inputLen(), 1);
-        f.action("mnuASCII")->trigger();
-        QCOMPARE(f.panel("Emulation"), QStringLiteral("Ascii-Modus"));
-        QVERIFY(f.store.written.isEmpty());
     }
 
     // The port commands and their labels follow the port controller. DTR and RTS show

@@ -5,6 +5,7 @@
 #include "platform/SettingsStore.h"
 #include "serial/LenientNumber.h"
 #include "serial/SerialTuning.h"
+#include "settings/SettingsPresets.h"
 #include "settings/StoredSettings.h"
 #include "terminal/TerminalOptions.h"
 #include "tests/support/core/FakeSerialComm.h"
@@ -89,6 +90,15 @@ private slots:
         QTEST(outcome([&] { return LenientNumber::read(text); }), "typed");
         QCOMPARE(outcome([&] { return LenientNumber::toInt16(text); }), stored == u"-" ? mismatch(text) : stored);
         QCOMPARE(outcome([&] { return int(LenientNumber::toBoolean(text)); }), flag == u"-" ? mismatch(text) : flag);
+    }
+
+    // What the settings dialog preselects for each parity the port reports.
+    void parityPresets()
+    {
+        QStringList shown;
+        for (const char *settings : {"9600,e,8,1", "9600,o,8,1", "9600,n,8,1", "9600,m,8,1", "9600,s,8,1"})
+            shown << SettingsPresets::fromSettings(QLatin1StringView(settings)).parity;
+        QCOMPARE(shown, (QStringList{"Even", "Odd", "None", "Mark", "Space"}));
     }
 
     void load_data()
