@@ -1,16 +1,19 @@
 // The serial port component without a device: what it accepts, how it words its
 // refusals, what goes onto a POSIX line beyond QSerialPort, the parity marks and
-// which device a port number stands for.
+// which device a port number stands for; and the wait for unsent data at shut-down.
+#include "serial/DrainWait.h"
 #include "serial/ParityMarks.h"
 #include "serial/PortDirectory.h"
 #include "serial/QtSerialComm.h"
 #include "settings/StoredSettings.h"
+#include "tests/support/core/FakeClock.h"
 #include "tests/support/core/FakeSerialComm.h"
 #include "tests/support/core/MemoryStore.h"
+#include "tests/support/core/Refusal.h"
+#include "tests/support/core/ScriptedDialogs.h"
 
 #include <QTest>
 
-#include <optional>
 #include <termios.h>
 
 struct TermiosCase
@@ -23,17 +26,6 @@ struct TermiosCase
 Q_DECLARE_METATYPE(TermiosCase)
 
 namespace {
-template <typename F>
-std::optional<QString> refusal(F &&f)
-{
-    try {
-        f();
-    } catch (const CommError &e) {
-        return e.description();
-    }
-    return std::nullopt;
-}
-
 const QtSerialComm::Resolver nowhere = [](int) { return QString(); };
 } // namespace
 
@@ -42,70 +34,43 @@ class SerialCommTest : public QObject
     Q_OBJECT
 
 private slots:
-    void settings_data()
+    // What the component takes; a refused value leaves the old one in force.
+    void setters_data()
     {
+        QTest::addColumn<char>("what");           // s(ettings), p(ort number) or h(andshaking)
         QTest::addColumn<QString>("written");
-        QTest::addColumn<QString>("readBack");   // empty: refused, the old settings stay
-        QTest::newRow("upper N") << "9600,N,8,1" << "9600,n,8,1";
-        QTest::newRow("odd, 1.5 stop bits") << "19200,O,7,1.5" << "19200,o,7,1.5";
-        QTest::newRow("mark, 6 bits") << "4800,M,6,1.5" << "4800,m,6,1.5";
-        QTest::newRow("space, 5 bits, 2 stop") << "110,s,5,2" << "110,s,5,2";
-        QTest::newRow("4 data bits are text enough") << "300,n,4,1" << "300,n,4,1";
+        QTest::addColumn<QString>("readBack");   // settings, port number, handshaking; empty: refused
+        QTest::newRow("upper N") << 's' << "9600,N,8,1" << "9600,n,8,1 5 2";
+        QTest::newRow("odd, 1.5 stop bits") << 's' << "19200,O,7,1.5" << "19200,o,7,1.5 5 2";
+        QTest::newRow("mark, 6 bits") << 's' << "4800,M,6,1.5" << "4800,m,6,1.5 5 2";
+        QTest::newRow("space, 5 bits, 2 stop") << 's' << "110,s,5,2" << "110,s,5,2 5 2";
+        QTest::newRow("4 data bits are text enough") << 's' << "300,n,4,1" << "300,n,4,1 5 2";
         for (const char *bad : {"fast,n,8,1", "0,n,8,1", "9600,x,8,1", "9600,ne,8,1", "9600,,8,1",
                                 "9600,n,3,1", "9600,n,9,1", "9600,n,8,3", "9600,n,8,1,5", "9600,n,8", "",
                                 "9600, n,8,1", "9600,n,8,1 "})
-            QTest::newRow(bad) << bad << "";
+            QTest::newRow(bad) << 's' << bad << "";
+        for (const char *bad : {"0", "-1", "256"})
+            QTest::addRow("port %s", bad) << 'p' << bad << "";
+        QTest::newRow("port 255") << 'p' << "255" << "2400,e,7,2 255 2";
+        for (const char *bad : {"-1", "4"})
+            QTest::addRow("handshaking %s", bad) << 'h' << bad << "";
+        QTest::newRow("handshaking 3") << 'h' << "3" << "2400,e,7,2 5 3";
     }
-    void settings()
+    void setters()
     {
+        QFETCH(char, what);
         QFETCH(QString, written);
         QFETCH(QString, readBack);
         QtSerialComm comm(nowhere);
         comm.setSettings(QStringLiteral("2400,e,7,2"));
-        const auto refused = refusal([&] { comm.setSettings(written); });
-        QCOMPARE(refused.has_value(), readBack.isEmpty());
-        QVERIFY(!refused || !refused->isEmpty());
-        QCOMPARE(comm.settings(), refused ? QStringLiteral("2400,e,7,2") : readBack);
-    }
-
-    // Out-of-range port numbers and handshaking codes are refused; the old value stays.
-    void ranges()
-    {
-        QtSerialComm comm(nowhere);
         comm.setCommPort(5);
         comm.setHandshaking(2);
-        for (int bad : {0, -1, 256})
-            QVERIFY(refusal([&] { comm.setCommPort(bad); }));
-        for (int bad : {-1, 4})
-            QVERIFY(refusal([&] { comm.setHandshaking(bad); }));
-        QCOMPARE(comm.commPort() * 10 + comm.handshaking(), 52);
-        comm.setCommPort(16);
-        comm.setHandshaking(3);
-        QCOMPARE(comm.commPort() * 10 + comm.handshaking(), 163);
-        // Closed, reads answer without a device; opening names the port that has none.
-        QVERIFY(!comm.cdHolding() && !comm.ctsHolding() && !comm.dsrHolding());
-        QVERIFY(refusal([&] { comm.setPortOpen(true); }).value_or(QString()).startsWith(QStringLiteral("Com16 hat kein Gerät")));
-        QVERIFY(!comm.portOpen());
-    }
-
-    // A line the device refuses while open leaves the old one in force.
-    void refusedWhileOpenKeepsOld()
-    {
-        FakeSerialComm comm;
-        comm.setPortOpen(true);
-        comm.refuseLine = [](const LineSettings &l, int) { return l.dataBits == 7 ? QStringLiteral("nein") : QString(); };
-        QVERIFY(refusal([&] { comm.setSettings(QStringLiteral("9600,e,7,1")); }));
-        QCOMPARE(comm.settings(), QStringLiteral("9600,n,8,1"));
-    }
-
-    // A failed open in the user's words, the system's reason added once.
-    void openFailureText()
-    {
-        QCOMPARE(QtSerialComm::openFailureText(4, QStringLiteral("/dev/ttyUSB0"), QSerialPort::DeviceNotFoundError,
-                                               QStringLiteral("No such file")),
-                 QStringLiteral("Com4 hat kein Gerät: /dev/ttyUSB0 ist nicht vorhanden. (Systemmeldung: No such file)"));
-        QCOMPARE(QtSerialComm::openFailureText(4, QStringLiteral("/dev/ttyUSB0"), QSerialPort::UnknownError, {}),
-                 QStringLiteral("Com4 (/dev/ttyUSB0) kann nicht geöffnet werden."));
+        const bool refused = !refusal([&] {
+            what == 's' ? comm.setSettings(written) : what == 'p' ? comm.setCommPort(written.toInt()) : comm.setHandshaking(written.toInt());
+        }).isEmpty();
+        QCOMPARE(refused, readBack.isEmpty());
+        QCOMPARE(QStringLiteral("%1 %2 %3").arg(comm.settings()).arg(comm.commPort()).arg(comm.handshaking()),
+                 refused ? QStringLiteral("2400,e,7,2 5 2") : readBack);
     }
 
     void lineErrorEvents()
@@ -139,12 +104,9 @@ private slots:
     {
         QFETCH(TermiosCase, c);
         const LineSettings parsed = *LineSettings::parse(QLatin1StringView(c.line));
-        termios full{};
-        full.c_cflag = CS6 | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | CREAD | CLOCAL;
-        full.c_iflag = IXON | IXOFF | IXANY | INPCK | PARMRK | IGNPAR | ISTRIP;
-        termios bare{};
-        bare.c_cflag = CS5 | CREAD | CLOCAL;
-        for (termios t : {full, bare}) {
+        const termios full{.c_iflag = IXON | IXOFF | IXANY | INPCK | PARMRK | IGNPAR | ISTRIP,
+                           .c_cflag = CS6 | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | CREAD | CLOCAL};
+        for (termios t : {full, termios{.c_cflag = CS5 | CREAD | CLOCAL}}) {
             QtSerialComm::adjustTermios(t, parsed, c.handshaking, c.mark);
             if (c.cflagSet & CSIZE)
                 QCOMPARE(uint(t.c_cflag & CSIZE), c.cflagSet & CSIZE);
@@ -167,37 +129,29 @@ private slots:
         QTest::newRow("literal then marked") << QByteArray("\xFF\xFF\xFF\x00" "A", 5) << ff + "?";
         QTest::newRow("0xFF with anything else passes") << QByteArray("\xFF" "A") << ff + "A";
     }
-    // Every cut of the input into two reads, and one byte per read, give the same.
+    // One read and one byte per read give the same.
     void parityMarks()
     {
         QFETCH(QByteArray, in);
         QFETCH(QByteArray, out);
-        for (int cut = 0; cut <= in.size(); ++cut) {
-            ParityMarkDecoder d('?');
-            QByteArray got = d.decode(in.left(cut));
-            got += d.decode(in.mid(cut));
-            QCOMPARE(got, out);
-            QVERIFY(!d.pending());
-        }
-        ParityMarkDecoder d('?');
+        ParityMarkDecoder whole('?'), bytewise('?');
+        QCOMPARE(whole.decode(in), out);
         QByteArray got;
         for (char c : in)
-            got += d.decode(QByteArray(1, c));
+            got += bytewise.decode(QByteArray(1, c));
         QCOMPARE(got, out);
+        QVERIFY(!bytewise.pending());
     }
 
     // Adapters first, numbers as numbers, each device once, of a macOS pair cu. only.
-    void portOrder()
+    // A stored entry wins (a bare name stands under /dev); otherwise the N-th port
+    // present. A port without a device does not open and reads no lines.
+    void ports()
     {
         QCOMPARE(PortDirectory::orderPorts({"/dev/ttyS10", "/dev/ttyUSB10", "/dev/ttyS2", "/dev/ttyACM0", "/dev/ttyUSB9",
                                             "/dev/ttyS2", "/dev/tty.usbmodem1", "/dev/cu.usbmodem1"}),
                  (QStringList{"/dev/cu.usbmodem1", "/dev/ttyACM0", "/dev/ttyUSB9", "/dev/ttyUSB10", "/dev/ttyS2",
                               "/dev/ttyS10"}));
-    }
-
-    // A stored entry wins (a bare name stands under /dev); otherwise the N-th port present.
-    void portDevice()
-    {
         MemoryStore store;
         StoredSettings stored(store, QStringLiteral("KX"));
         stored.setDevice(2, QStringLiteral(" ttyACM0 "));
@@ -207,6 +161,64 @@ private slots:
         for (int port : {0, 1, 2, 3, 4, 9})
             devices << dir.device(port);
         QCOMPARE(devices, (QStringList{"", "/dev/ttyUSB0", "/dev/ttyACM0", "/dev/ttyS1", "", "/dev/pts/7"}));
+        QtSerialComm comm(nowhere);
+        comm.setCommPort(16);
+        QVERIFY(refusal([&] { comm.setPortOpen(true); }).startsWith(QStringLiteral("Com16 hat kein Gerät")));
+        QVERIFY(!comm.portOpen() && !comm.cdHolding() && !comm.ctsHolding() && !comm.dsrHolding());
+    }
+
+    void drainWait_data()
+    {
+        QTest::addColumn<int>("drainAfter");    // the buffer empties after this many passes (-1: never)
+        QTest::addColumn<int>("unplugAfter");   // the device goes away after this many passes
+        QTest::addColumn<qint64>("start");      // clock when the wait begins
+        QTest::addColumn<QString>("answers");   // A(bort) R(etry) I(gnore) C(losed without choice)
+        QTest::addColumn<QString>("outcome");   // ms after the start of each question; then "closes" or "stays"
+        QTest::newRow("drains in the wait") << 4 << -1 << qint64(0) << "" << "closes";
+        QTest::newRow("Retry, Ignore") << -1 << -1 << qint64(0) << "RI" << "11000 22000 closes";
+        QTest::newRow("Retry, Retry, Abort") << -1 << -1 << qint64(0) << "RRA" << "11000 22000 33000 stays";
+        QTest::newRow("Retry, then drains") << 15 << -1 << qint64(0) << "R" << "11000 closes";
+        QTest::newRow("box closed without a choice") << -1 << -1 << qint64(0) << "C" << "11000 stays";
+        // A clock that counts on past midnight: the wait is no longer.
+        QTest::newRow("past a day") << -1 << -1 << qint64(86399500) << "I" << "11000 closes";
+        QTest::newRow("device lost in the wait") << -1 << 3 << qint64(0) << "" << "closes";
+    }
+    void drainWait()
+    {
+        QFETCH(int, drainAfter);
+        QFETCH(int, unplugAfter);
+        QFETCH(qint64, start);
+        QFETCH(QString, answers);
+        FakeSerialComm port;
+        port.drains = false;
+        port.setPortOpen(true);
+        port.output("abc");
+        FakeClock clock;
+        clock.now = start;
+        ScriptedDialogs dialogs;
+        dialogs.clock = &clock;
+        for (QChar c : answers)
+            dialogs.answers << Dialogs::Answer(QStringLiteral("OCARI").indexOf(c));
+        int passes = 0;
+        DrainWait wait(port, clock, dialogs, [&] {
+            clock.now += 1000;
+            if (++passes == drainAfter)
+                port.drain();
+            if (passes == unplugAfter)
+                port.unplug(QStringLiteral("weg"));
+        });
+        const bool closes = wait.run();
+        QString outcome;
+        for (const auto &s : std::as_const(dialogs.shown)) {
+            outcome += QString::number(s.at - start) + u' ';
+            QVERIFY(s.prompt == QStringLiteral("Daten können nicht gesendet werden")
+                    && s.buttons == Dialogs::Buttons::AbortRetryIgnore && s.icon == Dialogs::Icon::Question);
+        }
+        QTEST(outcome + (closes ? "closes" : "stays"), "outcome");
+        // Abort keeps the port and the unsent data; every other ending discards them.
+        QCOMPARE(port.outBufferCount(), closes ? 0 : 3);
+        port.setPortOpen(false);
+        QVERIFY(DrainWait(port, clock, dialogs, nullptr).run());   // a closed port has nothing to wait for
     }
 };
 

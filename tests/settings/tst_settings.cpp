@@ -1,72 +1,137 @@
-// The settings string as the dialog reads and writes it, and the stored settings as
-// start-up reads them and OK writes them, without any widget.
+// Values the user gives the program, without any widget: numbers as typed into the
+// hidden service menu and as stored; the stored settings as start-up reads them and
+// OK writes them; and the service menu's commands on a scripted port: what each
+// answer leaves on the port object, and the one message, if any.
 #include "platform/SettingsStore.h"
+#include "serial/LenientNumber.h"
+#include "serial/SerialTuning.h"
 #include "settings/SettingsPresets.h"
 #include "settings/StoredSettings.h"
 #include "terminal/TerminalOptions.h"
 #include "tests/support/core/FakeSerialComm.h"
 #include "tests/support/core/MemoryStore.h"
+#include "tests/support/core/Refusal.h"
 #include "tests/support/core/ScriptedDialogs.h"
 
 #include <QFile>
 #include <QTest>
 
+namespace {
+// The number read, or the description of the refusal.
+template <typename F>
+QString outcome(F &&read)
+{
+    QString number;
+    const QString why = refusal([&] { number = QString::number(read()); });
+    return why.isEmpty() ? number : why;
+}
+
+QString overflow(const QString &number)
+{
+    return QStringLiteral("Überlauf: \"%1\" liegt außerhalb von -32768 bis 32767.").arg(number);
+}
+
+QString mismatch(const QString &text)
+{
+    return QStringLiteral("Typen unverträglich: \"%1\" ist keine Zahl.").arg(text);
+}
+} // namespace
+
 class SettingsTest : public QObject
 {
     Q_OBJECT
 
+    FakeSerialComm port;
+    ScriptedDialogs dialogs;
+    QList<bool> dtrChecks;
+    std::unique_ptr<SerialTuning> tuning;
+
 private slots:
-    // Texts a port would never report preset nothing and never crash the parse.
-    void oddPresets()
+    // Typed into the service menu, numbers are read leniently; a stored value must
+    // be one number and nothing else, as a 16-bit integer or as a Boolean.
+    void numbers_data()
     {
-        const auto items = [](const char *s) {
-            const SettingsPresets p = SettingsPresets::fromSettings(QLatin1StringView(s));
-            return QStringList{p.speed, p.parity, p.dataBits, p.stopBits}.join(u'|');
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");   // "-": refused as no number
+        QTest::addColumn<QString>("flag");     // "-": refused as no number
+        const auto row = [](const QString &text, const QString &typed, const QString &stored, const QString &flag) {
+            QTest::newRow(qPrintable(text.left(24))) << text << typed << stored << flag;
         };
-        QCOMPARE(items("9600,N,8,1"), QStringLiteral("9600||8|1"));   // upper-case parity selects none
-        QCOMPARE(items("n,8"), QStringLiteral("||n|8"));
-        QCOMPARE(items("8,1.5"), QStringLiteral("||8|1.5"));
-        QCOMPARE(items(""), QStringLiteral("|||"));
+        row("2.5", "2", "2", "1");            // halves to the even neighbour
+        row("3.5", "4", "4", "1");
+        row("-32768.5", "-32768", "-32768", "1");
+        row(" 3 ", "3", "3", "1");
+        row("2,5", "2", "-", "-");            // a comma ends the number, whatever the locale
+        row("  4 2", "42", "-", "-");         // typed, blanks are ignored wherever they stand
+        row(" 4 0 000 ", overflow("40000"), "-", "-");
+        row("12abc", "12", "-", "-");
+        row("&H10", "16", "16", "1");
+        row("-&H10", "-16", "-", "-");
+        row("&O178", "15", "-", "-");
+        row("&HFFFF", overflow("&HFFFF"), overflow("&HFFFF"), "1");
+        row("1e3", "1000", "-", "-");
+        row("1e99999", overflow("1e99999"), "-", "-");
+        row("40000", overflow("40000"), overflow("40000"), "1");
+        row("x", "0", "-", "-");
+        row("", "0", "-", "-");
+        row("\u0661\u0662", "0", "-", "-");   // non-ASCII digits are no digits
+        row("tRUE", "0", "-", "1");
+        row("False", "0", "-", "0");
+        // Long texts are quoted short.
+        row(QString(400, u'9'), overflow(QString(23, u'9') + u'\u2026'), overflow(QString(23, u'9') + u'\u2026'), "1");
+        row(QString(5000, u'x'), "0", mismatch(QString(23, u'x') + u'\u2026'), mismatch(QString(23, u'x') + u'\u2026'));
+    }
+    void numbers()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, stored);
+        QFETCH(QString, flag);
+        QTEST(outcome([&] { return LenientNumber::read(text); }), "typed");
+        QCOMPARE(outcome([&] { return LenientNumber::toInt16(text); }), stored == u"-" ? mismatch(text) : stored);
+        QCOMPARE(outcome([&] { return int(LenientNumber::toBoolean(text)); }), flag == u"-" ? mismatch(text) : flag);
+    }
+
+    // What the settings dialog preselects for each parity the port reports.
+    void parityPresets()
+    {
+        QStringList shown;
+        for (const char *settings : {"9600,e,8,1", "9600,o,8,1", "9600,n,8,1", "9600,m,8,1", "9600,s,8,1"})
+            shown << SettingsPresets::fromSettings(QLatin1StringView(settings)).parity;
+        QCOMPARE(shown, (QStringList{"Even", "Odd", "None", "Mark", "Space"}));
     }
 
     void load_data()
     {
-        QTest::addColumn<QStringList>("stored");     // settings, port, handshaking, echo, mode; null: none
-        QTest::addColumn<QString>("message");        // the one message, empty for none
-        QTest::addColumn<bool>("complete");
-        QTest::addColumn<QString>("port");           // settings, port number and handshaking afterwards
-        QTest::addColumn<bool>("echo");
-        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QStringList>("stored");   // settings, port, handshaking, echo, mode; null: none
+        QTest::addColumn<QString>("message");      // the one message, empty for none
+        QTest::addColumn<QString>("after");        // complete (+/-), settings, port number, handshaking, echo, mode
         const QString n;
-        QTest::newRow("empty store") << QStringList{n, n, n, n, n} << "" << true << "9600,n,8,1 1 0" << false << "Ascii-Modus";
-        QTest::newRow("all stored") << QStringList{"19200,E,7,2", "3", "2", "True", "Kestrix"} << "" << true
-                                    << "19200,e,7,2 3 2" << true << "Kestrix";
+        QTest::newRow("empty store") << QStringList{n, n, n, n, n} << "" << "+ 9600,n,8,1 1 0 0 Ascii-Modus";
+        QTest::newRow("all stored") << QStringList{"19200,E,7,2", "3", "2", "True", "Kestrix"} << ""
+                                    << "+ 19200,e,7,2 3 2 1 Kestrix";
         QTest::newRow("refused settings end start-up") << QStringList{"9600,X,8,1", "3", n, "True", "Kestrix"}
-            << "Ungültige Parität \"X\": erlaubt sind E, O, N, M und S." << false << "9600,n,8,1 1 0" << false << "";
+            << "Ungültige Parität \"X\": erlaubt sind E, O, N, M und S." << "- 9600,n,8,1 1 0 0 ";
         QTest::newRow("bad port reported at the handshaking") << QStringList{n, "abc", "2", "True", n}
-            << "Typen unverträglich: \"abc\" ist keine Zahl." << false << "9600,n,8,1 1 2" << false << "";
-        QTest::newRow("bad port, no handshaking: silent") << QStringList{n, "abc", n, n, n} << "" << true
-                                                          << "9600,n,8,1 1 0" << false << "Ascii-Modus";
+            << "Typen unverträglich: \"abc\" ist keine Zahl." << "- 9600,n,8,1 1 2 0 ";
+        QTest::newRow("bad port, no handshaking: silent") << QStringList{n, "abc", n, n, n} << ""
+                                                          << "+ 9600,n,8,1 1 0 0 Ascii-Modus";
         QTest::newRow("handshaking out of range") << QStringList{n, "2", "7", n, n}
-            << "Ungültiger Wert 7 für Handshaking: erlaubt ist 0 bis 3." << false << "9600,n,8,1 2 0" << false << "";
-        QTest::newRow("echo lower case") << QStringList{n, n, n, "true", n} << "" << true << "9600,n,8,1 1 0" << true
-                                         << "Ascii-Modus";
-        QTest::newRow("echo number") << QStringList{n, n, n, "-1", n} << "" << true << "9600,n,8,1 1 0" << true << "Ascii-Modus";
-        QTest::newRow("echo nonsense ignored") << QStringList{n, n, n, "vielleicht", n} << "" << true << "9600,n,8,1 1 0"
-                                               << false << "Ascii-Modus";
-        QTest::newRow("other mode kept") << QStringList{n, n, n, n, "VT100"} << "" << true << "9600,n,8,1 1 0" << false
-                                         << "VT100";
+            << "Ungültiger Wert 7 für Handshaking: erlaubt ist 0 bis 3." << "- 9600,n,8,1 2 0 0 ";
+        QTest::newRow("echo number") << QStringList{n, n, n, "-1", n} << "" << "+ 9600,n,8,1 1 0 1 Ascii-Modus";
+        QTest::newRow("echo nonsense ignored") << QStringList{n, n, n, "vielleicht", n} << "" << "+ 9600,n,8,1 1 0 0 Ascii-Modus";
         // A value far longer than any valid one is refused like any other, quoted short.
         const QString wall = QString(1 << 20, u'9') + u',';
         QTest::newRow("a wall of settings") << QStringList{wall, n, n, n, n} << "Ungültige Einstellungen \"99999999999999999999999\u2026\": "
             "erwartet werden Geschwindigkeit, Parität, Datenbits und Stopbits, durch Kommas getrennt (z. B. 9600,N,8,1)."
-            << false << "9600,n,8,1 1 0" << false << "";
+            << "- 9600,n,8,1 1 0 0 ";
         QTest::newRow("a wall of handshaking") << QStringList{n, n, wall, n, n}
-            << "Überlauf: \"99999999999999999999999\u2026\" liegt außerhalb von -2147483648 bis 2147483647." << false << "9600,n,8,1 1 0" << false << "";
+            << "Überlauf: \"99999999999999999999999\u2026\" liegt außerhalb von -2147483648 bis 2147483647." << "- 9600,n,8,1 1 0 0 ";
     }
     void load()
     {
         QFETCH(QStringList, stored);
+        QFETCH(QString, message);
         MemoryStore store;
         StoredSettings settings(store, QStringLiteral("KX"));
         const QString keys[] = {StoredSettings::KeySettings, StoredSettings::KeyPort, StoredSettings::KeyHandshaking,
@@ -79,12 +144,10 @@ private slots:
         TerminalOptions options;
         ScriptedDialogs dialogs;
         QString comPort;
-        QTEST(settings.load(port, options, comPort, dialogs), "complete");
-        QFETCH(QString, message);
+        const bool complete = settings.load(port, options, comPort, dialogs);
         QCOMPARE(dialogs.messages(), message.isEmpty() ? QStringList() : QStringList{"! " + message});
-        QTEST(QStringLiteral("%1 %2 %3").arg(port.settings()).arg(port.commPort()).arg(port.handshaking()), "port");
-        QTEST(options.localEcho, "echo");
-        QTEST(options.emulationText(), "mode");
+        QTEST(QStringLiteral("%1 %2 %3 %4 %5 %6").arg(QChar(complete ? u'+' : u'-')).arg(port.settings()).arg(port.commPort())
+                  .arg(port.handshaking()).arg(int(options.localEcho)).arg(options.emulationText()), "after");
         QVERIFY(store.written.isEmpty());   // start-up writes nothing
     }
 
@@ -121,11 +184,81 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(file.readAll().contains("[Anschl%FCsse]\nCom5=/dev/ttyUSB3"));
         file.close();
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write("[Anschl%FCsse]\nCom6=/dev/pts/11\n");
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write("[Anschl%FCsse]\nCom6=/dev/pts/11\n") > 0);
         file.close();
         QCOMPARE(settings.device(6), QStringLiteral("/dev/pts/11"));
         QCOMPARE(settings.device(5), QString());
+    }
+
+    void init()
+    {
+        port.setRThreshold(3);
+        port.setSThreshold(64);
+        port.setParityReplace(QStringLiteral("?"));
+        port.setInputLen(8);
+        dialogs = {};
+        dtrChecks.clear();
+        tuning = std::make_unique<SerialTuning>(port, dialogs, [this](bool on) { dtrChecks << on; });
+    }
+
+    // Before: InputLen 8, RThreshold 3, SThreshold 64, ParityReplace "?".
+    void inputBoxes_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("answer");   // null: Cancel
+        QTest::addColumn<QString>("after");    // the four values afterwards
+        QTest::addColumn<QStringList>("messages");
+        const QStringList none;
+        const auto refused = [](int v, const char *p) {
+            return QStringList{QStringLiteral("! Ungültiger Wert %1 für %2: erlaubt ist 0 bis 32767.").arg(v).arg(QLatin1StringView(p))};
+        };
+        // The input length is one byte afterwards, whatever was answered.
+        QTest::newRow("InputLen: accepted value") << "mnuInputLen_Click" << "5" << "1 3 64 ?" << none;
+        QTest::newRow("InputLen: refused value") << "mnuInputLen_Click" << "-5" << "1 3 64 ?" << refused(-5, "InputLen");
+        QTest::newRow("InputLen: cancel") << "mnuInputLen_Click" << QString() << "1 3 64 ?" << none;
+        QTest::newRow("receive: cancel keeps") << "mnuRThreshold_Click" << QString() << "8 3 64 ?" << none;
+        QTest::newRow("receive: 3.5 to even") << "mnuRThreshold_Click" << "3.5" << "8 4 64 ?" << none;
+        QTest::newRow("receive: overflow keeps value") << "mnuRThreshold_Click" << "40000" << "8 3 64 ?" << QStringList{"! " + overflow("40000")};
+        QTest::newRow("receive: letter sets 0") << "mnuRThreshold_Click" << "x" << "8 0 64 ?" << none;
+        QTest::newRow("send: refused keeps value") << "mnuSThreshold_Click" << "-7" << "8 3 64 ?" << refused(-7, "SThreshold");
+        QTest::newRow("replace: two characters, the first") << "mnuParRep_Click" << "ab" << "8 3 64 a" << none;
+        QTest::newRow("replace: leading blank is the character") << "mnuParRep_Click" << " x" << "8 3 64  " << none;
+        QTest::newRow("replace: cancel switches off") << "mnuParRep_Click" << QString() << "8 3 64 " << none;
+        QTest::newRow("replace: any character of the code page") << "mnuParRep_Click" << "€" << "8 3 64 €" << none;
+        QTest::newRow("replace: none outside it") << "mnuParRep_Click" << "ł" << "8 3 64 ?"
+            << QStringList{"! Das Ersetzungszeichen muss ein einzelnes Zeichen (Windows-1252) sein."};
+    }
+    void inputBoxes()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, answer);
+        if (!answer.isNull())
+            dialogs.inputs << answer;
+        QVERIFY(QMetaObject::invokeMethod(tuning.get(), qPrintable(command)));
+        QTEST(QStringLiteral("%1 %2 %3 %4").arg(port.inputLen()).arg(port.rThreshold()).arg(port.sThreshold())
+                  .arg(port.parityReplace()), "after");
+        QTEST(dialogs.messages(), "messages");
+        // The box shows the value in force, numbers with a blank for the sign.
+        const QHash<QString, QString> shown{{"mnuInputLen_Click", " 8"}, {"mnuRThreshold_Click", " 3"},
+                                            {"mnuSThreshold_Click", " 64"}, {"mnuParRep_Click", "?"}};
+        QCOMPARE(dialogs.shown.first().defaultText, shown[command]);
+    }
+
+    void toggleAndReport()
+    {
+        port.setPortOpen(true);
+        port.lines = {true, false, true};   // CD, CTS, DSR
+        for (int i = 0; i < 3; ++i)
+            tuning->mnuDTREnable_Click();
+        QCOMPARE(dtrChecks, (QList<bool>{false, true, false}));
+        QCOMPARE(port.deviceDtr, false);
+        tuning->mnuHCD_Click();
+        tuning->mnuHCTS_Click();
+        tuning->mnuHDSR_Click();
+        port.setPortOpen(false);
+        tuning->mnuHCD_Click();
+        QCOMPARE(dialogs.messages(),
+                 (QStringList{"- CDHolding = True", "- CTSHolding = False", "- DSRHolding = True", "- CDHolding = False"}));
     }
 };
 

@@ -1,25 +1,17 @@
 // The terminal's text: the model that keeps characters and colours, and the view
 // that shows it and takes typed keys.
 #include "terminal/RichTextView.h"
+#include "tests/support/core/ColourLetters.h"
 
 #include <QAccessible>
 #include <QClipboard>
-#include <QMenu>
+#include <QAction>
 #include <QScrollBar>
 #include <QTest>
 #include <QApplication>
 #include <QTimer>
 
 namespace {
-// One letter per character: k black, r red, b blue.
-QString colours(const RichTextModel &m)
-{
-    QString s;
-    for (int i = 0; i < m.length(); ++i)
-        s += m.colorAt(i) == 0 ? u'k' : m.colorAt(i) == 0x0000FF ? u'r' : m.colorAt(i) == 0xFF0000 ? u'b' : u'?';
-    return s;
-}
-
 void fill(RichTextModel &m, const QString &text, const QString &paint)
 {
     m.setText(QString());
@@ -27,6 +19,14 @@ void fill(RichTextModel &m, const QString &text, const QString &paint)
         m.setSelColor(paint[i] == u'r' ? 0x0000FF : paint[i] == u'b' ? 0xFF0000 : 0);
         m.setSelText(text.mid(i, 1));
     }
+}
+
+// Puts the view on screen at the size given.
+bool shown(RichTextView &view, int width, int height)
+{
+    view.resize(width, height);
+    view.show();
+    return QTest::qWaitForWindowExposed(&view);
 }
 
 struct KeyEdit
@@ -78,22 +78,8 @@ private slots:
         m.setSelColor(0xFF0000);   // with the selection collapsed: recolours nothing
         m.setSelLength(length);
         m.setSelText(inserted);
-        QTEST(QStringLiteral("%1 %2 %3").arg(m.text(), ::colours(m)).arg(m.selStart()), "expected");
+        QTEST(QStringLiteral("%1 %2 %3").arg(m.text(), colourLetters(m)).arg(m.selStart()), "expected");
         QCOMPARE(m.selLength(), 0);
-    }
-
-    // Writing the text drops every colour; colouring a selection recolours it.
-    void colouring()
-    {
-        RichTextModel m;
-        fill(m, QStringLiteral("a>b"), QStringLiteral("krk"));
-        m.setSelStart(0);
-        m.setSelLength(2);
-        m.setSelColor(0xFF0000);
-        QCOMPARE(::colours(m), QStringLiteral("bbk"));
-        m.setText(QStringLiteral("x\r\ny"));
-        QCOMPARE(::colours(m), QStringLiteral("kkkk"));
-        QCOMPARE(m.selStart() + m.selLength(), 0);
     }
 
     void keyCodes_data()
@@ -108,8 +94,8 @@ private slots:
         QTest::newRow("euro with AltGr") << int(Qt::Key_E) << "€" << int(Qt::AltModifier | ctrl) << QList<int>{0x80};
         QTest::newRow("keypad Enter without text") << int(Qt::Key_Enter) << "" << int(Qt::KeypadModifier) << QList<int>{13};
         QTest::newRow("Backspace") << int(Qt::Key_Backspace) << "\b" << 0 << QList<int>{8};
-        QTest::newRow("Escape without text") << int(Qt::Key_Escape) << "" << 0 << QList<int>{27};
         QTest::newRow("Tab") << int(Qt::Key_Tab) << "\t" << 0 << QList<int>{9};
+        QTest::newRow("Escape without text") << int(Qt::Key_Escape) << "" << 0 << QList<int>{27};
         QTest::newRow("Ctrl+C without text") << int(Qt::Key_C) << "" << ctrl << QList<int>{3};
         QTest::newRow("Ctrl+[") << int(Qt::Key_BracketLeft) << "" << ctrl << QList<int>{27};
         QTest::newRow("Alt+x is a command") << int(Qt::Key_X) << "x" << int(Qt::AltModifier) << QList<int>{};
@@ -167,9 +153,7 @@ private slots:
     void followsTheEnd()
     {
         RichTextView view;
-        view.resize(300, 200);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(shown(view, 300, 200));
         RichTextModel &m = view.model();
         for (int i = 0; i < 200; ++i)
             m.setSelText(QStringLiteral("line %1\r\n").arg(i));
@@ -186,9 +170,7 @@ private slots:
     void copy()
     {
         RichTextView view;
-        view.resize(400, 300);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(shown(view, 400, 300));
         RichTextModel &m = view.model();
         m.setSelText(QStringLiteral("ab\r\ncd\r\nef"));
         const QFontMetrics fm(view.font());
@@ -210,14 +192,10 @@ private slots:
         QCoreApplication::sendEvent(view.viewport(), &menu);
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("ab\ncd\nef"));
 
-        for (int i = 0; i < 570; ++i) {   // the view is cut 14 characters at a time
-            if (m.length() > 585)
-                m.keep(14, m.length() - 14);
-            m.setSelStart(m.length());
-            m.setSelText(QStringLiteral("x"));
-        }
+        m.setSelStart(m.length());
+        m.setSelText(QString(570, u'x'));
         QCOMPARE(view.selectedText(), QStringLiteral("d\ne"));
-        while (view.selectedFrom() > 0)
+        while (view.selectedFrom() > 0)   // the view is cut at the top while text arrives
             m.keep(2, m.length() - 2);
         QCOMPARE(view.selectedText(), QStringLiteral("\ne"));
         m.keep(3, m.length() - 3);
@@ -230,9 +208,7 @@ private slots:
     void accessible()
     {
         RichTextView view;
-        view.resize(10 * QFontMetrics(view.font()).horizontalAdvance(u'M') + 40, 200);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(shown(view, 10 * QFontMetrics(view.font()).horizontalAdvance(u'M') + 40, 200));
         view.model().setSelText(QStringLiteral("ab\r\n"));
         view.model().setSelColor(0x0000FF);
         view.model().setSelText(QStringLiteral(">123456789012345"));
@@ -256,9 +232,7 @@ private slots:
     void placeholders()
     {
         RichTextView view;
-        view.resize(300, 100);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(shown(view, 300, 100));
         view.model().setSelText(QString::fromLatin1("\t\a\0 ", 4));
         QTest::qWait(100);
         const QImage image = view.viewport()->grab().toImage();

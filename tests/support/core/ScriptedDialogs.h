@@ -1,8 +1,8 @@
 #pragma once
 
+#include "platform/Clock.h"
 #include "platform/Dialogs.h"
 
-#include <QList>
 #include <QStringList>
 
 // Answers dialogs from a script and records every one that was shown.
@@ -16,21 +16,23 @@ public:
         Icon icon;
         QString defaultText;   // an input box's default
         bool input;
+        qint64 at;             // when it was shown, by `clock`
     };
 
     QList<Answer> answers;     // the next message boxes' answers; Ok (or Cancel) when empty
     QStringList inputs;        // the next input boxes' answers; Cancel (empty) when empty
     QStringList files;         // the next files chosen; Cancel (empty) when empty
     QList<Shown> shown;
+    const Clock *clock = nullptr;
 
     Answer msgBox(const QString &prompt, Buttons buttons, Icon icon, const QString &) override
     {
-        shown.append({prompt, buttons, icon, {}, false});
+        shown.append({prompt, buttons, icon, {}, false, clock ? clock->msecs() : 0});
         return !answers.isEmpty() ? answers.takeFirst() : buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
     }
     QString inputBox(const QString &prompt, const QString &, const QString &defaultText) override
     {
-        shown.append({prompt, Buttons::OkCancel, Icon::None, defaultText, true});
+        shown.append({prompt, Buttons::OkCancel, Icon::None, defaultText, true, clock ? clock->msecs() : 0});
         return inputs.isEmpty() ? QString() : inputs.takeFirst();
     }
     QString saveFileName(const QString &, const QString &) override

@@ -23,11 +23,13 @@ struct MainWindowFixture
     ScriptedDialogs dialogs;
     FakeClock clock;
     std::unique_ptr<frmKX_Display> window;
+    bool realPort = false;   // the program's own serial component and clock instead
 
     // Creates the window, which runs its start-up.
     frmKX_Display &start()
     {
-        window = std::make_unique<frmKX_Display>(frmKX_Display::Services{&port, &store, &dialogs, &clock});
+        window = std::make_unique<frmKX_Display>(realPort ? frmKX_Display::Services{nullptr, &store, &dialogs, nullptr}
+                                                          : frmKX_Display::Services{&port, &store, &dialogs, &clock});
         window->setQuitHook([] {});
         return *window;
     }
