@@ -104,6 +104,7 @@ frmKX_Display::frmKX_Display(const Services &services, QWidget *parent) : QMainW
 
     m_indicators = std::make_unique<LabelIndicatorRow>(
         QList<ColorLabel *>(lbl_G1.begin(), lbl_G1.end()), lbl_Check);
+    connect(RichTextBox, &RichTextView::frameDue, m_port, &SerialComm::takeGathered);
     connect(RichTextBox, &RichTextView::frameDue, m_indicators.get(), &LabelIndicatorRow::flush);
     m_terminal = std::make_unique<TerminalEngine>(*m_port, RichTextBox->model(), *m_indicators, m_options);
     connect(m_terminal.get(), &TerminalEngine::statusMessage, this, &frmKX_Display::showStatus);

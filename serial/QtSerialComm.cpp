@@ -129,10 +129,7 @@ QtSerialComm::QtSerialComm(Resolver resolver, QObject *parent)
     m_resumeReading.setSingleShot(true);
     m_resumeReading.setInterval(GatherMs);
     m_resumeReading.setTimerType(Qt::PreciseTimer);
-    connect(&m_resumeReading, &QTimer::timeout, this, [this] {
-        if (m_readNotifier && m_port->isOpen())
-            m_readNotifier->setEnabled(true);
-    });
+    connect(&m_resumeReading, &QTimer::timeout, this, &QtSerialComm::resumeReading);
     connect(m_port, &QSerialPort::readyRead, this, &QtSerialComm::onReadyRead);
     connect(m_port, &QSerialPort::errorOccurred, this, &QtSerialComm::onError);
 }
@@ -607,8 +604,9 @@ void QtSerialComm::onReadyRead()
 }
 
 // At line rate the driver hands over a few dozen bytes every couple of
-// milliseconds. After a read, the next bytes gather in the kernel for a moment and
-// are taken together: a handful of wake-ups per frame instead of one per chunk.
+// milliseconds. After a read, the next bytes gather in the kernel until the next
+// display frame (takeGathered) and are taken together: one wake-up per frame
+// instead of one per chunk.
 // A byte after a quiet spell is read at once, and a big read means the program is
 // behind, so the next one follows without a pause. QSerialPort has no call for this, so
 // its read notifier (a child of the port) is paused and resumed.
@@ -622,6 +620,25 @@ void QtSerialComm::pauseReading()
         return;
     m_readNotifier->setEnabled(false);
     m_resumeReading.start();
+}
+
+void QtSerialComm::takeGathered()
+{
+    if (m_resumeReading.isActive()) {
+        m_resumeReading.stop();
+        resumeReading();
+    }
+}
+
+void QtSerialComm::resumeReading()
+{
+    if (!m_readNotifier || !m_port->isOpen())
+        return;
+    m_readNotifier->setEnabled(true);
+    // What gathered is read in this turn of the event loop rather than in the next
+    // one the notifier would cause: one wake-up per read, not two.
+    if (!m_port->waitForReadyRead(0) && m_port->error() == QSerialPort::TimeoutError)
+        m_port->clearError();
 }
 
 void QtSerialComm::onError(QSerialPort::SerialPortError error)

@@ -82,6 +82,8 @@ public:
     static QString termiosMismatch(const termios &t, const LineSettings &line, int handshaking);
 #endif
 
+    void takeGathered() override;
+
 protected:
     void deviceOpen() override;
     void deviceClose() override;
@@ -94,11 +96,13 @@ protected:
     void deviceParityReplaceChanged() override;
 
 private:
-    static constexpr int GatherMs = 10;
-    static constexpr qsizetype CatchUpBytes = 1024;   // a quarter of a tty's input buffer
+    // Normally the display frame takes what gathered; this is for when no frame comes.
+    static constexpr int GatherMs = 100;
+    static constexpr qsizetype CatchUpBytes = 2048;   // half a tty's input buffer
 
     void onReadyRead();
     void pauseReading();
+    void resumeReading();
     void onError(QSerialPort::SerialPortError error);
     void applyLine();
     void applyNative();

@@ -119,6 +119,11 @@ public:
 
     int commEvent() const { return m_commEvent; }
 
+    // A component that lets arriving bytes gather between reads hands over what
+    // gathered now: called on each display frame, so that reading and drawing
+    // share one wake-up.
+    virtual void takeGathered() {}
+
 signals:
     // Raised on the user-interface thread; commEvent() tells why.
     void OnComm();

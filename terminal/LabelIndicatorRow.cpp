@@ -1,12 +1,13 @@
 #include "terminal/LabelIndicatorRow.h"
 
 #include "platform/ColorLabel.h"
+#include "terminal/DisplayFrame.h"
 
 LabelIndicatorRow::LabelIndicatorRow(QList<ColorLabel *> cells, ColorLabel *check, QObject *parent)
     : QObject(parent), m_cells(std::move(cells)), m_check(check)
 {
     m_frame.setSingleShot(true);
-    m_frame.setInterval(FrameMs);
+    m_frame.setInterval(DisplayFrame::Ms);
     connect(&m_frame, &QTimer::timeout, this, &LabelIndicatorRow::flush);
 }
 

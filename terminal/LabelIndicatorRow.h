@@ -23,8 +23,6 @@ class LabelIndicatorRow : public QObject, public IndicatorRow
     Q_OBJECT
 
 public:
-    static constexpr int FrameMs = 33;
-
     LabelIndicatorRow(QList<ColorLabel *> cells, ColorLabel *check, QObject *parent = nullptr);
 
     void setCellBackColor(int index, quint32 bgr) override;

@@ -2,6 +2,7 @@
 
 #include "platform/Fonts.h"
 #include "terminal/Colors.h"
+#include "terminal/DisplayFrame.h"
 #include "terminal/Windows1252.h"
 
 #include <QAccessible>
@@ -15,16 +16,13 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEvent>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 
 #include <algorithm>
 
 namespace {
-// 30 frames a second at most. Under a stream at line rate each frame costs the
-// program and the X server about half a millisecond, nearly all of it in the trip
-// to the X server rather than in drawing; 60 frames would double that for no
-// difference anyone can see in a terminal.
-constexpr int FrameMs = 33;
+constexpr int ScrollBarMs = 250;
 
 bool isBreakStart(const QString &t, int i)
 {
@@ -74,7 +72,7 @@ public:
         m_view->ensureLayout();
         const QPoint cell = m_view->cellOf(offset);
         const QPoint at((cell.x()) * m_view->m_charW,
-                        (cell.y() - m_view->verticalScrollBar()->value()) * m_view->m_lineH);
+                        (cell.y() - m_view->m_top) * m_view->m_lineH);
         return QRect(m_view->viewport()->mapToGlobal(at), QSize(m_view->m_charW, m_view->m_lineH));
     }
     int offsetAtPoint(const QPoint &point) const override
@@ -135,6 +133,8 @@ RichTextView::RichTextView(QWidget *parent) : QAbstractScrollArea(parent)
     m_frame.setSingleShot(true);
     m_frame.setTimerType(Qt::PreciseTimer);
     connect(&m_frame, &QTimer::timeout, this, &RichTextView::frame);
+    m_barLate.setSingleShot(true);
+    connect(&m_barLate, &QTimer::timeout, this, [this] { syncScrollBar(true); });
     connect(&m_model, &RichTextModel::changed, this, &RichTextView::contentChanged);
     connect(&m_model, &RichTextModel::selectionChanged, this, &RichTextView::caretMoved);
     connect(&m_model, &RichTextModel::kept, this, &RichTextView::textKept);
@@ -315,24 +315,48 @@ int RichTextView::visibleRowCount() const
     return std::max(1, viewport()->height() / m_lineH);
 }
 
-void RichTextView::updateScrollRange()
-{
-    const int full = visibleRowCount();
-    QScrollBar *bar = verticalScrollBar();
-    bar->setPageStep(full);
-    bar->setSingleStep(1);
-    bar->setRange(0, std::max(0, int(m_rows.size()) - full));
-}
-
 void RichTextView::scrollToCaret()
 {
     const int row = rowOfPos(m_model.selStart());
     const int full = visibleRowCount();
+    if (row < m_top)
+        m_top = row;
+    else if (row >= m_top + full)
+        m_top = row - full + 1;
+}
+
+int RichTextView::lastTop() const
+{
+    return std::max(0, int(m_rows.size()) - visibleRowCount());
+}
+
+void RichTextView::scrollTo(int top)
+{
+    m_top = std::clamp(top, 0, lastTop());
+    viewport()->update(refresh());
+}
+
+// The scroll bar shows the rows in view. While text streams in, its range changes
+// with nearly every frame, and drawing it costs as much as the text; its picture
+// then follows at most four times a second. The rows themselves are never late.
+void RichTextView::syncScrollBar(bool now)
+{
     QScrollBar *bar = verticalScrollBar();
-    if (row < bar->value())
-        bar->setValue(row);
-    else if (row >= bar->value() + full)
-        bar->setValue(row - full + 1);
+    const int full = visibleRowCount();
+    if (bar->maximum() == lastTop() && bar->value() == m_top && bar->pageStep() == full)
+        return;
+    if (!now && m_barSynced.isValid() && m_barSynced.elapsed() < ScrollBarMs) {
+        if (!m_barLate.isActive())
+            m_barLate.start(int(ScrollBarMs - m_barSynced.elapsed()));
+        return;
+    }
+    m_barLate.stop();
+    m_barSynced.start();
+    const QScopedValueRollback<bool> own(m_syncingBar, true);
+    bar->setPageStep(full);
+    bar->setSingleStep(1);
+    bar->setRange(0, lastTop());
+    bar->setValue(m_top);
 }
 
 // ----------------------------------------------------------------- painting
@@ -358,15 +382,15 @@ void RichTextView::scheduleFrame()
         return;
     // After a quiet spell the change shows at once (a typed echo feels direct);
     // under a stream, frames keep their distance.
-    const qint64 since = m_sinceFrame.isValid() ? m_sinceFrame.elapsed() : FrameMs;
-    m_frame.start(int(std::clamp<qint64>(FrameMs - since, 0, FrameMs)));
+    const qint64 since = m_sinceFrame.isValid() ? m_sinceFrame.elapsed() : DisplayFrame::Ms;
+    m_frame.start(int(std::clamp<qint64>(DisplayFrame::Ms - since, 0, DisplayFrame::Ms)));
 }
 
 void RichTextView::frame()
 {
     m_sinceFrame.start();
     emit frameDue();
-    const QRegion dirty = refresh();
+    const QRegion dirty = refresh(false);
     if (!dirty.isEmpty())
         viewport()->update(dirty);
     notifyAccessibility();
@@ -391,15 +415,14 @@ void RichTextView::notifyAccessibility()
 
 // Brings the layout, the scroll position and the row images up to date and
 // returns the part of the viewport that now differs from what it shows.
-QRegion RichTextView::refresh()
+QRegion RichTextView::refresh(bool barNow)
 {
-    m_inFrame = true;
     ensureLayout();
-    updateScrollRange();
     if (m_followCaret)
         scrollToCaret();
     m_followCaret = false;
-    m_inFrame = false;
+    m_top = std::clamp(m_top, 0, lastTop());
+    syncScrollBar(barNow);
 
     std::vector<RowImage> rows = visibleRows();
     QRegion dirty;
@@ -417,7 +440,7 @@ std::vector<RichTextView::RowImage> RichTextView::visibleRows() const
 {
     // The partly visible row at the bottom is drawn too.
     const int count = (viewport()->height() + m_lineH - 1) / m_lineH;
-    const int first = verticalScrollBar()->value();
+    const int first = m_top;
     const int selFrom = m_copyFrom;
     const int selTo = m_copyTo;
     const int caret = m_focused ? m_model.selStart() : -1;
@@ -518,10 +541,9 @@ void RichTextView::resizeEvent(QResizeEvent *event)
 
 void RichTextView::scrollContentsBy(int, int)
 {
-    // The rows are drawn from the scroll position; a frame in progress picks the
-    // new position up itself.
-    if (!m_inFrame)
-        viewport()->update(refresh());
+    // Moved by the user (dragged, wheel, clicked); the view's own moves set the bar.
+    if (!m_syncingBar)
+        scrollTo(verticalScrollBar()->value());
 }
 
 void RichTextView::focusInEvent(QFocusEvent *event)
@@ -743,7 +765,7 @@ bool RichTextView::navigate(QKeyEvent *event)
     case Qt::Key_PageUp:
     case Qt::Key_PageDown: {
         const int step = event->key() == Qt::Key_PageUp ? -visibleRowCount() : visibleRowCount();
-        verticalScrollBar()->setValue(verticalScrollBar()->value() + step);
+        scrollTo(m_top + step);
         toRow(cellOf(pos).y() + step);
         return true;
     }
@@ -771,7 +793,7 @@ bool RichTextView::navigate(QKeyEvent *event)
 int RichTextView::posAt(QPoint point) const
 {
     ensureLayout();
-    const int row = std::clamp(verticalScrollBar()->value() + point.y() / m_lineH, 0,
+    const int row = std::clamp(m_top + point.y() / m_lineH, 0,
                                int(m_rows.size()) - 1);
     const Row &r = m_rows[size_t(row)];
     const int col = std::max(0, (point.x() + m_charW / 2) / m_charW);

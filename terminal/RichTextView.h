@@ -113,10 +113,12 @@ private:
     void caretMoved();
     void scheduleFrame();
     void frame();
-    QRegion refresh();
+    QRegion refresh(bool barNow = true);
     void ensureLayout() const;
-    void updateScrollRange();
     void scrollToCaret();
+    int lastTop() const;
+    void scrollTo(int top);
+    void syncScrollBar(bool now);
     std::vector<RowImage> visibleRows() const;
     int visibleRowCount() const;
     int rowOfPos(int pos) const;
@@ -140,7 +142,10 @@ private:
     int m_ascent = 12;
     bool m_focused = false;
     bool m_followCaret = true;
-    bool m_inFrame = false;
+    int m_top = 0;                 // first row in view
+    bool m_syncingBar = false;
+    QElapsedTimer m_barSynced;
+    QTimer m_barLate;
     int m_anchor = -1;
     int m_copyFrom = 0;
     int m_copyTo = 0;
