@@ -4,6 +4,8 @@
 
 #include "platform/ElidedLabel.h"
 
+#include <QEvent>
+
 StatusBar::StatusBar(QWidget *parent) : QStatusBar(parent)
 {
     setSizeGripEnabled(true);
@@ -27,4 +29,21 @@ void StatusBar::setPanelText(const QString &key, const QString &text)
 {
     if (QLabel *label = m_panels.value(key))
         label->setText(text);
+}
+
+// A panel's new text asks for a new layout, and QStatusBar answers every such
+// request by repainting all its panels. With the connect clock ticking each
+// second, that was most of what the program did while idle; the panels need the
+// repaint only when the layout (which has run by now) moved them.
+bool StatusBar::event(QEvent *event)
+{
+    if (event->type() == QEvent::LayoutRequest) {
+        QList<QRect> places;
+        for (const QLabel *label : std::as_const(m_panels))
+            places << label->geometry();
+        if (places == m_places)
+            return QWidget::event(event);
+        m_places = places;
+    }
+    return QStatusBar::event(event);
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QHash>
+#include <QList>
+#include <QRect>
 #include <QStatusBar>
 
 class QLabel;
@@ -17,6 +19,10 @@ public:
     void addPanel(const QString &key, const QString &text, const QString &toolTip, int widthTwips);
     void setPanelText(const QString &key, const QString &text);
 
+protected:
+    bool event(QEvent *event) override;
+
 private:
     QHash<QString, QLabel *> m_panels;
+    QList<QRect> m_places;   // where the panels stood at the last repaint
 };

@@ -72,6 +72,9 @@ frmKX_Display::frmKX_Display() : frmKX_Display(Services{}) {}
 frmKX_Display::frmKX_Display(const Services &services, QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("frmKX_Display"));
+    // No docks or tool bars to animate; with animation on, each new text of a status
+    // panel (the connect clock's every second) set up and tore down an animation.
+    setAnimated(false);
     if (!services.store)
         m_ownStore = std::make_unique<SettingsStore>();
     if (!services.dialogs)

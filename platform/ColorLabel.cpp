@@ -38,7 +38,9 @@ void ColorLabel::paintEvent(QPaintEvent *event)
         QPainter p(this);
         p.fillRect(event->rect(), QColor(Colors::toArgb(m_back)));
     }
-    QLabel::paintEvent(event);
+    // A bare cell (the indicator row's) is its colour and nothing else.
+    if (!text().isEmpty() || frameShape() != QFrame::NoFrame)
+        QLabel::paintEvent(event);
 }
 
 void ColorLabel::applyForeColor()

@@ -1,5 +1,6 @@
 #include "platform/ElidedLabel.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QStyle>
 
@@ -7,25 +8,47 @@ ElidedLabel::ElidedLabel(const QString &text, QWidget *parent) : QLabel(parent)
 {
     setTextFormat(Qt::PlainText);
     setText(text);
+    // It paints all of its area, so a new text repaints the label alone and not the
+    // status bar and window behind it.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+const ElidedLabel::Hints &ElidedLabel::labelHints() const
+{
+    const bool empty = text().isEmpty();   // an empty label is a pixel lower
+    if (m_hints.frame != frameWidth() || m_hints.margin != margin() || m_hints.empty != empty
+        || m_hints.font != font()) {
+        m_hints = {font(), frameWidth(), margin(), empty, QLabel::sizeHint().height(),
+                   QLabel::minimumSizeHint().height(), fontMetrics().horizontalAdvance(QStringLiteral("MM"))};
+    }
+    return m_hints;
 }
 
 QSize ElidedLabel::minimumSizeHint() const
 {
     const QMargins m = contentsMargins();
-    return {fontMetrics().horizontalAdvance(QStringLiteral("MM")) + m.left() + m.right(),
-            QLabel::minimumSizeHint().height()};
+    return {labelHints().twoChars + m.left() + m.right(), labelHints().minimumHeight};
 }
 
 QSize ElidedLabel::sizeHint() const
 {
-    return {qMax(m_width, minimumSizeHint().width()), QLabel::sizeHint().height()};
+    return {qMax(m_width, minimumSizeHint().width()), labelHints().height};
 }
 
 void ElidedLabel::paintEvent(QPaintEvent *event)
 {
+    {
+        QPainter background(this);
+        background.fillRect(event->rect(), palette().color(backgroundRole()));
+    }
     QFrame::paintEvent(event);   // the frame only; the text is drawn here, cut to fit
     QPainter p(this);
     const QRect room = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
-    style()->drawItemText(&p, room, int(alignment()), palette(), isEnabled(),
-                          fontMetrics().elidedText(text(), Qt::ElideRight, room.width()), foregroundRole());
+    // A text that fits even in the widest characters needs no measuring (a clock
+    // panel gets a new text each second).
+    const QFontMetrics fm = fontMetrics();
+    const QString shown = qint64(fm.maxWidth()) * text().size() <= room.width()
+                              ? text()
+                              : fm.elidedText(text(), Qt::ElideRight, room.width());
+    style()->drawItemText(&p, room, int(alignment()), palette(), isEnabled(), shown, foregroundRole());
 }

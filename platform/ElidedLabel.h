@@ -22,5 +22,19 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    // QLabel's own hints, which depend on the font and the frame but not on which
+    // line of text is shown: measured once, not on each new text (a clock panel
+    // changes its text every second).
+    struct Hints
+    {
+        QFont font;
+        int frame = -1;
+        int margin = 0;
+        bool empty = false;
+        int height = 0, minimumHeight = 0, twoChars = 0;
+    };
+    const Hints &labelHints() const;
+
     int m_width = 0;
+    mutable Hints m_hints;
 };
