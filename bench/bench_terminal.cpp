@@ -13,6 +13,9 @@
 //                                        screen
 //   bench_terminal targets [xpid]        all four with their targets, met or not
 //
+// With KX_BENCH_HIDDEN=1 the window stays hidden: what the program costs without
+// drawing.
+//
 // The device is a pseudo-terminal; what the controller sends is written to it from a
 // process of its own, so that its CPU is never counted as the program's. Under Xvfb
 // give the X server's pid: a GUI terminal's cost includes its drawing there.
@@ -20,6 +23,7 @@
 #include "app/frmKX_Display.h"
 #include "platform/SettingsStore.h"
 #include "settings/StoredSettings.h"
+#include "terminal/DisplayFrame.h"
 #include "terminal/RichTextView.h"
 #include "terminal/TerminalEngine.h"
 #include "terminal/TerminalOptions.h"
@@ -31,11 +35,11 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
+#include <QMap>
 #include <QTimer>
 
 #include <algorithm>
@@ -117,10 +121,12 @@ void runUntil(const std::function<bool()> &done, int checkMs = 20)
     loop.exec();
 }
 
+// Runs the event loop for a while with no timer of its own but one.
 void runFor(int ms)
 {
-    const QDeadlineTimer until(ms);
-    runUntil([&] { return until.hasExpired(); });
+    QEventLoop loop;
+    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 // Writes all bytes to the pty master, waiting whenever it is full.
@@ -181,7 +187,7 @@ struct Window
         store.saveSetting(ProgramInfo::title(), StoredSettings::Section, StoredSettings::KeyEmulation,
                           TerminalOptions::KestrixText);
         w = std::make_unique<frmKX_Display>(frmKX_Display::Services{nullptr, &store, &dialogs, nullptr});
-        w->show();
+        if (!qEnvironmentVariableIsSet("KX_BENCH_HIDDEN")) w->show();
         w->findChild<QAction *>(QStringLiteral("mnuOpen"))->trigger();
         if (!w->findChild<QAction *>(QStringLiteral("mnuClose"))->isEnabled()) {
             std::fprintf(stderr, "port did not open: %s\n", qPrintable(dialogs.messages().join(u' ')));
@@ -272,21 +278,51 @@ double drain(double mb)
     return data.size() / 1e6 / s;
 }
 
+// Which widgets paint how often: a frame should repaint only what changed.
+struct PaintCensus : QObject
+{
+    QMap<QString, int> paints;
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (e->type() == QEvent::Paint) {
+            QObject *named = o;
+            while (named && named->objectName().isEmpty())
+                named = named->parent();
+            ++paints[named ? named->objectName() : QStringLiteral("?")];
+        }
+        return false;
+    }
+    void print(const QByteArray &mode, double seconds) const
+    {
+        QList<std::pair<int, QString>> byCount;
+        for (auto it = paints.cbegin(); it != paints.cend(); ++it)
+            byCount.append({it.value(), it.key()});
+        std::sort(byCount.rbegin(), byCount.rend());
+        QStringList top;
+        for (const auto &[count, name] : byCount.mid(0, 8))
+            top << QStringLiteral("%1 %2/s").arg(name).arg(count / seconds, 0, 'f', 1);
+        std::printf("%-8s paints: %s\n", mode.constData(), qPrintable(top.join(QStringLiteral(", "))));
+    }
+};
+
 // Target 1: CPU at line rate.
 double paced(double seconds, long xserver)
 {
     Window win;
     if (!win.open())
         return -1;
+    PaintCensus census;
+    qApp->installEventFilter(&census);
     const int rate = 25600;
     const QByteArray data = controllerText(qint64(rate * seconds));
     const Cpu cpu(xserver);
     const pid_t device = spawnDevice(win.pty.masterFd(), data, rate);
-    runUntil([&] { return finished(device); });
+    runUntil([&] { return finished(device); }, 500);   // the check itself must not cost
     runFor(200);   // what arrived last is drawn too
     std::printf("paced    %d B/s of controller text for %.1f s (%s): program %.2f %%, X server %.2f %%, "
                 "together %.2f %% of one core\n", rate, cpu.seconds(), qPrintable(QGuiApplication::platformName()),
                 100 * cpu.program() / cpu.seconds(), 100 * cpu.x() / cpu.seconds(), cpu.share());
+    census.print(QByteArrayLiteral("paced"), cpu.seconds());
     return cpu.share();
 }
 
@@ -296,11 +332,14 @@ double idle(double seconds, long xserver)
     Window win;
     if (!win.open())
         return -1;
+    PaintCensus census;
+    qApp->installEventFilter(&census);
     const Cpu cpu(xserver);
     runFor(int(seconds * 1000));
     std::printf("idle     port open, nothing received, %.0f s: program %.3f %%, X server %.3f %%, together "
                 "%.3f %% of one core\n", cpu.seconds(), 100 * cpu.program() / cpu.seconds(),
                 100 * cpu.x() / cpu.seconds(), cpu.share());
+    census.print(QByteArrayLiteral("idle"), cpu.seconds());
     return cpu.share();
 }
 
@@ -413,7 +452,7 @@ int targets(long xserver)
     row("4b key to wire, 99th percentile", QStringLiteral("%1 ms").arg(f.keyP99Ms, 0, 'f', 3), "<= 1 ms",
         f.keyP99Ms >= 0 && f.keyP99Ms <= 1);
     row("4c byte after quiet spell to screen", QStringLiteral("%1 ms").arg(f.quietMs, 0, 'f', 2),
-        "within one frame (33 ms)", f.quietMs >= 0 && f.quietMs <= 33);
+        "within one frame (50 ms)", f.quietMs >= 0 && f.quietMs <= DisplayFrame::Ms);
     return 0;
 }
 
