@@ -1,9 +1,10 @@
 #pragma once
 
-// How often the window redraws while text streams in: 20 frames a second at most,
-// the first change after a quiet spell at once. At line rate some twenty lines
-// arrive per frame, far more than anyone reads as they pass, and each frame costs
-// the program and the X server about 0.7 ms: more frames would only cost more.
+// How often the window redraws while text streams in: 15 frames a second at most;
+// the first change after a quiet spell is drawn at once. At line rate some forty
+// lines arrive per frame, far more than anyone reads as they pass, and every frame
+// costs the program and the X server the same again whatever it shows: at 20
+// frames a second the stream cost half as much more.
 namespace DisplayFrame {
-constexpr int Ms = 50;
+constexpr int Ms = 66;
 }

@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QGlyphRun>
 #include <QPainter>
 #include <QPaintEvent>
 #include <QScopedValueRollback>
@@ -22,7 +23,7 @@
 #include <algorithm>
 
 namespace {
-constexpr int ScrollBarMs = 250;
+constexpr int ScrollBarMs = 1000;
 
 bool isBreakStart(const QString &t, int i)
 {
@@ -338,7 +339,7 @@ void RichTextView::scrollTo(int top)
 
 // The scroll bar shows the rows in view. While text streams in, its range changes
 // with nearly every frame, and drawing it costs as much as the text; its picture
-// then follows at most four times a second. The rows themselves are never late.
+// then follows at most once a second. The rows themselves are never late.
 void RichTextView::syncScrollBar(bool now)
 {
     QScrollBar *bar = verticalScrollBar();
@@ -485,25 +486,43 @@ void RichTextView::paintEvent(QPaintEvent *event)
         if (img.selTo > img.selFrom)
             p.fillRect(img.selFrom * m_charW, y, (img.selTo - img.selFrom) * m_charW, m_lineH,
                        palette().color(QPalette::Highlight));
-        // One text item per run of equal colour. Placeholders may come from a
-        // fallback font of another width, so each gets a call of its own to keep
-        // the following characters on their cells.
+        // Each character sits on its cell. A run of equal colour is one glyph run
+        // whose glyphs come from a table, so nothing is shaped while text streams;
+        // blanks need no glyph. Characters the font lacks (placeholders among them)
+        // come from a fallback font of another width and get a call of their own.
         const int n = int(img.chars.size());
         for (int k = 0; k < n;) {
             const quint32 color = img.colors[size_t(k)];
-            const auto isPlain = [&](int j) {
-                const char16_t u = img.chars[j].unicode();
-                return (u < 0x2400 || u > 0x2426) && u != 0xFFFD;
-            };
-            int j = k + 1;
-            if (isPlain(k))
-                while (j < n && img.colors[size_t(j)] == color && isPlain(j))
-                    ++j;
             p.setPen(QColor(Colors::toArgb(color)));
-            if (!isPlain(k) && !fontMetrics().inFont(img.chars[k]))
-                drawControl(p, k * m_charW, y, img.chars[k]);
-            else
-                p.drawStaticText(k * m_charW, y, shaped(img.chars.mid(k, j - k)));
+            const QChar c = img.chars[k];
+            if (glyphOf(c) == 0) {
+                if (isPlaceholder(c) && !fontMetrics().inFont(c))
+                    drawControl(p, k * m_charW, y, c);
+                else if (c != u' ')
+                    p.drawStaticText(k * m_charW, y, shaped(QString(c)));
+                ++k;
+                continue;
+            }
+            m_runGlyphs.clear();
+            m_runPlaces.clear();
+            int j = k;
+            for (; j < n && img.colors[size_t(j)] == color; ++j) {
+                const QChar d = img.chars[j];
+                if (d == u' ')
+                    continue;
+                const quint32 glyph = glyphOf(d);
+                if (glyph == 0)
+                    break;
+                m_runGlyphs.append(glyph);
+                m_runPlaces.append(QPointF((j - k) * m_charW, m_ascent));
+            }
+            if (!m_runGlyphs.isEmpty()) {
+                QGlyphRun run;
+                run.setRawFont(m_rawFont);
+                run.setGlyphIndexes(m_runGlyphs);
+                run.setPositions(m_runPlaces);
+                p.drawGlyphRun(QPointF(k * m_charW, y), run);
+            }
             k = j;
         }
         if (img.caret >= 0) {
@@ -566,14 +585,40 @@ void RichTextView::changeEvent(QEvent *event)
     if (event->type() == QEvent::FontChange) {
         takeFontMetrics();
         m_shapedRuns.clear();
+        m_glyphs.clear();
+        m_rawFont = QRawFont();
         m_shown.clear();
         refresh();
         viewport()->update();
     }
 }
 
-// The same runs come back frame after frame as lines move up the view: shaping
-// them once and keeping the result makes a frame mostly glyph blitting.
+// The font's glyph for a character, 0 when the font has none (or for a blank,
+// which is drawn by leaving the cell empty). A fixed-pitch font needs no shaping:
+// the glyph of each character is looked up once.
+quint32 RichTextView::glyphOf(QChar c) const
+{
+    if (isPlaceholder(c))
+        return 0;
+    auto it = m_glyphs.constFind(c.unicode());
+    if (it != m_glyphs.cend())
+        return *it;
+    if (!m_rawFont.isValid())
+        m_rawFont = QRawFont::fromFont(font());
+    quint32 glyph = 0;
+    if (c != u' ' && m_rawFont.supportsCharacter(c))
+        glyph = m_rawFont.glyphIndexesForString(QString(c)).value(0);
+    m_glyphs.insert(c.unicode(), glyph);
+    return glyph;
+}
+
+bool RichTextView::isPlaceholder(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= 0x2400 && u <= 0x2426) || u == 0xFFFD;
+}
+
+// Characters the font lacks, one by one, shaped once and kept.
 const QStaticText &RichTextView::shaped(const QString &run) const
 {
     auto it = m_shapedRuns.constFind(run);

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QStaticText>
+#include <QRawFont>
 #include <QTimer>
 
 #include <vector>
@@ -132,6 +133,8 @@ private:
     void typeChar(int keyAscii);
     void eraseAt(int pos, bool before);
     const QStaticText &shaped(const QString &run) const;
+    quint32 glyphOf(QChar c) const;
+    static bool isPlaceholder(QChar c);
 
     RichTextModel m_model;
     QTimer m_frame;
@@ -157,4 +160,8 @@ private:
     mutable std::vector<Row> m_rows;
     std::vector<RowImage> m_shown;   // what the viewport shows now
     mutable QHash<QString, QStaticText> m_shapedRuns;
+    mutable QRawFont m_rawFont;
+    mutable QHash<char16_t, quint32> m_glyphs;
+    QList<quint32> m_runGlyphs;   // kept between paints to spare allocations
+    QList<QPointF> m_runPlaces;
 };
