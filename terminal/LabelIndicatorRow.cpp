@@ -41,13 +41,16 @@ void LabelIndicatorRow::setCheckCaption(const QString &caption)
 
 void LabelIndicatorRow::schedule()
 {
-    if (!m_frame.isActive())
+    if (!m_pending) {
+        m_pending = true;
         m_frame.start();
+    }
 }
 
 void LabelIndicatorRow::flush()
 {
     m_frame.stop();
+    m_pending = false;
     for (int i = 0; i < CellCount && i < m_cells.size(); ++i) {
         ColorLabel *cell = m_cells[i];
         if (m_back[size_t(i)])

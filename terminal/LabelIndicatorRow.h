@@ -42,4 +42,5 @@ private:
     std::optional<quint32> m_checkFore;
     std::optional<QString> m_checkCaption;
     QTimer m_frame;
+    bool m_pending = false;   // cheaper to ask than the timer: asked per cell and reading
 };
