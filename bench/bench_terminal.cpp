@@ -19,6 +19,7 @@
 // The device is a pseudo-terminal; what the controller sends is written to it from a
 // process of its own, so that its CPU is never counted as the program's. Under Xvfb
 // give the X server's pid: a GUI terminal's cost includes its drawing there.
+#include "ProcessStats.h"
 #include "app/ProgramInfo.h"
 #include "app/frmKX_Display.h"
 #include "platform/SettingsStore.h"
@@ -74,17 +75,6 @@ qint64 cpuNs(long pid)
             ns += f.readAll().split(' ').value(0).toLongLong();
     }
     return ns;
-}
-
-long statusKb(const char *key)
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(qstrlen(key)).trimmed().split(' ').first().toLong();
-    return -1;
 }
 
 // What the controller prints: menu pages with cursors, the diagnosis page and gyro
@@ -216,23 +206,40 @@ struct Figures
     double pacedShare = -1, drainMBs = -1, idleShare = -1, timerLateMs = -1, keyP99Ms = -1, quietMs = -1;
 };
 
+// The receive loop and the text model alone, in device emulation, fed in 4 KiB reads.
+struct Engine
+{
+    FakeSerialComm port;
+    RichTextModel view;
+    IndicatorRowState row;
+    TerminalOptions options = [] {
+        TerminalOptions o;
+        o.setEmulation(TerminalOptions::Emulation::Kestrix);
+        return o;
+    }();
+    TerminalEngine engine{port, view, row, options};
+
+    Engine()
+    {
+        QObject::connect(&port, &SerialComm::OnComm, &engine, &TerminalEngine::MSComm1_OnComm);
+        port.setPortOpen(true);
+    }
+    void feed(const QByteArray &data)
+    {
+        for (qsizetype at = 0; at < data.size(); at += 4096)
+            port.feed(data.mid(at, 4096));
+    }
+};
+
 int core(double mb)
 {
     const qint64 n = qint64(mb * 1e6);
     const struct { const char *name; QByteArray data; } cases[] = {
         {"controller text", controllerText(n)}, {"one line without CR", QByteArray(n, 'a')}};
     for (const auto &c : cases) {
-        FakeSerialComm port;
-        RichTextModel view;
-        IndicatorRowState row;
-        TerminalOptions options;
-        options.setEmulation(TerminalOptions::Emulation::Kestrix);
-        TerminalEngine engine(port, view, row, options);
-        QObject::connect(&port, &SerialComm::OnComm, &engine, &TerminalEngine::MSComm1_OnComm);
-        port.setPortOpen(true);
+        Engine e;
         const Cpu cpu(0);
-        for (qsizetype at = 0; at < c.data.size(); at += 4096)
-            port.feed(c.data.mid(at, 4096));
+        e.feed(c.data);
         std::printf("core     %-20s %5.1f MB: %6.1f MB/s, %5.1f ns/byte\n", c.name, n / 1e6,
                     n / 1e6 / cpu.program(), cpu.program() * 1e9 / n);
     }
@@ -241,19 +248,11 @@ int core(double mb)
 
 int rss(double mb)
 {
-    FakeSerialComm port;
-    RichTextModel view;
-    IndicatorRowState row;
-    TerminalOptions options;
-    options.setEmulation(TerminalOptions::Emulation::Kestrix);
-    TerminalEngine engine(port, view, row, options);
-    QObject::connect(&port, &SerialComm::OnComm, &engine, &TerminalEngine::MSComm1_OnComm);
-    port.setPortOpen(true);
+    Engine e;
     const QByteArray chunk = controllerText(1000000), noCr(1000000, 'b');
     std::printf("rss      before: VmHWM %ld kB\n", statusKb("VmHWM:"));
     for (int i = 1; i <= int(mb); ++i) {
-        for (qsizetype at = 0; at < chunk.size(); at += 4096)
-            port.feed((i % 2 ? chunk : noCr).mid(at, 4096));
+        e.feed(i % 2 ? chunk : noCr);
         if (i % 10 == 0)
             std::printf("rss      after %3d MB: VmHWM %ld kB\n", i, statusKb("VmHWM:"));
     }

@@ -5,6 +5,7 @@
 // grow; memory (VmRSS) must stay flat once the first hundred cycles have warmed up.
 //
 //   soak [cycles]      default 1000; prints a line every 100 cycles, exits 1 on a fault
+#include "ProcessStats.h"
 #include "app/ProgramInfo.h"
 #include "app/frmKX_Display.h"
 #include "settings/StoredSettings.h"
@@ -21,17 +22,6 @@
 #include <cstdio>
 
 namespace {
-long statusKb(const char *key)
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(qstrlen(key)).trimmed().split(' ').first().toLong();
-    return -1;
-}
-
 int openFiles()
 {
     return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size());
