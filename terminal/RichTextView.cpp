@@ -151,7 +151,7 @@ RichTextView::RichTextView(QWidget *parent) : QAbstractScrollArea(parent)
 
 // ------------------------------------------------------------------ copying
 
-void RichTextView::setSelected(int from, int to)
+void RichTextView::placeSelection(int from, int to)
 {
     from = std::clamp(from, 0, m_model.length());
     to = std::clamp(to, 0, m_model.length());
@@ -175,6 +175,16 @@ QString withLineBreaks(QStringView text)
 }
 } // namespace
 
+// A selection the user makes (mouse, screen reader): what it holds then is what
+// Kopieren copies, even after arriving text has cut it down or away, as the X
+// primary selection keeps it too. At line rate a selection leaves the view within
+// a second.
+void RichTextView::setSelected(int from, int to)
+{
+    placeSelection(from, to);
+    m_selectionMade = selectedText();
+}
+
 QString RichTextView::selectedText() const
 {
     return withLineBreaks(QStringView(m_model.text()).mid(m_copyFrom, m_copyTo - m_copyFrom));
@@ -187,8 +197,8 @@ QString RichTextView::allText() const
 
 void RichTextView::copy()
 {
-    if (m_copyTo > m_copyFrom)
-        QGuiApplication::clipboard()->setText(selectedText());
+    if (!m_selectionMade.isEmpty())
+        QGuiApplication::clipboard()->setText(m_selectionMade);
 }
 
 void RichTextView::copyAll()
@@ -214,7 +224,7 @@ void RichTextView::contextMenuEvent(QContextMenuEvent *event)
     QAction *copySelection = menu.addAction(QStringLiteral("Kopieren"), this, &RichTextView::copy);
     copySelection->setObjectName(QStringLiteral("mnuCopy"));
     copySelection->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
-    copySelection->setEnabled(m_copyTo > m_copyFrom);
+    copySelection->setEnabled(!m_selectionMade.isEmpty());
     menu.addAction(QStringLiteral("Alles kopieren"), this, &RichTextView::copyAll)->setObjectName(QStringLiteral("mnuCopyAll"));
     if (!actions().isEmpty()) {
         menu.addSeparator();
@@ -365,7 +375,7 @@ void RichTextView::syncScrollBar(bool now)
 void RichTextView::contentChanged()
 {
     if (m_copyTo > m_model.length())
-        setSelected(m_copyFrom, m_copyTo);
+        placeSelection(m_copyFrom, m_copyTo);
     m_layoutStale = true;
     m_followCaret = true;
     scheduleFrame();
@@ -746,8 +756,8 @@ void RichTextView::typeChar(int keyAscii)
             return;
         typed = Windows1252::toChar(static_cast<unsigned char>(keyAscii));
     }
-    // Typing into the text ends the selection for copying: its places would move.
-    setSelected(0, 0);
+    // Typing into the text ends the highlight: its places would move.
+    placeSelection(0, 0);
     m_model.setSelText(typed);
 }
 
@@ -755,7 +765,7 @@ void RichTextView::typeChar(int keyAscii)
 // at once.
 void RichTextView::eraseAt(int pos, bool before)
 {
-    setSelected(0, 0);
+    placeSelection(0, 0);
     if (m_model.selLength() == 0) {
         const int from = before ? prevPos(pos) : pos;
         const int to = before ? pos : nextPos(pos);
@@ -863,8 +873,8 @@ void RichTextView::mouseReleaseEvent(QMouseEvent *event)
     // As X terminals do: what is selected with the mouse can be pasted elsewhere
     // with the middle button.
     QClipboard *clipboard = QGuiApplication::clipboard();
-    if (m_anchor >= 0 && m_copyTo > m_copyFrom && clipboard->supportsSelection())
-        clipboard->setText(selectedText(), QClipboard::Selection);
+    if (m_anchor >= 0 && !m_selectionMade.isEmpty() && clipboard->supportsSelection())
+        clipboard->setText(m_selectionMade, QClipboard::Selection);
     m_anchor = -1;
     event->accept();
 }

@@ -54,11 +54,14 @@ public:
     static QChar placeholderFor(QChar c);
 
     // The selection for copying, [from, to) in positions of the text; empty when
-    // from == to.
+    // from == to. It moves with its text as the text is cut at the top, and ends
+    // where its text has gone; setSelected is the user's choice, which copy() copies
+    // whole even after that.
     int selectedFrom() const { return m_copyFrom; }
     int selectedTo() const { return m_copyTo; }
     void setSelected(int from, int to);
-    // The selected text, or the whole text, with a line break for each CR LF.
+    // The selected text as it stands now, or the whole text, with a line break for
+    // each CR LF.
     QString selectedText() const;
     QString allText() const;
 
@@ -107,6 +110,7 @@ private:
     friend class RichTextAccessible;
 
     void takeFontMetrics();
+    void placeSelection(int from, int to);
     void textKept(int from, int count);
     void notifyAccessibility();
     void drawControl(QPainter &p, int x, int y, QChar placeholder) const;
@@ -152,6 +156,7 @@ private:
     int m_anchor = -1;
     int m_copyFrom = 0;
     int m_copyTo = 0;
+    QString m_selectionMade;   // the selection's text when the user made it
     QString m_toldText;   // the text screen readers last heard of
     int m_toldCaret = -1;
 
