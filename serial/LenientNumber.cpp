@@ -132,7 +132,7 @@ LenientNumber::Scan LenientNumber::scan(const QString &text, Form form)
     double value = 0.0;
     const bool radix = i + 1 < s.size() && s[i] == u'&'
                        && (s[i + 1].toUpper() == u'H' || s[i + 1].toUpper() == u'O');
-    if (radix && (lenient || !negative && i == 0)) {
+    if (radix && (lenient || (!negative && i == 0))) {
         const int base = s[i + 1].toUpper() == u'H' ? 16 : 8;
         i += 2;
         const qsizetype digitsStart = i;
