@@ -21,6 +21,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 constexpr int ScrollBarMs = 1000;
@@ -210,6 +211,7 @@ void RichTextView::copyAll()
 // and ends where its text has gone.
 void RichTextView::textKept(int from, int count)
 {
+    m_cutSinceTold = count == 0 ? std::numeric_limits<qsizetype>::max() / 2 : m_cutSinceTold + from;
     m_copyFrom = std::clamp(m_copyFrom - from, 0, count);
     m_copyTo = std::clamp(m_copyTo - from, 0, count);
     if (m_copyFrom >= m_copyTo)
@@ -407,16 +409,41 @@ void RichTextView::frame()
     notifyAccessibility();
 }
 
+std::optional<RichTextView::TextChange> RichTextView::textChange(const QString &before, const QString &now,
+                                                                  qsizetype cut)
+{
+    cut = std::min(cut, before.size());
+    const QStringView kept = QStringView(before).mid(cut);
+    if (!now.startsWith(kept))
+        return std::nullopt;
+    return TextChange{cut, now.mid(kept.size())};
+}
+
 // Screen readers hear of new text and a moved caret once a frame, like the screen.
 void RichTextView::notifyAccessibility()
 {
     if (!QAccessible::isActive())
         return;
-    if (m_toldText != m_model.text()) {
-        QAccessibleTextUpdateEvent update(this, 0, m_toldText, m_model.text());
-        QAccessible::updateAccessibility(&update);
-        m_toldText = m_model.text();
+    const QString &text = m_model.text();
+    if (m_toldText != text) {
+        // Usually the text lost some characters at the top and gained some at the
+        // end: told as such, a screen reader can read out just what is new.
+        if (const auto change = textChange(m_toldText, text, m_cutSinceTold)) {
+            if (change->removed > 0) {
+                QAccessibleTextRemoveEvent removed(this, 0, m_toldText.left(change->removed));
+                QAccessible::updateAccessibility(&removed);
+            }
+            if (!change->added.isEmpty()) {
+                QAccessibleTextInsertEvent inserted(this, int(text.size() - change->added.size()), change->added);
+                QAccessible::updateAccessibility(&inserted);
+            }
+        } else {
+            QAccessibleTextUpdateEvent update(this, 0, m_toldText, text);
+            QAccessible::updateAccessibility(&update);
+        }
+        m_toldText = text;
     }
+    m_cutSinceTold = 0;
     if (m_toldCaret != m_model.selStart()) {
         m_toldCaret = m_model.selStart();
         QAccessibleTextCursorEvent caret(this, m_toldCaret);

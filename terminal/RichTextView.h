@@ -10,6 +10,7 @@
 #include <QRawFont>
 #include <QTimer>
 
+#include <optional>
 #include <vector>
 
 // The terminal view: shows a RichTextModel in a fixed-pitch font and takes typed
@@ -52,6 +53,16 @@ public:
 
     // The character shown for a character of the text.
     static QChar placeholderFor(QChar c);
+
+    // How the text went from before to now when `cut` characters were cut at its
+    // top in between: so many characters gone at the top and these added at the
+    // end; nothing when it changed otherwise. What screen readers are told.
+    struct TextChange
+    {
+        qsizetype removed;
+        QString added;
+    };
+    static std::optional<TextChange> textChange(const QString &before, const QString &now, qsizetype cut);
 
     // The selection for copying, [from, to) in positions of the text; empty when
     // from == to. It moves with its text as the text is cut at the top, and ends
@@ -159,6 +170,7 @@ private:
     QString m_selectionMade;   // the selection's text when the user made it
     QString m_toldText;   // the text screen readers last heard of
     int m_toldCaret = -1;
+    qsizetype m_cutSinceTold = 0;   // characters cut at the top since then
 
     mutable bool m_layoutStale = true;
     mutable int m_cols = 1;

@@ -231,6 +231,32 @@ private slots:
         QCOMPARE(text->textAtOffset(1, QAccessible::LineBoundary, &start, &end), QStringLiteral("ab"));
         QVERIFY(text->textAtOffset(5, QAccessible::LineBoundary, &start, &end).startsWith(u'>'));
         QVERIFY(end - start < 16 && end - start >= 10);
+
+    }
+
+    // What screen readers hear when text arrives: the characters cut at the top
+    // and those added at the end, or else the whole text anew.
+    void textChange_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("now");
+        QTest::addColumn<int>("cut");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("appended") << "ab" << "abcd" << 0 << "-0 +cd";
+        QTest::newRow("cut and appended") << "abcdef" << "cdefxy" << 2 << "-2 +xy";
+        QTest::newRow("cut only") << "abcdef" << "def" << 3 << "-3 +";
+        QTest::newRow("written anew") << "abc" << "xy" << 1 << "all";
+        QTest::newRow("cut past the end") << "abc" << "x" << 99 << "-3 +x";
+        QTest::newRow("erased at the end") << "abcd" << "abc" << 0 << "all";
+    }
+    void textChange()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, now);
+        QFETCH(int, cut);
+        const auto change = RichTextView::textChange(before, now, cut);
+        QTEST(change ? QStringLiteral("-%1 +%2").arg(change->removed).arg(change->added) : QStringLiteral("all"),
+              "told");
     }
 
     // Control characters show as placeholders that differ from each other and from
