@@ -475,6 +475,13 @@ void frmKX_Display::Form_Resize()
     RichTextBox->setGeometry(left, top, width, height);
 }
 
+void frmKX_Display::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::WindowStateChange)
+        m_ports->setClockShown(!isMinimized());
+    QMainWindow::changeEvent(event);
+}
+
 void frmKX_Display::closeEvent(QCloseEvent *event)
 {
     if (m_ending) {

@@ -35,6 +35,23 @@ QSize ElidedLabel::sizeHint() const
     return {qMax(m_width, minimumSizeHint().width()), labelHints().height};
 }
 
+// Whether the text fits without measuring it as a whole: shaping a line costs more
+// than the rest of a repaint, and the clock panel gets a new text each second.
+// Latin characters side by side, with one widest character to spare for kerning,
+// tell it from the font's cached advances; other scripts go the long way.
+bool ElidedLabel::fitsUnshaped(const QFontMetrics &fm, const QString &text, int room)
+{
+    int width = fm.maxWidth();
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x0300)
+            return false;
+        width += fm.horizontalAdvance(c);
+        if (width > room)
+            return false;
+    }
+    return true;
+}
+
 void ElidedLabel::paintEvent(QPaintEvent *event)
 {
     {
@@ -44,11 +61,7 @@ void ElidedLabel::paintEvent(QPaintEvent *event)
     QFrame::paintEvent(event);   // the frame only; the text is drawn here, cut to fit
     QPainter p(this);
     const QRect room = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
-    // A text that fits even in the widest characters needs no measuring (a clock
-    // panel gets a new text each second).
     const QFontMetrics fm = fontMetrics();
-    const QString shown = qint64(fm.maxWidth()) * text().size() <= room.width()
-                              ? text()
-                              : fm.elidedText(text(), Qt::ElideRight, room.width());
+    const QString shown = fitsUnshaped(fm, text(), room.width()) ? text() : fm.elidedText(text(), Qt::ElideRight, room.width());
     style()->drawItemText(&p, room, int(alignment()), palette(), isEnabled(), shown, foregroundRole());
 }

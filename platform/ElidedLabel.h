@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFontMetrics>
 #include <QLabel>
 
 // A label for text that comes from outside the program (the settings file, a device
@@ -17,6 +18,10 @@ public:
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
+
+    // Whether a text surely fits in room pixels, told without shaping it; false
+    // when in doubt.
+    static bool fitsUnshaped(const QFontMetrics &fm, const QString &text, int room);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

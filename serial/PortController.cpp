@@ -89,14 +89,32 @@ void PortController::setLabel(const QString &caption, quint32 fore, quint32 back
 void PortController::StartConnectTime()
 {
     ConnectStart = m_clock.msecs();
+    m_connected = true;
     emit connectTimeChanged(QStringLiteral("00:00:00 "));
-    Timer1->start();
+    if (m_clockShown)
+        Timer1->start();
 }
 
 void PortController::StopConnectTime()
 {
+    m_connected = false;
     Timer1->stop();
     emit connectTimeChanged(QString());
+}
+
+void PortController::setClockShown(bool shown)
+{
+    if (shown == m_clockShown)
+        return;
+    m_clockShown = shown;
+    if (!m_connected)
+        return;
+    if (shown) {
+        Timer1_Timer();
+        Timer1->start();
+    } else {
+        Timer1->stop();
+    }
 }
 
 void PortController::Timer1_Timer()

@@ -47,6 +47,11 @@ public:
     // dialog changing the port number) opened or closed it.
     void followPort();
 
+    // Whether the window can show the connect time. While it is minimised the clock
+    // does not tick (nothing else wakes an idle program); shown again, it shows the
+    // time at once and ticks on.
+    void setClockShown(bool shown);
+
 signals:
     // Which commands are offered: open, or close and nothing that needs a closed port.
     void openChanged(bool open);
@@ -73,4 +78,6 @@ private:
     bool m_shownOpen = false;
     QTimer *Timer1;
     qint64 ConnectStart = 0;
+    bool m_connected = false;
+    bool m_clockShown = true;
 };

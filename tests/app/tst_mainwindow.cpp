@@ -3,6 +3,7 @@
 // the gyro windows; and with the real serial component on a pseudo-terminal named
 // in the settings store, as a user's adapter would be, the test playing the controller.
 #include "about/frmAbout.h"
+#include "platform/ElidedLabel.h"
 #include "platform/QtDialogs.h"
 #include "terminal/RichTextView.h"
 #include "terminal/frmGyro_Diag.h"
@@ -10,6 +11,7 @@
 #include "tests/support/ui/MainWindowFixture.h"
 #include "tests/support/ui/ModalDriver.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -148,6 +150,13 @@ private slots:
         f.clock.advance(100LL * 3600 * 1000);
         QMetaObject::invokeMethod(timer1, "timeout");
         QCOMPARE(f.panel("ConnectTime"), QStringLiteral("101:02:05 "));
+        // Minimised, the clock rests; shown again, it is right at once.
+        f.window->setWindowState(Qt::WindowMinimized);
+        QVERIFY(!timer1->isActive());
+        f.clock.advance(60 * 1000);
+        f.window->setWindowState(Qt::WindowNoState);
+        QCOMPARE(f.panel("ConnectTime"), QStringLiteral("101:03:05 "));
+        QVERIFY(timer1->isActive());
 
         QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/kx-XXXXXX"));
         f.dialogs.files << dir.filePath(QStringLiteral("capture"));
@@ -158,6 +167,36 @@ private slots:
         QCOMPARE(look(), QStringLiteral("Com 1  closed ffffff/ff 1010 [open]"));
         QCOMPARE(f.panel("Capture"), QString());
         QVERIFY(!f.find<QAction>(QStringLiteral("mnuCaptureStart"))->isEnabled());
+    }
+
+    // A panel draws its text whole only where it fits: the quick check that spares
+    // the ticking clock its shaping never claims room a text lacks.
+    void panelTextFits_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("quick");
+        QTest::newRow("clock") << QStringLiteral("101:02:05 ") << true;
+        QTest::newRow("narrow") << QStringLiteral("iiiiiiil1.") << true;
+        QTest::newRow("wide") << QStringLiteral("WWMMWW") << true;
+        QTest::newRow("kerned") << QStringLiteral("AVAVTo.Ty,") << true;
+        QTest::newRow("empty") << QString() << true;
+        QTest::newRow("accents") << QStringLiteral("e\u0301e\u0301") << false;
+        QTest::newRow("greek") << QStringLiteral("Ωμέγα") << false;
+    }
+
+    void panelTextFits()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, quick);
+        const QFontMetrics fm(QApplication::font());
+        const int width = fm.horizontalAdvance(text);
+        bool tookQuickWay = false;
+        for (int room = 0; room <= width + 2 * fm.maxWidth(); ++room) {
+            const bool fits = ElidedLabel::fitsUnshaped(fm, text, room);
+            QVERIFY2(!fits || width <= room, qPrintable(QString::number(room)));
+            tookQuickWay |= fits;
+        }
+        QCOMPARE(tookQuickWay, quick);
     }
 
     // A line error shows in the "Status" panel, never in the view, until Timer2 puts
