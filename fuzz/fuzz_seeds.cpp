@@ -45,5 +45,8 @@ int main(int argc, char *argv[])
           "[Einstellungen]\nEinstellungen=9600,N,8,1\nCOM-Anschlu%DF=&H2\nEcho=1\nTermEmu=Ascii-Modus\n");
     write(store.filePath(QStringLiteral("odd")),
           "[Einstellungen]\nEinstellungen=9600,X,8,1\nHandshaking=\" 7 \"\nTermEmu=@Variant(\\0\\0\\0\\x7f)\n");
+    write(store.filePath(QStringLiteral("escaped")),
+          "[Einstellungen]\nTermEmu=\"\"\\x40Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)\nEcho=a, @@b\n"
+          "[Anschl%FCsse]\nCom1=\\\n@DateTime(\\0)\nCom2=\"x=@y\"\n");
     return 0;
 }

@@ -13,7 +13,10 @@
 #include "tests/support/core/Refusal.h"
 #include "tests/support/core/ScriptedDialogs.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSettings>
 #include <QTest>
 
 namespace {
@@ -188,6 +191,50 @@ private slots:
         file.close();
         QCOMPARE(settings.device(6), QStringLiteral("/dev/pts/11"));
         QCOMPARE(settings.device(5), QString());
+    }
+
+    // A settings file in which Qt would build objects from binary streams (a crafted
+    // one makes it allocate without bound) is neither read nor written, and stays as
+    // it was. Each file here holds a harmless object that plain QSettings builds.
+    void objectsInTheIniFile_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        const QByteArray five = "Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)";
+        QTest::newRow("plain") << "TermEmu=@" + five;
+        QTest::newRow("blank and quotes") << "TermEmu = \"\"@" + five;
+        QTest::newRow("hex escape") << "TermEmu=\\x40" + five;
+        QTest::newRow("octal escape") << "TermEmu=\\100" + five;
+        QTest::newRow("continued line") << "TermEmu=\\\n@" + five;
+        QTest::newRow("in a list") << "TermEmu=a, @" + five;
+        QTest::newRow("another key") << "Echo=@" + five;
+    }
+    void objectsInTheIniFile()
+    {
+        QFETCH(QByteArray, line);
+        const QString app = QStringLiteral("objects");
+        QFile file(SettingsStore::fileName(app));
+        QDir().mkpath(QFileInfo(file).path());
+        const QByteArray text = "[Einstellungen]\nTermEmu=Kestrix\nEcho=True\n" + line + "\n";
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) == text.size());
+        file.close();
+        const QSettings plain(file.fileName(), QSettings::IniFormat);
+        const QVariant built = plain.value(QStringLiteral("Einstellungen/TermEmu"));
+        QVERIFY(built.typeId() == QMetaType::Int || built.typeId() == QMetaType::QVariantList
+                || plain.value(QStringLiteral("Einstellungen/Echo")).typeId() == QMetaType::Int);
+        SettingsStore store;
+        QCOMPARE(store.getSetting(app, QStringLiteral("Einstellungen"), QStringLiteral("TermEmu"), QStringLiteral("-")),
+                 QStringLiteral("-"));
+        QVERIFY(!store.saveSetting(app, QStringLiteral("Einstellungen"), QStringLiteral("Echo"), QStringLiteral("False")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), text);
+        file.close();
+        // Text the program writes itself reads back, however it looks.
+        QVERIFY(file.remove());
+        const QStringList values{"@home", "@@", "\\\\.\\COM1", " 7 ", "a\"b", "9600,N,8,1", "x=@y"};
+        for (int i = 0; i < values.size(); ++i)
+            QVERIFY(store.saveSetting(app, QStringLiteral("Einstellungen"), QString::number(i), values[i]));
+        for (int i = 0; i < values.size(); ++i)
+            QCOMPARE(store.getSetting(app, QStringLiteral("Einstellungen"), QString::number(i)), values[i]);
     }
 
     void init()
