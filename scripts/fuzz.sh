@@ -8,11 +8,14 @@ SECONDS_TO_RUN=${1:-60}
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${KX_FUZZ_BUILD:-$ROOT/build-fuzz}
 SAN="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined"
+# Without comparison tracing: it cost a third of the receive target's time (the
+# per-byte path is full of size compares) and reached no more branches in the same
+# time; the words it would discover, titles and messages, are in the seeds already.
 
 cmake -S "$ROOT" -B "$BUILD" -G Ninja \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++ \
-    -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link -fsanitize-coverage-ignorelist=$ROOT/fuzz/coverage-ignore.txt $SAN" \
+    -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link -fno-sanitize-coverage=trace-cmp -fsanitize-coverage-ignorelist=$ROOT/fuzz/coverage-ignore.txt $SAN" \
     -DCMAKE_EXE_LINKER_FLAGS="$SAN" \
     -DKX_FUZZ=ON -DKX_BENCH=OFF >/dev/null
 ninja -C "$BUILD" fuzz_receive fuzz_store fuzz_seeds
