@@ -15,7 +15,9 @@ class QMenu;
 class QTimer;
 class Clock;
 class ColorLabel;
+class DeviceInfoSource;
 class Dialogs;
+class DirectoryWatcher;
 class GyroWindows;
 class LabelIndicatorRow;
 class PortController;
@@ -39,13 +41,16 @@ class frmKX_Display : public QMainWindow
 
 public:
     // What the window works with. Anything left null is made by the window itself
-    // (the host's serial ports, the user's settings store, real dialogs, a steady clock).
+    // (the host's serial ports, the user's settings store, real dialogs, a steady
+    // clock, the host's devices and a watch on their folders).
     struct Services
     {
         SerialComm *port = nullptr;
         SettingsStore *store = nullptr;
         Dialogs *dialogs = nullptr;
         Clock *clock = nullptr;
+        DeviceInfoSource *devices = nullptr;
+        DirectoryWatcher *watcher = nullptr;
     };
 
     frmKX_Display();
@@ -67,6 +72,8 @@ public slots:
     void Timer2_Timer();
     // Shows a transient message in the "Status" panel until Timer2 restores it.
     void showStatus(const QString &text);
+    // What the "Status" panel rests at: "Status", or what lasts of the link's fate.
+    void setRestingStatus(const QString &text);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -78,7 +85,10 @@ private:
     void buildControls();
     void buildStatusBar();
     void bindPortController();
+    void showPortState(int state, const QString &caption);
     void buildCapture();
+    // Ends a running capture and says where it is.
+    void endCapture();
 
     void Form_Load();
     void UpdateEinstellungen();
@@ -90,6 +100,8 @@ private:
     std::unique_ptr<SettingsStore> m_ownStore;
     std::unique_ptr<Dialogs> m_ownDialogs;
     std::unique_ptr<Clock> m_ownClock;
+    std::unique_ptr<DeviceInfoSource> m_ownDevices;
+    std::unique_ptr<DirectoryWatcher> m_ownWatcher;
     SettingsStore *m_store;
     Dialogs *m_dialogs;
     Clock *m_clock;
@@ -136,6 +148,7 @@ private:
     RichTextView *RichTextBox = nullptr;
     StatusBar *sbrStatus = nullptr;
     QTimer *Timer2 = nullptr;
+    QString m_restingStatus = QStringLiteral("Status");
 
     PortController *m_ports = nullptr;
     SessionCapture *m_capture = nullptr;
