@@ -3,6 +3,7 @@
 #include "about/frmAbout.h"
 #include "app/ProgramInfo.h"
 #include "app/StatusBar.h"
+#include "app/WindowState.h"
 #include "platform/Clock.h"
 #include "platform/ColorLabel.h"
 #include "platform/QtDialogs.h"
@@ -88,6 +89,7 @@ frmKX_Display::frmKX_Display(const Services &services, QWidget *parent) : QMainW
         m_ownDevices = std::make_unique<HostDevices>();
     if (!services.watcher)
         m_ownWatcher = std::make_unique<FolderWatcher>();
+    m_statePath = services.stateFile.isEmpty() ? WindowState::defaultPath() : services.stateFile;
     m_store = services.store ? services.store : m_ownStore.get();
     m_dialogs = services.dialogs ? services.dialogs : m_ownDialogs.get();
     m_clock = services.clock ? services.clock : m_ownClock.get();
@@ -340,11 +342,16 @@ void frmKX_Display::buildCapture()
     connect(m_port, &SerialComm::portOpenChanged, this, offer);
     connect(m_capture, &SessionCapture::runningChanged, this, offer);
     connect(start, &QAction::triggered, this, [this] {
-        const QString suggestion = QDir::home().filePath(
+        const QDir folder = !m_captureFolder.isEmpty() && QFileInfo(m_captureFolder).isDir() ? QDir(m_captureFolder) : QDir::home();
+        const QString suggestion = folder.filePath(
             QStringLiteral("kx-mitschnitt-%1.txt").arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))));
         const QString path = m_dialogs->saveFileName(QStringLiteral("Mitschnitt speichern"), suggestion);
         QString why;
-        if (!path.isEmpty() && !m_capture->start(path, &why))
+        if (path.isEmpty())
+            return;
+        if (m_capture->start(path, &why))
+            m_captureFolder = QFileInfo(path).absolutePath();
+        else
             m_dialogs->msgBox(why, Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
     });
     connect(stop, &QAction::triggered, m_capture, &SessionCapture::stop);
@@ -382,6 +389,17 @@ void frmKX_Display::Form_Load()
         move(area.x() + int((float(area.width()) - float(frameGeometry().width())) / 2.0f),
              area.y() + int((float(area.height()) - float(frameGeometry().height())) / 2.0f));
     }
+    // Where the user left the window, if that can still be reached.
+    const WindowState saved = WindowState::read(m_statePath);
+    QList<QRect> screens;
+    for (const QScreen *each : QGuiApplication::screens())
+        screens << each->availableGeometry();
+    if (!saved.geometry.isNull() && WindowState::reachable(saved.geometry, screens)) {
+        m_placeAtStart = saved.geometry;
+        resize(saved.geometry.size());
+        move(saved.geometry.topLeft());
+    }
+    m_captureFolder = saved.captureFolder;
 
     for (int i = 0; i < int(lbl_G1.size()); ++i) {
         Twips::place(lbl_G1[i], 140 + 120 * i, 480, 120, 390);
@@ -502,6 +520,7 @@ void frmKX_Display::mnuEnde_Click()
     // "&Beenden" ends the program whatever the answer; an open port is released
     // by the end of the program.
     m_ending = true;
+    programEnding();
     if (m_quit)
         m_quit();
     else
@@ -547,10 +566,21 @@ void frmKX_Display::closeEvent(QCloseEvent *event)
     }
     bool cancel = false;
     Form_Unload(cancel);
-    if (cancel)
+    if (cancel) {
         event->ignore();
-    else
-        event->accept();
+        return;
+    }
+    event->accept();
+    programEnding();
+}
+
+void frmKX_Display::programEnding()
+{
+    endCapture();
+    // A maximised or minimised window keeps the place it had at start-up.
+    const bool placed = !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+    // Nothing to do if it cannot be written: the next start is as designed.
+    WindowState{placed ? QRect(pos(), size()) : m_placeAtStart, m_captureFolder}.write(m_statePath);
 }
 
 void frmKX_Display::Form_Unload(bool &cancel)

@@ -51,6 +51,7 @@ public:
         Clock *clock = nullptr;
         DeviceInfoSource *devices = nullptr;
         DirectoryWatcher *watcher = nullptr;
+        QString stateFile;   // where the window's place is kept; empty: the user's state folder
     };
 
     frmKX_Display();
@@ -89,6 +90,9 @@ private:
     void buildCapture();
     // Ends a running capture and says where it is.
     void endCapture();
+    // The program ends: the window's place and the capture folder are kept for the
+    // next start, and a running capture is ended.
+    void programEnding();
 
     void Form_Load();
     void UpdateEinstellungen();
@@ -149,6 +153,9 @@ private:
     StatusBar *sbrStatus = nullptr;
     QTimer *Timer2 = nullptr;
     QString m_restingStatus = QStringLiteral("Status");
+    QString m_statePath;
+    QRect m_placeAtStart;    // the place start-up took from the state file, if any
+    QString m_captureFolder;
 
     PortController *m_ports = nullptr;
     SessionCapture *m_capture = nullptr;

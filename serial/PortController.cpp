@@ -114,15 +114,21 @@ void PortController::deviceFound(const QString &path)
     try {
         m_port.openOn(path);
     } catch (const CommError &e) {
-        // Said once; the same refusal again is no news. Other has no cause of its own
-        // to compare, so its words are compared.
-        const bool news = !m_failed || e.cause() != m_failure
-                          || (e.cause() == CommError::Cause::Other && e.description() != m_failureText);
+        // Right after a device node appears the system may not have given it its
+        // rights yet, and a modem manager may be probing it: a refusal is said when
+        // the next try, moments later, meets it again, and then not again. Other has
+        // no cause of its own to compare, so its words are compared.
+        const bool again = m_failed && e.cause() == m_failure
+                           && (e.cause() != CommError::Cause::Other || e.description() == m_failureText);
+        if (!again) {
+            m_failureSaid = false;
+        } else if (!m_failureSaid) {
+            m_failureSaid = true;
+            setNote(e.description() + QStringLiteral(" Warte weiter auf das Gerät."));
+        }
         m_failed = true;
         m_failure = e.cause();
         m_failureText = e.description();
-        if (news)
-            setNote(e.description() + QStringLiteral(" Warte weiter auf das Gerät."));
         m_wait->retryLater();
         return;
     }

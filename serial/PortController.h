@@ -102,6 +102,7 @@ private:
     State m_state = State::Closed;
     DeviceIdentity m_device;   // the device of the open port, or the one waited for
     bool m_failed = false;                   // a reopen has failed since the wait began
+    bool m_failureSaid = false;              // the last failure has been told
     CommError::Cause m_failure = CommError::Cause::Other;
     QString m_failureText;
     qint64 m_keyNoticeAt = 0;

@@ -3,6 +3,7 @@
 // the gyro windows; and with the real serial component on a pseudo-terminal named
 // in the settings store, as a user's adapter would be, the test playing the controller.
 #include "about/frmAbout.h"
+#include "app/WindowState.h"
 #include "platform/ElidedLabel.h"
 #include "platform/QtDialogs.h"
 #include "terminal/RichTextView.h"
@@ -19,6 +20,8 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTimer>
+
+#include <sys/stat.h>
 
 namespace {
 // A label's text if it is shown as plain text, else nothing.
@@ -396,6 +399,64 @@ private slots:
         }
         QTRY_COMPARE(f.label(QStringLiteral("lblComOpen"))->text(), QStringLiteral("Com 1  open "));
         QCOMPARE(f.dialogs.messages(), QStringList());
+    }
+
+    // The window's place and the capture folder come back at the next start from a
+    // state file of their own; a file that is not just what the program writes, or
+    // a place off every screen, leaves the start as designed. The end keeps them,
+    // never in the settings store.
+    void windowPlace_data()
+    {
+        QTest::addColumn<QByteArray>("file");   // the state file; "fifo", "dir", "zero": such a thing instead
+        QTest::addColumn<bool>("restored");
+        const QByteArray head = "# KX_Display: Fensterlage und Mitschnittordner\n";
+        const QByteArray place = "geometry=30,40,500,420\n";
+        QTest::newRow("none") << QByteArray() << false;
+        QTest::newRow("as written") << head + place + "captureFolder=/tmp\n" << true;
+        QTest::newRow("off every screen") << head + "geometry=5000,40,500,420\n" << false;
+        QTest::newRow("title above the screen") << head + "geometry=30,-300,500,420\n" << false;
+        QTest::newRow("another header") << "# KX\n" + place << false;
+        QTest::newRow("unknown line") << head + place + "x=1\n" << false;
+        QTest::newRow("relative folder") << head + place + "captureFolder=tmp\n" << false;
+        QTest::newRow("three numbers") << head + "geometry=30,40,500\n" << false;
+        QTest::newRow("a plus sign") << head + "geometry=+30,40,500,420\n" << false;
+        QTest::newRow("too small") << head + "geometry=30,40,99,420\n" << false;
+        QTest::newRow("not UTF-8") << head + place + "captureFolder=/tmp/\xff\n" << false;
+        QTest::newRow("huge") << head + place + QByteArray(WindowState::MaxBytes, '\n') << false;
+        QTest::newRow("fifo") << QByteArray("fifo") << false;
+        QTest::newRow("directory") << QByteArray("dir") << false;
+        QTest::newRow("a device") << QByteArray("zero") << false;
+    }
+    void windowPlace()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, restored);
+        MainWindowFixture plain, f;
+        plain.start();
+        const QByteArray path = QFile::encodeName(f.stateFile);
+        if (file == "fifo")
+            QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+        else if (file == "dir")
+            QVERIFY(QDir().mkpath(f.stateFile));
+        else if (file == "zero")
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), f.stateFile));
+        QFile out(f.stateFile);
+        const bool regular = !file.isEmpty() && file.startsWith('#');
+        if (regular)
+            QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) == file.size());
+        out.close();
+        f.start();
+        const QRect at(f.window->pos(), f.window->size());
+        QCOMPARE(at, restored ? QRect(30, 40, 500, 420) : QRect(plain.window->pos(), plain.window->size()));
+        f.action("mnuOpen")->trigger();
+        f.find<QAction>(QStringLiteral("mnuCaptureStart"))->trigger();
+        QCOMPARE(QFileInfo(f.dialogs.suggestions.value(0)).path(), restored ? QStringLiteral("/tmp") : QDir::homePath());
+        f.window->move(60, 70);
+        f.window->close();
+        const WindowState kept = WindowState::read(f.stateFile);
+        QCOMPARE(kept.geometry, regular || file.isEmpty() ? QRect(QPoint(60, 70), f.window->size()) : QRect());
+        QCOMPARE(kept.captureFolder, restored ? QStringLiteral("/tmp") : QString());
+        QVERIFY(f.store.written.isEmpty());
     }
 };
 

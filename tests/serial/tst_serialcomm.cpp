@@ -359,8 +359,9 @@ private slots:
     }
 
     // A device lost while open is waited for: no message, the look of its own, the
-    // same device back (any name) opens again; a refusal meanwhile is told once per
-    // kind; closing ends the wait. Notes: l(ost), b(ack), a refusal's cause number, - (none).
+    // same device back (any name) opens again; a refusal meanwhile is told once when
+    // it comes twice in a row (a new node's rights come moments after it); closing
+    // ends the wait. Notes: l(ost), b(ack), a refusal's cause number, - (none).
     void deviceReturn_data()
     {
         QTest::addColumn<QString>("steps");   // p(lug)PATH:SERIAL  u(nplug)PATH  l(ose)  r(efuse)CAUSE  a(ccept)  c(hange)  x close  t(ick)
@@ -368,7 +369,8 @@ private slots:
         QTest::newRow("old name back") << "l uA c pA:A1 c" << "- l b|open /dev/ttyUSB0";
         QTest::newRow("new name, same adapter") << "l uA pB:A1 c" << "- l b|open /dev/ttyUSB1";
         QTest::newRow("another adapter never") << "l uA pA:B2 pB:C3 c" << "- l|waiting";
-        QTest::newRow("busy once, then denied, then back") << "l uA r4 pA:A1 c c r3 c a c" << "- l 4 3 b|open /dev/ttyUSB0";
+        QTest::newRow("busy, then denied, then back") << "l uA r4 pA:A1 c c c r3 c c a c" << "- l 4 3 b|open /dev/ttyUSB0";
+        QTest::newRow("denied a moment only") << "l uA r3 pA:A1 c a c" << "- l b|open /dev/ttyUSB0";
         QTest::newRow("closed while waiting") << "l uA x pA:A1 c" << "- l -|closed";
         QTest::newRow("the node still there") << "l c" << "- l|waiting";
         QTest::newRow("keys: once a second") << "l k k t k k" << "- l|waiting|2";

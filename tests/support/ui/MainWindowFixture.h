@@ -11,7 +11,9 @@
 #include "tests/support/core/ScriptedDialogs.h"
 
 #include <QAction>
+#include <QDir>
 #include <QMenu>
+#include <QTemporaryDir>
 
 #include <memory>
 
@@ -25,6 +27,8 @@ struct MainWindowFixture
     FakeClock clock;
     FakeDevices devices;
     FakeWatcher watcher;
+    QTemporaryDir stateDir{QDir::tempPath() + QStringLiteral("/kx-state-XXXXXX")};
+    QString stateFile = stateDir.filePath(QStringLiteral("fenster"));
     std::unique_ptr<frmKX_Display> window;
     bool realPort = false;   // the program's own serial component, clock and devices instead
 
@@ -32,8 +36,8 @@ struct MainWindowFixture
     frmKX_Display &start()
     {
         window = std::make_unique<frmKX_Display>(
-            realPort ? frmKX_Display::Services{nullptr, &store, &dialogs, nullptr, nullptr, nullptr}
-                     : frmKX_Display::Services{&port, &store, &dialogs, &clock, &devices, &watcher});
+            realPort ? frmKX_Display::Services{nullptr, &store, &dialogs, nullptr, nullptr, nullptr, stateFile}
+                     : frmKX_Display::Services{&port, &store, &dialogs, &clock, &devices, &watcher, stateFile});
         window->setQuitHook([] {});
         return *window;
     }
