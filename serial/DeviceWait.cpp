@@ -55,7 +55,13 @@ void DeviceWait::look()
         candidates << m_devices.adapters();
     candidates.removeDuplicates();
     for (const QString &path : std::as_const(candidates)) {
-        if (DeviceIdentity::returnOf(m_lost, m_devices.identify(path))) {
+        const DeviceIdentity candidate = m_devices.identify(path);
+        // Once the lost node has been seen gone, a node like it is a new one:
+        // pseudo-terminals come back with the same number and inode, and within
+        // one tick of the clock, with the same time.
+        if (path == m_lost.path && !(candidate.present() && candidate.stamp == m_lost.stamp))
+            m_lost.stamp = {};
+        if (DeviceIdentity::returnOf(m_lost, candidate)) {
             qCInfo(lcSerial) << "device back at" << path;
             emit found(path);
             return;

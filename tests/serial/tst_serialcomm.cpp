@@ -364,7 +364,8 @@ private slots:
     // ends the wait. Notes: l(ost), b(ack), a refusal's cause number, - (none).
     void deviceReturn_data()
     {
-        QTest::addColumn<QString>("steps");   // p(lug)PATH:SERIAL  u(nplug)PATH  l(ose)  r(efuse)CAUSE  a(ccept)  c(hange)  x close  t(ick)
+        // p(lug)PATH:SERIAL  u(nplug)PATH  o(ld node again)  l(ose)  r(efuse)CAUSE  a(ccept)  c(hange)  x close  k(ey)  t(ick)
+        QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("outcome");   // notes | state opened-on | key messages
         QTest::newRow("old name back") << "l uA c pA:A1 c" << "- l b|open /dev/ttyUSB0";
         QTest::newRow("new name, same adapter") << "l uA pB:A1 c" << "- l b|open /dev/ttyUSB1";
@@ -373,6 +374,7 @@ private slots:
         QTest::newRow("denied a moment only") << "l uA r3 pA:A1 c a c" << "- l b|open /dev/ttyUSB0";
         QTest::newRow("closed while waiting") << "l uA x pA:A1 c" << "- l -|closed";
         QTest::newRow("the node still there") << "l c" << "- l|waiting";
+        QTest::newRow("gone, then like the old") << "l uA c o c" << "- l b|open /dev/ttyUSB0";
         QTest::newRow("keys: once a second") << "l k k t k k" << "- l|waiting|2";
     }
     void deviceReturn()
@@ -384,6 +386,7 @@ private slots:
         FakeDevices devices;
         FakeWatcher watcher;
         devices.plug(QStringLiteral("/dev/ttyUSB0"), QStringLiteral("A1"));
+        const DeviceIdentity first = devices.nodes.first();
         PortController ports(port, dialogs, clock, devices, watcher);
         ports.setComPort(QStringLiteral("1"));
         QString notes;
@@ -400,6 +403,7 @@ private slots:
             switch (step.at(0).toLatin1()) {
             case 'l': port.unplug(QStringLiteral("weg")); QCoreApplication::processEvents(); break;
             case 'u': devices.pull(path); break;
+            case 'o': devices.nodes.insert(first.path, first); break;
             case 'p': devices.plug(path, arg.section(u':', 1)); break;
             case 'r': port.refusalCause = CommError::Cause(arg.toInt());
                       port.openRefusal = PortFailure::text(port.refusalCause, 1, path); break;
