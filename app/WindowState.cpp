@@ -19,7 +19,8 @@ constexpr int MaxSide = 16384;
 constexpr int MaxPlace = 100000;
 
 // The file's bytes if it is a regular file of at most MaxBytes; read without
-// waiting on anything (a FIFO or a device there is not read at all).
+// waiting on anything (a FIFO or a device there is not read at all), and never
+// more than one byte beyond the limit.
 std::optional<QByteArray> smallRegularFile(const QString &path)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
@@ -27,11 +28,11 @@ std::optional<QByteArray> smallRegularFile(const QString &path)
         return std::nullopt;
     std::optional<QByteArray> bytes;
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= WindowState::MaxBytes) {
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
         QByteArray buffer(WindowState::MaxBytes + 1, Qt::Uninitialized);
         qsizetype got = 0;
         bool failed = false;
-        // One byte more than allowed tells a file that grew meanwhile.
+        // One byte more than allowed tells a file too big.
         while (got < buffer.size()) {
             const ssize_t n = ::read(fd, buffer.data() + got, size_t(buffer.size() - got));
             if (n < 0 && errno == EINTR)

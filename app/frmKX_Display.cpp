@@ -265,8 +265,32 @@ void frmKX_Display::bindPortController()
         m_ports->mnuOpen_Click();
     });
     connect(mnuClose, &QAction::triggered, m_ports, &PortController::mnuClose_Click);
-    connect(m_ports, &PortController::stateChanged, this,
-            [this](PortController::State state, const QString &caption) { showPortState(int(state), caption); });
+    connect(m_ports, &PortController::stateChanged, this, [this](PortController::State s, const QString &caption) {
+        // A waiting port is as good as open for the menus: it opens by itself.
+        const bool open = s != PortController::State::Closed;
+        mnuOpen->setEnabled(!open);
+        mnuClose->setEnabled(open);
+        mnuProperties->setEnabled(!open);
+        m_terminal->setWaiting(s == PortController::State::Waiting);
+        switch (s) {
+        case PortController::State::Closed:
+            lblComOpen->setForeColor(Colors::White);
+            lblComOpen->setBackColor(Colors::Red);
+            endCapture();
+            break;
+        case PortController::State::Open:
+            // White, as start-up and every close leave it; the waiting look's dark text
+            // must not stay.
+            lblComOpen->setForeColor(Colors::White);
+            lblComOpen->setBackColor(Colors::Green);
+            break;
+        case PortController::State::Waiting:
+            lblComOpen->setForeColor(Colors::Black);
+            lblComOpen->setBackColor(Colors::Amber);
+            break;
+        }
+        lblComOpen->setText(caption);
+    });
     connect(m_ports, &PortController::noteChanged, this, &frmKX_Display::setRestingStatus);
     connect(m_ports, &PortController::message, this, &frmKX_Display::showStatus);
     connect(m_ports, &PortController::deviceChanged, this, [this](const QString &words) {
@@ -288,35 +312,6 @@ void frmKX_Display::bindPortController()
     connect(m_ports, &PortController::connectTimeChanged, this, [this](const QString &text) {
         sbrStatus->setPanelText(QStringLiteral("ConnectTime"), text);
     });
-}
-
-void frmKX_Display::showPortState(int state, const QString &caption)
-{
-    const auto s = PortController::State(state);
-    // A waiting port is as good as open for the menus: it opens by itself.
-    const bool open = s != PortController::State::Closed;
-    mnuOpen->setEnabled(!open);
-    mnuClose->setEnabled(open);
-    mnuProperties->setEnabled(!open);
-    m_terminal->setWaiting(s == PortController::State::Waiting);
-    switch (s) {
-    case PortController::State::Closed:
-        lblComOpen->setForeColor(Colors::White);
-        lblComOpen->setBackColor(Colors::Red);
-        endCapture();
-        break;
-    case PortController::State::Open:
-        // White, as start-up and every close leave it; the waiting look's dark text
-        // must not stay.
-        lblComOpen->setForeColor(Colors::White);
-        lblComOpen->setBackColor(Colors::Green);
-        break;
-    case PortController::State::Waiting:
-        lblComOpen->setForeColor(Colors::Black);
-        lblComOpen->setBackColor(Colors::Amber);
-        break;
-    }
-    lblComOpen->setText(caption);
 }
 
 // Capturing what arrives, offered in the terminal view's context menu: the menu

@@ -86,7 +86,6 @@ private:
     void buildControls();
     void buildStatusBar();
     void bindPortController();
-    void showPortState(int state, const QString &caption);
     void buildCapture();
     // Ends a running capture and says where it is.
     void endCapture();

@@ -12,13 +12,13 @@ public:
 
     // A node at `path`, made anew: a USB adapter with this serial number, or with
     // an empty serial a built-in port or pty.
-    void plug(const QString &path, const QString &serial = {}, const QString &vendor = QStringLiteral("0403"))
+    void plug(const QString &path, const QString &serial = {})
     {
         DeviceIdentity id;
         id.path = id.node = path;
         id.stamp.inode = ++m_made;
         if (!serial.isEmpty()) {
-            id.vendorId = vendor;
+            id.vendorId = QStringLiteral("0403");
             id.productId = QStringLiteral("6001");
             id.serialNumber = serial;
             id.manufacturer = QStringLiteral("FTDI");
@@ -54,9 +54,5 @@ class FakeWatcher : public DirectoryWatcher
 public:
     QStringList folders;
     void watch(const QStringList &f) override { folders = f; }
-    void change()
-    {
-        if (!folders.isEmpty())
-            emit changed();
-    }
+    void change() { if (!folders.isEmpty()) emit changed(); }
 };
