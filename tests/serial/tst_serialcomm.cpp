@@ -352,7 +352,8 @@ private slots:
         QVERIFY(host.identify(dev + QStringLiteral("/ttyS0")).isBuiltIn());
         QVERIFY(!host.identify(dev + QStringLiteral("/ttyUSB1")).present());
         QCOMPARE(host.adapters(), QStringList{dev + QStringLiteral("/ttyUSB0")});
-        QVERIFY(host.folders(viaLink).contains(dev + QStringLiteral("/serial/by-id")) && host.folders(viaLink).contains(dev));
+        QVERIFY(host.folders(viaLink).contains(dev + QStringLiteral("/serial/by-id")) && host.folders(viaLink).contains(dev)
+                && host.folders(DeviceIdentity{QStringLiteral("/tmp/kx/ttyKX")}).contains(QStringLiteral("/tmp/kx")));
     }
 
     // A device lost while open is waited for: no message, the look of its own, the
