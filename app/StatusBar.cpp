@@ -31,6 +31,14 @@ void StatusBar::setPanelText(const QString &key, const QString &text)
         label->setText(text);
 }
 
+void StatusBar::setPanelToolTip(const QString &key, const QString &toolTip)
+{
+    // Tooltips take markup when a text looks like it; paths and device names must
+    // show as they are.
+    if (QLabel *label = m_panels.value(key))
+        label->setToolTip(QStringLiteral("<p style='white-space:pre'>%1</p>").arg(toolTip.toHtmlEscaped()));
+}
+
 // A panel's new text asks for a new layout, and QStatusBar answers every such
 // request by repainting all its panels. With the connect clock ticking each
 // second, that was most of what the program did while idle; the panels need the

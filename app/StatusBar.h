@@ -18,6 +18,8 @@ public:
     // Appends a panel; its label is named "sbrStatus_" + key.
     void addPanel(const QString &key, const QString &text, const QString &toolTip, int widthTwips);
     void setPanelText(const QString &key, const QString &text);
+    // The tooltip is shown as plain text.
+    void setPanelToolTip(const QString &key, const QString &toolTip);
 
 protected:
     bool event(QEvent *event) override;

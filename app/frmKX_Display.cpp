@@ -3,12 +3,15 @@
 #include "about/frmAbout.h"
 #include "app/ProgramInfo.h"
 #include "app/StatusBar.h"
+#include "app/WindowState.h"
 #include "platform/Clock.h"
 #include "platform/ColorLabel.h"
 #include "platform/QtDialogs.h"
 #include "platform/SettingsStore.h"
 #include "platform/Twips.h"
 #include "serial/DrainWait.h"
+#include "serial/FolderWatcher.h"
+#include "serial/HostDevices.h"
 #include "serial/PortController.h"
 #include "serial/PortDirectory.h"
 #include "serial/QtSerialComm.h"
@@ -25,6 +28,7 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QScreen>
@@ -81,6 +85,11 @@ frmKX_Display::frmKX_Display(const Services &services, QWidget *parent) : QMainW
         m_ownDialogs = std::make_unique<QtDialogs>(this);
     if (!services.clock)
         m_ownClock = std::make_unique<SteadyClock>();
+    if (!services.devices)
+        m_ownDevices = std::make_unique<HostDevices>();
+    if (!services.watcher)
+        m_ownWatcher = std::make_unique<FolderWatcher>();
+    m_statePath = services.stateFile.isEmpty() ? WindowState::defaultPath() : services.stateFile;
     m_store = services.store ? services.store : m_ownStore.get();
     m_dialogs = services.dialogs ? services.dialogs : m_ownDialogs.get();
     m_clock = services.clock ? services.clock : m_ownClock.get();
@@ -102,8 +111,9 @@ frmKX_Display::frmKX_Display(const Services &services, QWidget *parent) : QMainW
     Timer2->setSingleShot(true);
     connect(Timer2, &QTimer::timeout, this, &frmKX_Display::Timer2_Timer);
 
-    m_ports = new PortController(*m_port, *m_dialogs, *m_clock, this);
-    bindPortController();
+    m_ports = new PortController(*m_port, *m_dialogs, *m_clock,
+                                 services.devices ? *services.devices : *m_ownDevices,
+                                 services.watcher ? *services.watcher : *m_ownWatcher, this);
 
     m_indicators = std::make_unique<LabelIndicatorRow>(
         QList<ColorLabel *>(lbl_G1.begin(), lbl_G1.end()), lbl_Check);
@@ -113,6 +123,7 @@ frmKX_Display::frmKX_Display(const Services &services, QWidget *parent) : QMainW
     connect(m_terminal.get(), &TerminalEngine::statusMessage, this, &frmKX_Display::showStatus);
     connect(m_port, &SerialComm::OnComm, m_terminal.get(), &TerminalEngine::MSComm1_OnComm);
     connect(RichTextBox, &RichTextView::KeyPress, m_terminal.get(), &TerminalEngine::RichTextBox_KeyPress);
+    connect(m_terminal.get(), &TerminalEngine::keyNotSent, m_ports, &PortController::keyNotSent);
 
     m_tuning = new SerialTuning(*m_port, *m_dialogs,
                                 [this](bool on) { mnuDTREnable->setChecked(on); }, this);
@@ -126,6 +137,7 @@ frmKX_Display::frmKX_Display(const Services &services, QWidget *parent) : QMainW
     connect(mnuHDSR, &QAction::triggered, m_tuning, &SerialTuning::mnuHDSR_Click);
 
     buildCapture();
+    bindPortController();
 
     m_gyroWindows = new GyroWindows(this);
     connect(mnuGyro_Diagnose, &QAction::triggered, m_gyroWindows, &GyroWindows::mnuGyro_Diagnose_Click);
@@ -240,6 +252,8 @@ void frmKX_Display::buildStatusBar()
     // Whether what arrives is being captured to a file.
     sbrStatus->addPanel(QStringLiteral("Capture"), QString(),
                         QStringLiteral("Mitschnitt der empfangenen Bytes"), 1000);
+    // Which device the port is, while it is open or waits for it.
+    sbrStatus->addPanel(QStringLiteral("Device"), QString(), QStringLiteral("Gerät des Anschlusses"), 3000);
 }
 
 void frmKX_Display::bindPortController()
@@ -251,17 +265,38 @@ void frmKX_Display::bindPortController()
         m_ports->mnuOpen_Click();
     });
     connect(mnuClose, &QAction::triggered, m_ports, &PortController::mnuClose_Click);
-    connect(m_ports, &PortController::openChanged, this, [this](bool open) {
+    connect(m_ports, &PortController::stateChanged, this, [this](PortController::State s, const QString &caption) {
+        // A waiting port is as good as open for the menus: it opens by itself.
+        const bool open = s != PortController::State::Closed;
         mnuOpen->setEnabled(!open);
         mnuClose->setEnabled(open);
         mnuProperties->setEnabled(!open);
+        m_terminal->setWaiting(s == PortController::State::Waiting);
+        switch (s) {
+        case PortController::State::Closed:
+            lblComOpen->setForeColor(Colors::White);
+            lblComOpen->setBackColor(Colors::Red);
+            endCapture();
+            break;
+        case PortController::State::Open:
+            // White, as start-up and every close leave it; the waiting look's dark text
+            // must not stay.
+            lblComOpen->setForeColor(Colors::White);
+            lblComOpen->setBackColor(Colors::Green);
+            break;
+        case PortController::State::Waiting:
+            lblComOpen->setForeColor(Colors::Black);
+            lblComOpen->setBackColor(Colors::Amber);
+            break;
+        }
+        lblComOpen->setText(caption);
     });
-    connect(m_ports, &PortController::labelChanged, this,
-            [this](const QString &caption, quint32 fore, quint32 back) {
-                lblComOpen->setForeColor(fore);
-                lblComOpen->setBackColor(back);
-                lblComOpen->setText(caption);
-            });
+    connect(m_ports, &PortController::noteChanged, this, &frmKX_Display::setRestingStatus);
+    connect(m_ports, &PortController::message, this, &frmKX_Display::showStatus);
+    connect(m_ports, &PortController::deviceChanged, this, [this](const QString &words) {
+        sbrStatus->setPanelText(QStringLiteral("Device"), words);
+        sbrStatus->setPanelToolTip(QStringLiteral("Device"), words.isEmpty() ? QStringLiteral("Gerät des Anschlusses") : words);
+    });
     connect(m_ports, &PortController::linesChanged, this, [this](const PortController::LineStates &l) {
         // The state is in the colour, and in words for those who cannot see it.
         const auto show = [](ColorLabel *label, bool on) {
@@ -293,18 +328,25 @@ void frmKX_Display::buildCapture()
     const auto offer = [this, start, stop] {
         start->setEnabled(m_port->portOpen() && !m_capture->running());
         stop->setEnabled(m_capture->running());
-        sbrStatus->setPanelText(QStringLiteral("Capture"),
-                                m_capture->running() ? QStringLiteral("Mitschnitt") : QString());
+        const QString path = m_capture->running() ? m_capture->fileName() : QString();
+        sbrStatus->setPanelText(QStringLiteral("Capture"), QFileInfo(path).fileName());
+        sbrStatus->setPanelToolTip(QStringLiteral("Capture"), path.isEmpty() ? QStringLiteral("Mitschnitt der empfangenen Bytes")
+                                                                             : QStringLiteral("Mitschnitt nach ") + path);
     };
     offer();
     connect(m_port, &SerialComm::portOpenChanged, this, offer);
     connect(m_capture, &SessionCapture::runningChanged, this, offer);
     connect(start, &QAction::triggered, this, [this] {
-        const QString suggestion = QDir::home().filePath(
+        const QDir folder = !m_captureFolder.isEmpty() && QFileInfo(m_captureFolder).isDir() ? QDir(m_captureFolder) : QDir::home();
+        const QString suggestion = folder.filePath(
             QStringLiteral("kx-mitschnitt-%1.txt").arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))));
         const QString path = m_dialogs->saveFileName(QStringLiteral("Mitschnitt speichern"), suggestion);
         QString why;
-        if (!path.isEmpty() && !m_capture->start(path, &why))
+        if (path.isEmpty())
+            return;
+        if (m_capture->start(path, &why))
+            m_captureFolder = QFileInfo(path).absolutePath();
+        else
             m_dialogs->msgBox(why, Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
     });
     connect(stop, &QAction::triggered, m_capture, &SessionCapture::stop);
@@ -312,6 +354,15 @@ void frmKX_Display::buildCapture()
     connect(m_capture, &SessionCapture::failed, this, [this](const QString &description) {
         m_dialogs->msgBox(description, Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
     }, Qt::QueuedConnection);
+}
+
+void frmKX_Display::endCapture()
+{
+    if (!m_capture->running())
+        return;
+    const QString path = m_capture->fileName();
+    m_capture->stop();
+    setRestingStatus(QStringLiteral("Mitschnitt gespeichert in ") + path);
 }
 
 void frmKX_Display::Form_Load()
@@ -333,6 +384,17 @@ void frmKX_Display::Form_Load()
         move(area.x() + int((float(area.width()) - float(frameGeometry().width())) / 2.0f),
              area.y() + int((float(area.height()) - float(frameGeometry().height())) / 2.0f));
     }
+    // Where the user left the window, if that can still be reached.
+    const WindowState saved = WindowState::read(m_statePath);
+    QList<QRect> screens;
+    for (const QScreen *each : QGuiApplication::screens())
+        screens << each->availableGeometry();
+    if (!saved.geometry.isNull() && WindowState::reachable(saved.geometry, screens)) {
+        m_placeAtStart = saved.geometry;
+        resize(saved.geometry.size());
+        move(saved.geometry.topLeft());
+    }
+    m_captureFolder = saved.captureFolder;
 
     for (int i = 0; i < int(lbl_G1.size()); ++i) {
         Twips::place(lbl_G1[i], 140 + 120 * i, 480, 120, 390);
@@ -390,8 +452,16 @@ void frmKX_Display::mnuKestrix_Click()
 
 void frmKX_Display::Timer2_Timer()
 {
-    sbrStatus->setPanelText(QStringLiteral("Status"), QStringLiteral("Status"));
+    sbrStatus->setPanelText(QStringLiteral("Status"), m_restingStatus);
     Timer2->stop();
+}
+
+void frmKX_Display::setRestingStatus(const QString &text)
+{
+    m_restingStatus = text.isEmpty() ? QStringLiteral("Status") : text;
+    // A passing message keeps its two seconds.
+    if (!Timer2->isActive())
+        sbrStatus->setPanelText(QStringLiteral("Status"), m_restingStatus);
 }
 
 void frmKX_Display::showStatus(const QString &text)
@@ -445,6 +515,7 @@ void frmKX_Display::mnuEnde_Click()
     // "&Beenden" ends the program whatever the answer; an open port is released
     // by the end of the program.
     m_ending = true;
+    programEnding();
     if (m_quit)
         m_quit();
     else
@@ -490,10 +561,21 @@ void frmKX_Display::closeEvent(QCloseEvent *event)
     }
     bool cancel = false;
     Form_Unload(cancel);
-    if (cancel)
+    if (cancel) {
         event->ignore();
-    else
-        event->accept();
+        return;
+    }
+    event->accept();
+    programEnding();
+}
+
+void frmKX_Display::programEnding()
+{
+    endCapture();
+    // A maximised or minimised window keeps the place it had at start-up.
+    const bool placed = !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+    // Nothing to do if it cannot be written: the next start is as designed.
+    WindowState{placed ? QRect(pos(), size()) : m_placeAtStart, m_captureFolder}.write(m_statePath);
 }
 
 void frmKX_Display::Form_Unload(bool &cancel)

@@ -15,7 +15,9 @@ class QMenu;
 class QTimer;
 class Clock;
 class ColorLabel;
+class DeviceInfoSource;
 class Dialogs;
+class DirectoryWatcher;
 class GyroWindows;
 class LabelIndicatorRow;
 class PortController;
@@ -39,13 +41,17 @@ class frmKX_Display : public QMainWindow
 
 public:
     // What the window works with. Anything left null is made by the window itself
-    // (the host's serial ports, the user's settings store, real dialogs, a steady clock).
+    // (the host's serial ports, the user's settings store, real dialogs, a steady
+    // clock, the host's devices and a watch on their folders).
     struct Services
     {
         SerialComm *port = nullptr;
         SettingsStore *store = nullptr;
         Dialogs *dialogs = nullptr;
         Clock *clock = nullptr;
+        DeviceInfoSource *devices = nullptr;
+        DirectoryWatcher *watcher = nullptr;
+        QString stateFile;   // where the window's place is kept; empty: the user's state folder
     };
 
     frmKX_Display();
@@ -67,6 +73,8 @@ public slots:
     void Timer2_Timer();
     // Shows a transient message in the "Status" panel until Timer2 restores it.
     void showStatus(const QString &text);
+    // What the "Status" panel rests at: "Status", or what lasts of the link's fate.
+    void setRestingStatus(const QString &text);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -79,6 +87,11 @@ private:
     void buildStatusBar();
     void bindPortController();
     void buildCapture();
+    // Ends a running capture and says where it is.
+    void endCapture();
+    // The program ends: the window's place and the capture folder are kept for the
+    // next start, and a running capture is ended.
+    void programEnding();
 
     void Form_Load();
     void UpdateEinstellungen();
@@ -90,6 +103,8 @@ private:
     std::unique_ptr<SettingsStore> m_ownStore;
     std::unique_ptr<Dialogs> m_ownDialogs;
     std::unique_ptr<Clock> m_ownClock;
+    std::unique_ptr<DeviceInfoSource> m_ownDevices;
+    std::unique_ptr<DirectoryWatcher> m_ownWatcher;
     SettingsStore *m_store;
     Dialogs *m_dialogs;
     Clock *m_clock;
@@ -136,6 +151,10 @@ private:
     RichTextView *RichTextBox = nullptr;
     StatusBar *sbrStatus = nullptr;
     QTimer *Timer2 = nullptr;
+    QString m_restingStatus = QStringLiteral("Status");
+    QString m_statePath;
+    QRect m_placeAtStart;    // the place start-up took from the state file, if any
+    QString m_captureFolder;
 
     PortController *m_ports = nullptr;
     SessionCapture *m_capture = nullptr;

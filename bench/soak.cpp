@@ -1,25 +1,36 @@
-// Soak: the main window on the real serial component, through many cycles of
-// opening a pseudo-terminal, streaming the controller's text into it and pulling
-// it away, as a flaky cable or a USB adapter pulled and plugged back would.
-// After every loss there must be exactly one message more; the open files must not
-// grow; memory (VmRSS) must stay flat once the first hundred cycles have warmed up.
+// Soak: the main window on the real serial component, through many cycles of a
+// device pulled away and plugged back: the port is named by a link (as
+// /dev/serial/by-id names adapters), the controller's text streams in, the
+// pseudo-terminal behind the link goes away, and the link is pointed at a new one.
+// Every cycle the program must wait without a message and be back on the line by
+// itself; the open files must not grow; memory (VmRSS) must stay flat once the first
+// hundred cycles have warmed up. Then it measures the processor time of a minute's
+// fraction idle with the port closed and the same time waiting for a device: the
+// wait must cost no more.
 //
 //   soak [cycles]      default 1000; prints a line every 100 cycles, exits 1 on a fault
 #include "ProcessStats.h"
 #include "app/ProgramInfo.h"
 #include "app/frmKX_Display.h"
+#include "platform/ColorLabel.h"
+#include "platform/Dialogs.h"
 #include "settings/StoredSettings.h"
 #include "tests/support/core/MemoryStore.h"
 #include "tests/support/core/PtyPair.h"
-#include "platform/Dialogs.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
+#include <sys/resource.h>
 
 namespace {
 int openFiles()
@@ -62,39 +73,71 @@ bool waitFor(const std::function<bool()> &done, int ms = 5000)
             return false;
     return true;
 }
+
+// Processor time (user and system) this process spends in `ms` of an idle event loop.
+double cpuMsIdle(int ms)
+{
+    const auto used = [] {
+        rusage r{};
+        ::getrusage(RUSAGE_SELF, &r);
+        return (r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1000.0 + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1000.0;
+    };
+    const double before = used();
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+    return used() - before;
+}
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    qputenv("XDG_CONFIG_HOME", QDir::tempPath().toLocal8Bit() + "/kx_soak_config");
+    QTemporaryDir home(QDir::tempPath() + QStringLiteral("/kx-soak-XXXXXX"));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
+    qputenv("XDG_STATE_HOME", QFile::encodeName(home.filePath(QStringLiteral("state"))));
     QApplication app(argc, argv);
     const int cycles = argc > 1 ? QByteArray(argv[1]).toInt() : 1000;
+    const QString link = home.filePath(QStringLiteral("ttyKX"));
     MemoryStore store;
     CountingDialogs dialogs;
+    StoredSettings(store, ProgramInfo::title()).setDevice(1, link);
     frmKX_Display window(frmKX_Display::Services{nullptr, &store, &dialogs, nullptr});
     window.show();
     QAction *open = window.findChild<QAction *>(QStringLiteral("mnuOpen"));
+    QAction *close = window.findChild<QAction *>(QStringLiteral("mnuClose"));
+    const ColorLabel *label = window.findChild<ColorLabel *>(QStringLiteral("lblComOpen"));
+    const auto shows = [label](const char *word) { return [label, word] { return label->text().endsWith(QLatin1StringView(word)); }; };
     const QByteArray text = controllerText();
+
+    auto pty = std::make_unique<PtyPair>();
+    QFile::link(pty->slavePath(), link);
+    open->trigger();
     int filesAfterWarmUp = 0;
     long rssAfterWarmUp = 0;
+    QList<qint64> backMs;
     for (int cycle = 1; cycle <= cycles; ++cycle) {
-        auto pty = std::make_unique<PtyPair>();
-        StoredSettings(store, ProgramInfo::title()).setDevice(1, pty->slavePath());
-        store.written.clear();
-        open->trigger();
-        if (open->isEnabled()) {
-            std::fprintf(stderr, "cycle %d: the port did not open: %s\n", cycle, qPrintable(dialogs.last));
+        if (!waitFor(shows("open "))) {
+            std::fprintf(stderr, "cycle %d: the port is not open: %s\n", cycle, qPrintable(label->text()));
             return 1;
         }
         for (int i = 0; i < 4; ++i)
             pty->writeMaster(text);
         QCoreApplication::processEvents();
         pty.reset();   // pulled away
-        waitFor([&] { return dialogs.messages >= cycle; });
-        waitFor([] { return false; }, 20);   // time for a second, wrong message
-        if (dialogs.messages != cycle || !open->isEnabled()) {
-            std::fprintf(stderr, "cycle %d: %d messages, port %s\n", cycle, dialogs.messages,
-                         open->isEnabled() ? "closed" : "still open");
+        if (!waitFor(shows("wartet"))) {
+            std::fprintf(stderr, "cycle %d: no wait after the loss: %s\n", cycle, qPrintable(label->text()));
+            return 1;
+        }
+        pty = std::make_unique<PtyPair>();   // plugged back, perhaps as another pty
+        QFile::remove(link);
+        QElapsedTimer back;
+        back.start();
+        QFile::link(pty->slavePath(), link);
+        if (!waitFor(shows("open ")))
+            continue;   // reported at the top of the next cycle
+        backMs << back.elapsed();
+        if (dialogs.messages != 0) {
+            std::fprintf(stderr, "cycle %d: a message: %s\n", cycle, qPrintable(dialogs.last));
             return 1;
         }
         if (cycle == 100) {
@@ -102,15 +145,36 @@ int main(int argc, char *argv[])
             rssAfterWarmUp = statusKb("VmRSS:");
         }
         if (cycle % 100 == 0)
-            std::printf("cycle %4d: %d messages, %d open files, VmRSS %ld kB, VmHWM %ld kB\n", cycle,
-                        dialogs.messages, openFiles(), statusKb("VmRSS:"), statusKb("VmHWM:"));
+            std::printf("cycle %4d: %d open files, VmRSS %ld kB, VmHWM %ld kB\n", cycle, openFiles(),
+                        statusKb("VmRSS:"), statusKb("VmHWM:"));
     }
+    std::sort(backMs.begin(), backMs.end());
+    if (!backMs.isEmpty())
+        std::printf("back on the line after the link was re-pointed: median %lld ms, slowest %lld ms\n",
+                    backMs.at(backMs.size() / 2), backMs.last());
     std::fflush(stdout);
     const int files = openFiles();
     const long rss = statusKb("VmRSS:");
     if (cycles >= 200 && (files > filesAfterWarmUp || rss > rssAfterWarmUp + 1024)) {
         std::fprintf(stderr, "grew after cycle 100: open files %d -> %d, VmRSS %ld -> %ld kB\n", filesAfterWarmUp,
                      files, rssAfterWarmUp, rss);
+        return 1;
+    }
+
+    // Idle with the port closed, then waiting for a device that does not come.
+    close->trigger();
+    const double closedMs = cpuMsIdle(5000);
+    open->trigger();
+    pty.reset();
+    if (!waitFor(shows("wartet"))) {
+        std::fprintf(stderr, "no wait after the last loss\n");
+        return 1;
+    }
+    const double waitingMs = cpuMsIdle(5000);
+    std::printf("processor time in 5 s idle: port closed %.1f ms, waiting for the device %.1f ms\n", closedMs,
+                waitingMs);
+    if (waitingMs > closedMs + 20) {
+        std::fprintf(stderr, "waiting costs more than idle with the port closed\n");
         return 1;
     }
     return 0;

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Soak test (not part of the test suite): builds the soak program and runs the main
-# window on the real serial component through many cycles of open, stream and
-# unplug on pseudo-terminals; it fails on a missing or doubled loss message, on
-# growing open files, or on memory that grows after the first hundred cycles.
+# window on the real serial component through many cycles of stream, unplug and
+# return on pseudo-terminals behind a link; it fails when the program does not wait
+# for the device or does not come back by itself, on any message box, on growing
+# open files, on memory that grows after the first hundred cycles, or when waiting
+# for a device costs more processor time than idling with the port closed.
 #   scripts/soak.sh [cycles]      default 1000
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -2,23 +2,34 @@
 
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
-#include "serial/CommError.h"
+#include "serial/DeviceWait.h"
+#include "serial/DeviceWatch.h"
 #include "serial/SerialComm.h"
-#include "terminal/Colors.h"
 
-PortController::PortController(SerialComm &port, Dialogs &dialogs, const Clock &clock, QObject *parent)
-    : QObject(parent), m_port(port), m_dialogs(dialogs), m_clock(clock), m_fore(Colors::Black),
-      m_back(Colors::LightGrey), Timer1(new QTimer(this))
+#include <QTime>
+
+PortController::PortController(SerialComm &port, Dialogs &dialogs, const Clock &clock,
+                               const DeviceInfoSource &devices, DirectoryWatcher &watcher, QObject *parent)
+    : QObject(parent), m_port(port), m_dialogs(dialogs), m_clock(clock), m_devices(devices),
+      m_wait(new DeviceWait(devices, watcher, this)), Timer1(new QTimer(this))
 {
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(1000);
     connect(Timer1, &QTimer::timeout, this, &PortController::Timer1_Timer);
-    // Queued, so that the message never opens inside the component's own read handler.
+    // Queued, so that the port is never opened again inside its own read handler.
     connect(&m_port, &SerialComm::portLost, this, &PortController::MSComm1_Lost, Qt::QueuedConnection);
+    connect(m_wait, &DeviceWait::found, this, &PortController::deviceFound);
 }
 
 void PortController::mnuOpen_Click()
 {
+    setNote(QString());
+    if (m_state == State::Waiting) {
+        // The port is closed already: the flip ends the wait.
+        showClosed();
+        CheckUART();
+        return;
+    }
     FailureRecorder failure;
     failure.run([&] { m_port.setPortOpen(!m_port.portOpen()); });
     if (failure.failed())
@@ -31,7 +42,6 @@ void PortController::mnuClose_Click()
 {
     mnuOpen_Click();
     CheckUART();
-    setLabel(m_caption, Colors::White, m_back);
 }
 
 void PortController::CheckUART()
@@ -39,51 +49,107 @@ void PortController::CheckUART()
     emit linesChanged({m_port.dtrEnable(), m_port.dsrHolding(), m_port.rtsEnable(), m_port.ctsHolding()});
 }
 
+void PortController::setState(State state, const QString &caption)
+{
+    m_state = state;
+    emit stateChanged(state, caption);
+}
+
 void PortController::showClosed(bool withCaption)
 {
-    m_shownOpen = false;
-    setLabel(withCaption ? QStringLiteral("Com ") + m_comPort + QStringLiteral("  closed") : m_caption,
-             Colors::White, Colors::Red);
-    emit openChanged(false);
+    m_wait->stop();
+    setState(State::Closed, withCaption ? QStringLiteral("Com ") + m_comPort + QStringLiteral("  closed")
+                                        : QStringLiteral("Com"));
     StopConnectTime();
+    m_device = {};
+    emit deviceChanged(QString());
 }
 
 void PortController::showPortState()
 {
-    if (!m_port.portOpen()) {
+    if (m_port.portOpen())
+        showOpen();
+    else
         showClosed();
-        return;
-    }
-    m_shownOpen = true;
-    // The text keeps its colour: white, as start-up and every close leave it.
-    setLabel(QStringLiteral("Com ") + m_comPort + QStringLiteral("  open "), m_fore, Colors::Green);
-    emit openChanged(true);
+}
+
+void PortController::showOpen()
+{
+    m_wait->stop();
+    setState(State::Open, QStringLiteral("Com ") + m_comPort + QStringLiteral("  open "));
     StartConnectTime();
+    // Known now, while the device is there: after a loss it is what is waited for.
+    m_device = m_devices.identify(m_port.devicePath());
+    if (m_device.isBuiltIn() && m_devices.adapters().isEmpty())
+        emit deviceChanged(QStringLiteral("Com %1 ist die eingebaute Schnittstelle %2 – kein USB-Adapter gefunden")
+                               .arg(m_comPort, m_device.path));
+    else
+        emit deviceChanged(m_device.words());
 }
 
 void PortController::followPort()
 {
-    if (m_port.portOpen() != m_shownOpen) {
+    if (m_state != State::Waiting && m_port.portOpen() != (m_state == State::Open)) {
         showPortState();
         CheckUART();
     }
 }
 
-void PortController::MSComm1_Lost(const QString &description)
+void PortController::MSComm1_Lost()
 {
-    // The component has closed the port already; the user sees it the way a failed
-    // flip shows: the closed look and one message.
-    showPortState();
+    // The component has closed the port already. Unless the user has done something
+    // with it meanwhile, the device is waited for.
+    if (m_state != State::Open || m_port.portOpen())
+        return;
+    setState(State::Waiting, QStringLiteral("Com ") + m_comPort + QStringLiteral("  wartet"));
+    StopConnectTime();
     CheckUART();
-    m_dialogs.msgBox(description, Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
+    m_failed = false;
+    setNote(QStringLiteral("Verbindung zu %1 getrennt – warte auf das Gerät").arg(m_device.path));
+    m_wait->start(m_device);
 }
 
-void PortController::setLabel(const QString &caption, quint32 fore, quint32 back)
+void PortController::deviceFound(const QString &path)
 {
-    m_caption = caption;
-    m_fore = fore;
-    m_back = back;
-    emit labelChanged(caption, fore, back);
+    try {
+        m_port.openOn(path);
+    } catch (const CommError &e) {
+        // Right after a device node appears the system may not have given it its
+        // rights yet, and a modem manager may be probing it: a refusal is said when
+        // the next try, moments later, meets it again, and then not again. Other has
+        // no cause of its own to compare, so its words are compared.
+        const bool again = m_failed && e.cause() == m_failure
+                           && (e.cause() != CommError::Cause::Other || e.description() == m_failureText);
+        if (!again) {
+            m_failureSaid = false;
+        } else if (!m_failureSaid) {
+            m_failureSaid = true;
+            setNote(e.description() + QStringLiteral(" Warte weiter auf das Gerät."));
+        }
+        m_failed = true;
+        m_failure = e.cause();
+        m_failureText = e.description();
+        m_wait->retryLater();
+        return;
+    }
+    showOpen();
+    CheckUART();
+    setNote(QStringLiteral("Com %1 wieder verbunden um %2").arg(m_comPort, QTime::currentTime().toString(QStringLiteral("HH:mm:ss"))));
+}
+
+void PortController::keyNotSent()
+{
+    const qint64 now = m_clock.msecs();
+    if (m_keyNoticed && now - m_keyNoticeAt < 1000)
+        return;
+    m_keyNoticed = true;
+    m_keyNoticeAt = now;
+    emit message(QStringLiteral("nicht verbunden – Taste nicht gesendet"));
+}
+
+void PortController::setNote(const QString &text)
+{
+    emit noteChanged(text);
 }
 
 void PortController::StartConnectTime()

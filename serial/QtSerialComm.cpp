@@ -1,5 +1,6 @@
 #include "serial/QtSerialComm.h"
 
+#include "serial/PortFailure.h"
 #include "terminal/Windows1252.h"
 
 #include <QFileInfo>
@@ -40,9 +41,12 @@ QString shown(const QString &device)
     return CommError::quote(device, 100);
 }
 
-QString withReason(const QString &text, const QString &reason)
+// The system's words follow our sentence only when we have nothing better to say.
+QString withReason(const QString &text, QSerialPort::SerialPortError error, const QString &reason)
 {
-    return reason.isEmpty() ? text : text + QStringLiteral(" (Systemmeldung: %1)").arg(reason);
+    if (reason.isEmpty() || PortFailure::cause(error, 0) != CommError::Cause::Other)
+        return text;
+    return text + QStringLiteral(" (Systemmeldung: %1)").arg(reason);
 }
 
 #ifdef Q_OS_UNIX
@@ -145,37 +149,13 @@ QtSerialComm::~QtSerialComm()
 
 QString QtSerialComm::where() const
 {
-    return m_device.isEmpty() ? QStringLiteral("Com%1").arg(commPort())
-                              : QStringLiteral("Com%1 (%2)").arg(commPort()).arg(shown(m_device));
+    return m_named.isEmpty() ? QStringLiteral("Com%1").arg(commPort())
+                             : QStringLiteral("Com%1 (%2)").arg(commPort()).arg(shown(m_named));
 }
 
 QString QtSerialComm::systemReason(const QSerialPort &port)
 {
     return port.error() == QSerialPort::NoError ? QString() : port.errorString();
-}
-
-QString QtSerialComm::openFailureText(int port, const QString &device,
-                                      QSerialPort::SerialPortError error, const QString &reason)
-{
-    const QString at = QStringLiteral("Com%1 (%2)").arg(port).arg(shown(device));
-    switch (error) {
-    case QSerialPort::DeviceNotFoundError:
-        return withReason(QStringLiteral("Com%1 hat kein Gerät: %2 ist nicht vorhanden.")
-                              .arg(port).arg(shown(device)), reason);
-    case QSerialPort::PermissionError:
-        // Qt reports a denied open, a busy device and a held lock alike.
-        if (reason.contains(QLatin1StringView("denied"), Qt::CaseInsensitive))
-            return withReason(QStringLiteral("Keine Berechtigung für %1. Der Benutzer muss "
-                                             "eventuell Mitglied der Gruppe \"dialout\" sein "
-                                             "(danach neu anmelden).").arg(at), reason);
-        return withReason(QStringLiteral("%1 ist belegt: Der Anschluss wird bereits von einem "
-                                         "anderen Programm benutzt.").arg(at), reason);
-    case QSerialPort::OpenError:
-        return withReason(QStringLiteral("%1 ist belegt: Der Anschluss wird bereits von einem "
-                                         "anderen Programm benutzt.").arg(at), reason);
-    default:
-        return withReason(QStringLiteral("%1 kann nicht geöffnet werden.").arg(at), reason);
-    }
 }
 
 QString QtSerialComm::hostRefusal(int port, const LineSettings &line)
@@ -306,21 +286,18 @@ bool QtSerialComm::markingWanted() const
 void QtSerialComm::deviceOpen()
 {
     const int port = commPort();
-    QString device = m_resolver ? m_resolver(port) : QString();
-    if (device.isEmpty())
+    const QString named = deviceWanted().isEmpty() && m_resolver ? m_resolver(port) : deviceWanted();
+    if (named.isEmpty())
         throw CommError(QStringLiteral("Com%1 hat kein Gerät: Es ist kein serieller Anschluss "
-                                       "dafür vorhanden.").arg(port));
+                                       "dafür vorhanden. Bitte den USB-Adapter einstecken.").arg(port),
+                        CommError::Cause::Missing);
+    QString device = named;
 
 #ifdef Q_OS_UNIX
     const QByteArray local = QFile::encodeName(device);
-    if (::access(local.constData(), F_OK) != 0) {
+    if (::access(local.constData(), F_OK) != 0 || ::access(local.constData(), R_OK | W_OK) != 0) {
         const int e = errno;
-        throw CommError(withReason(QStringLiteral("Com%1 hat kein Gerät: %2 ist nicht vorhanden.")
-                                       .arg(port).arg(shown(device)), errnoText(e)));
-    }
-    if (::access(local.constData(), R_OK | W_OK) != 0) {
-        const int e = errno;
-        throw CommError(openFailureText(port, device, QSerialPort::PermissionError, errnoText(e)));
+        throw PortFailure::error(PortFailure::causeOfErrno(e), port, device, errnoText(e));
     }
     // QSerialPort's lock file is named after the path: a symlink would get a
     // lock of its own.
@@ -331,11 +308,11 @@ void QtSerialComm::deviceOpen()
 
     const QString refusal = hostRefusal(port, lineSettings());
     if (!refusal.isEmpty())
-        throw CommError(refusal);
+        throw CommError(refusal, CommError::Cause::Settings);
 #ifndef Q_OS_UNIX
     if (handshaking() == comRTSXOnXOff)
         throw CommError(QStringLiteral("Com%1: RTS/CTS und XON/XOFF zusammen kann dieser Rechner "
-                                       "nicht einstellen.").arg(port));
+                                       "nicht einstellen.").arg(port), CommError::Cause::Settings);
 #endif
 
     OwnCall call(m_ownCalls);
@@ -349,12 +326,14 @@ void QtSerialComm::deviceOpen()
     m_port->setFlowControl(QSerialPort::NoFlowControl);
     m_port->clearError();
     if (!m_port->open(QIODevice::ReadWrite)) {
-        const QString text = openFailureText(port, device, m_port->error(),
-                                             systemReason(*m_port));
+        const QSerialPort::SerialPortError error = m_port->error();
+        const QString reason = systemReason(*m_port);
         m_port->clearError();
-        throw CommError(text);
+        throw PortFailure::error(PortFailure::cause(error, systemErrorOpening(device)), port, device,
+                                 reason);
     }
     m_device = device;
+    m_named = named;
 
 #ifdef Q_OS_UNIX
     // Holds for root too (which TIOCEXCL does not stop) and for every path to
@@ -363,7 +342,8 @@ void QtSerialComm::deviceOpen()
         m_port->close();
         m_port->clearError();
         m_device.clear();
-        throw CommError(openFailureText(port, device, QSerialPort::OpenError, QString()));
+        m_named.clear();
+        throw PortFailure::error(CommError::Cause::Busy, port, device);
     }
 #endif
 
@@ -374,10 +354,26 @@ void QtSerialComm::deviceOpen()
         m_port->close();
         m_port->clearError();
         m_device.clear();
+        m_named.clear();
         throw;
     }
     readCounters(&m_counters, &m_countersSupported);
     m_port->clearError();
+}
+
+int QtSerialComm::systemErrorOpening(const QString &device)
+{
+#ifdef Q_OS_UNIX
+    // Without waiting for a carrier and without becoming our controlling
+    // terminal; closed at once. Nobody else holds the line, or it would not open.
+    const int fd = ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    ::close(fd);
+#else
+    Q_UNUSED(device);
+#endif
+    return 0;
 }
 
 void QtSerialComm::deviceClose()
@@ -390,6 +386,7 @@ void QtSerialComm::deviceClose()
     }
     m_port->clearError();
     m_device.clear();
+    m_named.clear();
     m_marks.reset();
     m_marking = false;
     m_countersSupported = false;
@@ -405,7 +402,7 @@ void QtSerialComm::deviceApplyLine()
         return;
     const QString refusal = hostRefusal(commPort(), lineSettings());
     if (!refusal.isEmpty())
-        throw CommError(refusal);
+        throw CommError(refusal, CommError::Cause::Settings);
     applyLine();
 }
 
@@ -417,16 +414,16 @@ void QtSerialComm::applyLine()
 #ifndef Q_OS_UNIX
     if (hs == comRTSXOnXOff)
         throw CommError(QStringLiteral("%1: RTS/CTS und XON/XOFF zusammen kann dieser Rechner "
-                                       "nicht einstellen.").arg(where()));
+                                       "nicht einstellen.").arg(where()), CommError::Cause::Settings);
 #endif
 
     m_port->clearError();
     if (!m_port->setBaudRate(line.baud)) {
         const QString text = withReason(QStringLiteral("%1 kann die Geschwindigkeit %2 Baud nicht "
                                                        "einstellen.").arg(where()).arg(line.baud),
-                                        systemReason(*m_port));
+                                        m_port->error(), systemReason(*m_port));
         m_port->clearError();
-        throw CommError(text);
+        throw CommError(text, CommError::Cause::Settings);
     }
     const bool ok = m_port->setDataBits(qtDataBits(line.dataBits))
                     && m_port->setParity(qtParity(line.parity))
@@ -435,9 +432,9 @@ void QtSerialComm::applyLine()
     if (!ok) {
         const QString text = withReason(QStringLiteral("%1 kann die Einstellungen \"%2\" nicht "
                                                        "übernehmen.").arg(where(), line.toString()),
-                                        systemReason(*m_port));
+                                        m_port->error(), systemReason(*m_port));
         m_port->clearError();
-        throw CommError(text);
+        throw CommError(text, CommError::Cause::Settings);
     }
     applyNative();
     m_port->clearError();
@@ -452,17 +449,15 @@ void QtSerialComm::applyNative()
 #ifdef Q_OS_UNIX
     const int fd = int(m_port->handle());
     termios t{};
-    if (::tcgetattr(fd, &t) != 0) {
-        const int e = errno;
-        throw CommError(withReason(QStringLiteral("%1 kann nicht eingestellt werden.").arg(where()),
-                                   errnoText(e)));
+    bool applied = ::tcgetattr(fd, &t) == 0;
+    if (applied) {
+        adjustTermios(t, lineSettings(), handshaking(), marking);
+        applied = ::tcsetattr(fd, TCSANOW, &t) == 0;
     }
-    adjustTermios(t, lineSettings(), handshaking(), marking);
-    if (::tcsetattr(fd, TCSANOW, &t) != 0) {
+    if (!applied) {
         const int e = errno;
-        throw CommError(withReason(QStringLiteral("%1 kann die Einstellungen \"%2\" nicht "
-                                                  "übernehmen.").arg(where(), settings()),
-                                   errnoText(e)));
+        throw PortFailure::error(PortFailure::causeOfErrno(e), commPort(), m_named, errnoText(e),
+                                 settings());
     }
     termios back{};
     if (::tcgetattr(fd, &back) == 0) {
@@ -470,7 +465,7 @@ void QtSerialComm::applyNative()
         if (!missing.isEmpty())
             throw CommError(QStringLiteral("%1 kann die Einstellungen \"%2\" nicht übernehmen: "
                                            "Das Gerät unterstützt %3 nicht.")
-                                .arg(where(), settings(), missing));
+                                .arg(where(), settings(), missing), CommError::Cause::Settings);
     }
 #endif
     if (marking != m_marking)
@@ -493,9 +488,10 @@ void QtSerialComm::deviceWrite(const QByteArray &bytes)
     if (!m_port->isOpen())
         return;
     if (m_port->write(bytes) != bytes.size()) {
-        const QString reason = systemReason(*m_port);
+        const QSerialPort::SerialPortError error = m_port->error();
         throw CommError(withReason(QStringLiteral("%1: Die Daten konnten nicht gesendet werden.")
-                                       .arg(where()), reason));
+                                       .arg(where()), error, systemReason(*m_port)),
+                        PortFailure::cause(error, 0));
     }
     // A typed key goes to the wire now rather than on the next event-loop turn,
     // which may come only after a burst of received text has been shown.

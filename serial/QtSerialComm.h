@@ -65,11 +65,6 @@ public:
     // text "Unknown error", which must never reach the user.
     static QString systemReason(const QSerialPort &port);
 
-    // The component's description of a failed open, from QSerialPort's error
-    // code and the system's reason (empty when there is none).
-    static QString openFailureText(int port, const QString &device,
-                                   QSerialPort::SerialPortError error, const QString &reason);
-
     // Whether this host can run the line at all; the German refusal, or empty.
     static QString hostRefusal(int port, const LineSettings &line);
 
@@ -83,6 +78,7 @@ public:
 #endif
 
     void takeGathered() override;
+    QString devicePath() const override { return m_named; }
 
 protected:
     void deviceOpen() override;
@@ -109,10 +105,13 @@ private:
     void readCounters(LineCounters *into, bool *supported) const;
     bool markingWanted() const;
     QString where() const;   // "Com3 (/dev/ttyUSB0)"
+    // What the system says when the device is opened directly; 0 when it opens.
+    static int systemErrorOpening(const QString &device);
 
     Resolver m_resolver;
     QSerialPort *m_port;
-    QString m_device;
+    QString m_device;   // the device node, with links resolved
+    QString m_named;    // the device as it was named to us
     ParityMarkDecoder m_marks;
     bool m_marking = false;
     LineCounters m_counters;

@@ -3,6 +3,8 @@
 #include "platform/Log.h"
 #include "terminal/Windows1252.h"
 
+#include <QScopeGuard>
+
 SerialComm::SerialComm(QObject *parent) : QObject(parent) {}
 
 SerialComm::~SerialComm() = default;
@@ -101,6 +103,13 @@ void SerialComm::setPortOpen(bool open)
         qCInfo(lcSerial) << "Com" << m_commPort << "closed";
     }
     emit portOpenChanged(m_open);
+}
+
+void SerialComm::openOn(const QString &device)
+{
+    m_deviceWanted = device;
+    const auto forget = qScopeGuard([this] { m_deviceWanted.clear(); });
+    setPortOpen(true);
 }
 
 void SerialComm::setInputLen(int len)

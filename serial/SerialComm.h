@@ -62,6 +62,12 @@ public:
 
     bool portOpen() const { return m_open; }
     void setPortOpen(bool open);
+    // Opens the port on `device` instead of the device its number stands for: the
+    // same adapter come back under another name. Refused as setPortOpen(true) is.
+    void openOn(const QString &device);
+    // The device the open port was opened on, named as it was found (a link stays
+    // a link); empty while the port is closed.
+    virtual QString devicePath() const { return {}; }
 
     int inputLen() const { return m_inputLen; }
     void setInputLen(int len);
@@ -149,6 +155,9 @@ protected:
     // May throw CommError; the base then keeps the old value.
     virtual void deviceParityReplaceChanged() {}
 
+    // For subclasses: the device openOn() asks for, or empty for the one the port
+    // number stands for.
+    const QString &deviceWanted() const { return m_deviceWanted; }
     // For subclasses: bytes have arrived.
     void receive(const QByteArray &bytes);
     // For subclasses: raise OnComm with an event or error code.
@@ -172,6 +181,7 @@ private:
     bool m_dtr = true;
     bool m_rts = true;
     int m_commEvent = 0;
+    QString m_deviceWanted;
 
     QByteArray m_in;   // received bytes; those before m_inPos are already taken
     qsizetype m_inPos = 0;

@@ -14,6 +14,9 @@ inline constexpr quint32 Grey = 0x808080;
 inline constexpr quint32 LightGrey = 0xC0C0C0;
 inline constexpr quint32 LightBlue = 0xFFC0C0;
 inline constexpr quint32 LightGreen = 0xC0FFC0;
+// A port waiting for its device: neither the open green nor the closed red, and
+// dark text reads well on it.
+inline constexpr quint32 Amber = 0x00A8FF;
 
 // The same colour as an opaque 0xAARRGGBB value, which QColor takes as it is.
 constexpr quint32 toArgb(quint32 bgr)

@@ -14,8 +14,14 @@ class KeySender
 public:
     using Report = std::function<void(const QString &)>;
 
-    KeySender(SerialComm &port, RichTextModel &view, const TerminalOptions &options, Report report)
-        : m_port(port), m_view(view), m_options(options), m_report(std::move(report)) {}
+    KeySender(SerialComm &port, RichTextModel &view, const TerminalOptions &options, Report report,
+              std::function<void()> notSent)
+        : m_port(port), m_view(view), m_options(options), m_report(std::move(report)),
+          m_notSent(std::move(notSent)) {}
+
+    // The port is closed because its device went away, and the program waits for
+    // it: typing goes on as if it were open, but nothing can be sent.
+    void setWaiting(bool waiting) { m_waiting = waiting; }
 
     // keyAscii is the typed character's ANSI code; set to 0 when the view must
     // not insert it itself.
@@ -26,4 +32,6 @@ private:
     RichTextModel &m_view;
     const TerminalOptions &m_options;
     Report m_report;
+    std::function<void()> m_notSent;
+    bool m_waiting = false;
 };

@@ -12,10 +12,6 @@ SessionCapture::SessionCapture(SerialComm &port, const Clock &clock, QObject *pa
     : QObject(parent), m_port(port), m_clock(clock)
 {
     connect(&m_port, &SerialComm::bytesArrived, this, &SessionCapture::take);
-    connect(&m_port, &SerialComm::portOpenChanged, this, [this](bool open) {
-        if (!open)
-            stop();
-    });
 }
 
 SessionCapture::~SessionCapture()

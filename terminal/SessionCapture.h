@@ -13,9 +13,10 @@ class SerialComm;
 // then the bytes; one line "seconds bytes" per read. So `scriptreplay` plays it on
 // a text terminal, and `kx_sim --replay FILE --timing FILE.timing` to the program.
 //
-// Closing the port, or the end of the program, ends the capture with both files
-// complete. A write that fails (disk full, file removed, no permission) ends it
-// too, and says so once.
+// Whoever closes the port ends the capture (a device that goes away and comes back
+// does not: the pause shows in the timing file); the end of the program ends it
+// too, with both files complete. A write that fails (disk full, file removed, no
+// permission) ends it, and says so once.
 class SessionCapture : public QObject
 {
     Q_OBJECT

@@ -9,7 +9,8 @@ TerminalEngine::TerminalEngine(SerialComm &port, RichTextModel &view, IndicatorR
       m_pages(m_appender, m_line, m_gyro, row, options),
       m_receive(port, m_appender, m_line, m_pages, options,
                 [this](const QString &t) { emit statusMessage(t); }),
-      m_keys(port, view, options, [this](const QString &t) { emit statusMessage(t); })
+      m_keys(port, view, options, [this](const QString &t) { emit statusMessage(t); },
+             [this] { emit keyNotSent(); })
 {
 }
 

@@ -26,6 +26,8 @@ public:
 
     void MSComm1_OnComm();
     void RichTextBox_KeyPress(int &keyAscii);
+    // Whether the port waits for its device to come back: typed keys are not sent.
+    void setWaiting(bool waiting) { m_keys.setWaiting(waiting); }
 
     // Start-up: the view's length cap and its measured length.
     void resetLength();
@@ -38,6 +40,8 @@ public:
 signals:
     // A message for the "Status" panel, such as "Error: Rahmenfehler (Framing)".
     void statusMessage(const QString &text);
+    // A key was typed while the port waits for its device, and not sent.
+    void keyNotSent();
 
 private:
     RichTextModel &m_view;

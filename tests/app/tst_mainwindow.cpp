@@ -3,6 +3,7 @@
 // the gyro windows; and with the real serial component on a pseudo-terminal named
 // in the settings store, as a user's adapter would be, the test playing the controller.
 #include "about/frmAbout.h"
+#include "app/WindowState.h"
 #include "platform/ElidedLabel.h"
 #include "platform/QtDialogs.h"
 #include "terminal/RichTextView.h"
@@ -14,10 +15,13 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTimer>
+
+#include <sys/stat.h>
 
 namespace {
 // A label's text if it is shown as plain text, else nothing.
@@ -110,12 +114,16 @@ private slots:
     // The port commands and their labels follow the port controller. DTR and RTS show
     // what the program drives, DSR and CTS the lines, read at every flip but not in
     // between; a refused open leaves one message and the closed look; the connect
-    // time counts from the open; a capture runs until the device goes.
+    // time counts from the open; the device is named. A lost device is waited for in
+    // a look of its own, keys typed meanwhile are not sent, a capture goes on; the
+    // device back, all is as before; closing ends the capture and says where it is.
     void portLook()
     {
         MainWindowFixture f;
         f.port.lines.dsr = true;
         f.clock.now = 5000;
+        f.port.path = QStringLiteral("/dev/ttyS0");
+        f.devices.plug(f.port.path);
         f.start();
         // "label lines time [the command offered]", lines as 1 (green) or 0 for DTR DSR RTS CTS.
         const auto look = [&] {
@@ -129,6 +137,7 @@ private slots:
         QCOMPARE(look(), QStringLiteral("Com 1  closed ffffff/ff 1010 [open]"));
         f.action("mnuOpen")->trigger();
         QCOMPARE(look(), QStringLiteral("Com 1  open  ffffff/c000 1110 00:00:00 [close]"));
+        QCOMPARE(f.panel("Device"), QStringLiteral("Com 1 ist die eingebaute Schnittstelle /dev/ttyS0 – kein USB-Adapter gefunden"));
         QCOMPARE(f.look(QStringLiteral("lblDSR")) + u'|' + f.look(QStringLiteral("lblCTS")), QStringLiteral("DSR ffffff/c000|CTS 0/808080"));
         QCOMPARE(f.label(QStringLiteral("lblDSR"))->accessibleDescription() + u'|'
                      + f.label(QStringLiteral("lblCTS"))->accessibleDescription(), QStringLiteral("DSR an|CTS aus"));
@@ -142,7 +151,10 @@ private slots:
         f.action("mnuOpen")->trigger();
         QCOMPARE(look(), QStringLiteral("Com 1  closed ffffff/ff 1010 [open]"));
         f.port.openRefusal.clear();
+        f.port.path = QStringLiteral("/dev/ttyUSB0");
+        f.devices.plug(f.port.path, QStringLiteral("A1"));
         f.action("mnuOpen")->trigger();
+        QCOMPARE(f.panel("Device"), QStringLiteral("/dev/ttyUSB0 – FTDI FT232R USB UART, Seriennummer A1"));
         QCOMPARE(look(), QStringLiteral("Com 1  open  ffffff/c000 1011 00:00:00 [close]"));
         f.clock.advance((1 * 3600 + 2 * 60 + 5) * 1000 + 999);
         QMetaObject::invokeMethod(timer1, "timeout");
@@ -161,12 +173,37 @@ private slots:
         QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/kx-XXXXXX"));
         f.dialogs.files << dir.filePath(QStringLiteral("capture"));
         f.find<QAction>(QStringLiteral("mnuCaptureStart"))->trigger();
-        QCOMPARE(f.panel("Capture"), QStringLiteral("Mitschnitt"));
+        QCOMPARE(f.panel("Capture"), QStringLiteral("capture"));
+        f.devices.pull(f.port.path);
         f.port.unplug(QStringLiteral("weg"));
-        QTRY_COMPARE(f.dialogs.messages(), (QStringList{"! Com1 wird bereits benutzt.", "! weg"}));
-        QCOMPARE(look(), QStringLiteral("Com 1  closed ffffff/ff 1010 [open]"));
-        QCOMPARE(f.panel("Capture"), QString());
+        QTRY_COMPARE(look(), QStringLiteral("Com 1  wartet 0/a8ff 1010 [close]"));
+        QVERIFY(!f.action("mnuProperties")->isEnabled() && f.action("mnuClose")->isEnabled());
+        const QString waiting = QStringLiteral("Verbindung zu /dev/ttyUSB0 getrennt – warte auf das Gerät");
+        QCOMPARE(f.panel("Status") + u'|' + f.panel("Device") + u'|' + f.panel("Capture"),
+                 waiting + QStringLiteral("|/dev/ttyUSB0 – FTDI FT232R USB UART, Seriennummer A1|capture"));
+        auto *view = f.find<RichTextView>(QStringLiteral("RichTextBox"));
+        QTest::keyClick(view, Qt::Key_A);
+        QCOMPARE(f.panel("Status"), QStringLiteral("nicht verbunden – Taste nicht gesendet"));
+        QVERIFY(f.port.written.isEmpty() && view->model().length() == 0);
+        QMetaObject::invokeMethod(f.find<QTimer>(QStringLiteral("Timer2")), "timeout");
+        QCOMPARE(f.panel("Status"), waiting);
+        // Another adapter is not taken; ours under a new name is, with the same line.
+        f.devices.plug(f.port.path, QStringLiteral("B2"));
+        f.devices.plug(QStringLiteral("/dev/ttyUSB1"), QStringLiteral("A1"));
+        f.port.setSettings(QStringLiteral("19200,n,8,1"));
+        f.watcher.change();
+        QCOMPARE(look(), QStringLiteral("Com 1  open  ffffff/c000 1011 00:00:00 [close]"));
+        QCOMPARE(f.port.devicePath() + u' ' + f.port.settings(), QStringLiteral("/dev/ttyUSB1 19200,n,8,1"));
+        QVERIFY2(QRegularExpression(QStringLiteral("^Com 1 wieder verbunden um \\d\\d:\\d\\d:\\d\\d$")).match(f.panel("Status")).hasMatch(),
+                 qPrintable(f.panel("Status")));
+        QCOMPARE(f.panel("Capture"), QStringLiteral("capture"));
+        QVERIFY(f.dialogs.messages() == QStringList{"! Com1 wird bereits benutzt."});
+        f.action("mnuClose")->trigger();
+        QCOMPARE(f.panel("Status") + u'|' + f.panel("Capture") + u'|' + f.panel("Device"),
+                 QStringLiteral("Mitschnitt gespeichert in ") + dir.filePath(QStringLiteral("capture")) + QStringLiteral("||"));
         QVERIFY(!f.find<QAction>(QStringLiteral("mnuCaptureStart"))->isEnabled());
+        f.action("mnuOpen")->trigger();   // the device the port number stands for again
+        QCOMPARE(f.port.devicePath(), QStringLiteral("/dev/ttyUSB0"));
     }
 
     // A panel draws its text whole only where it fits: the quick check that spares
@@ -330,6 +367,106 @@ private slots:
         QTest::sendKeyEvent(QTest::Press, view, Qt::Key_Adiaeresis, QStringLiteral("ä"), Qt::NoModifier);
         QCOMPARE(pty.readMaster(5000, 3), QByteArray("2\r\xe4"));
         QCOMPARE(view->model().length(), before);
+    }
+
+    // The port named by a link, as /dev/serial/by-id names adapters: the pty behind
+    // it goes, the program waits without a word; the link is pointed at a new pty,
+    // and the program is back on the line by itself.
+    void backOnAPty()
+    {
+        QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/kx-XXXXXX"));
+        const QString link = dir.filePath(QStringLiteral("ttyKX"));
+        auto pty = std::make_unique<PtyPair>();
+        if (!pty->isOpen())
+            QSKIP(qPrintable(pty->errorString()));
+        QVERIFY(QFile::link(pty->slavePath(), link));
+        MainWindowFixture f;
+        f.realPort = true;
+        StoredSettings(f.store, ProgramInfo::title()).setDevice(1, link);
+        f.start().show();
+        auto *view = f.find<RichTextView>(QStringLiteral("RichTextBox"));
+        f.action("mnuOpen")->trigger();
+        for (int round = 0; round < 2; ++round) {
+            QTRY_COMPARE(f.label(QStringLiteral("lblComOpen"))->text(), QStringLiteral("Com 1  open "));
+            QCOMPARE(f.panel("Device"), link);
+            QVERIFY(pty->writeMaster("Roll\r\n"));
+            QTRY_VERIFY(view->model().text().count(QStringLiteral("Roll")) == round + 1);
+            view->setFocus();
+            QTest::keyClick(view, Qt::Key_W);
+            QCOMPARE(pty->readMaster(5000, 1), QByteArray("w"));
+            // Made before the loss, so that only the link's folder says it is back.
+            auto next = std::make_unique<PtyPair>();
+            pty->closeMaster();
+            QTRY_COMPARE(f.label(QStringLiteral("lblComOpen"))->text(), QStringLiteral("Com 1  wartet"));
+            pty = std::move(next);
+            QVERIFY(QFile::remove(link) && QFile::link(pty->slavePath(), link));
+        }
+        QTRY_COMPARE(f.label(QStringLiteral("lblComOpen"))->text(), QStringLiteral("Com 1  open "));
+        QCOMPARE(f.dialogs.messages(), QStringList());
+    }
+
+    // The window's place and the capture folder come back at the next start from a
+    // state file of their own; a file that is not just what the program writes, or
+    // a place off every screen, leaves the start as designed. The end keeps them,
+    // never in the settings store.
+    void windowPlace_data()
+    {
+        QTest::addColumn<QByteArray>("file");   // the state file; "fifo", "dir", "zero": such a thing instead
+        QTest::addColumn<bool>("restored");
+        const QByteArray head = "# KX_Display: Fensterlage und Mitschnittordner\n";
+        const QByteArray place = "geometry=30,40,500,420\n";
+        QTest::newRow("none") << QByteArray() << false;
+        QTest::newRow("as written") << head + place + "captureFolder=/tmp\n" << true;
+        QTest::newRow("off every screen") << head + "geometry=5000,40,500,420\n" << false;
+        QTest::newRow("title above the screen") << head + "geometry=30,-300,500,420\n" << false;
+        QTest::newRow("another header") << "# KX\n" + place << false;
+        QTest::newRow("unknown line") << head + place + "x=1\n" << false;
+        QTest::newRow("relative folder") << head + place + "captureFolder=tmp\n" << false;
+        QTest::newRow("three numbers") << head + "geometry=30,40,500\n" << false;
+        QTest::newRow("a plus sign") << head + "geometry=+30,40,500,420\n" << false;
+        QTest::newRow("too small") << head + "geometry=30,40,99,420\n" << false;
+        QTest::newRow("not UTF-8") << head + place + "captureFolder=/tmp/\xff\n" << false;
+        QTest::newRow("huge") << head + place + QByteArray(WindowState::MaxBytes, '\n') << false;
+        QTest::newRow("fifo") << QByteArray("fifo") << false;
+        QTest::newRow("directory") << QByteArray("dir") << false;
+        QTest::newRow("a device") << QByteArray("zero") << false;
+    }
+    void windowPlace()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, restored);
+        MainWindowFixture plain, f;
+        plain.start();
+        const QByteArray path = QFile::encodeName(f.stateFile);
+        if (file == "fifo")
+            QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+        else if (file == "dir")
+            QVERIFY(QDir().mkpath(f.stateFile));
+        else if (file == "zero")
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), f.stateFile));
+        QFile out(f.stateFile);
+        const bool regular = file.startsWith('#');
+        if (regular)
+            QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) == file.size());
+        out.close();
+        f.start();
+        const QRect at(f.window->pos(), f.window->size());
+        QCOMPARE(at, restored ? QRect(30, 40, 500, 420) : QRect(plain.window->pos(), plain.window->size()));
+        f.action("mnuOpen")->trigger();
+        f.dialogs.files << f.stateDir.filePath(QStringLiteral("capture"));
+        f.find<QAction>(QStringLiteral("mnuCaptureStart"))->trigger();
+        QCOMPARE(QFileInfo(f.dialogs.suggestions.value(0)).path(), restored ? QStringLiteral("/tmp") : QDir::homePath());
+        // Only a regular file is replaced (the FIFO row shows it); a device behind a
+        // link is not put at risk to show it again.
+        if (file == "zero")
+            return;
+        f.window->move(60, 70);
+        f.window->close();
+        const WindowState kept = WindowState::read(f.stateFile);
+        const bool replaced = regular || file.isEmpty();
+        QCOMPARE(kept.geometry, replaced ? QRect(QPoint(60, 70), f.window->size()) : QRect());
+        QCOMPARE(kept.captureFolder, replaced ? f.stateDir.path() : QString());
+        QVERIFY(f.store.written.isEmpty());
     }
 };
 

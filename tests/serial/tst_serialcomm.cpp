@@ -1,19 +1,28 @@
 // The serial port component without a device: what it accepts, how it words its
 // refusals, what goes onto a POSIX line beyond QSerialPort, the parity marks and
-// which device a port number stands for; and the wait for unsent data at shut-down.
+// which device a port number stands for; the wait for unsent data at shut-down; and
+// how a lost device is known again and waited for.
 #include "serial/DrainWait.h"
+#include "serial/HostDevices.h"
 #include "serial/ParityMarks.h"
+#include "serial/PortController.h"
 #include "serial/PortDirectory.h"
+#include "serial/PortFailure.h"
 #include "serial/QtSerialComm.h"
 #include "settings/StoredSettings.h"
 #include "tests/support/core/FakeClock.h"
+#include "tests/support/core/FakeDevices.h"
 #include "tests/support/core/FakeSerialComm.h"
 #include "tests/support/core/MemoryStore.h"
 #include "tests/support/core/Refusal.h"
 #include "tests/support/core/ScriptedDialogs.h"
 
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <termios.h>
 
 struct TermiosCase
@@ -24,9 +33,30 @@ struct TermiosCase
     uint cflagSet, cflagClear, iflagSet, iflagClear;
 };
 Q_DECLARE_METATYPE(TermiosCase)
+Q_DECLARE_METATYPE(DeviceIdentity)
 
 namespace {
 const QtSerialComm::Resolver nowhere = [](int) { return QString(); };
+
+// A device node made as the `node`-th; with a vendor, a USB adapter.
+DeviceIdentity device(const char *path, quint64 node, const char *vendor = "", const char *serial = "",
+                      const QStringList &links = {})
+{
+    DeviceIdentity id;
+    id.path = id.node = QLatin1StringView(path);
+    id.stamp.inode = node;
+    id.vendorId = QLatin1StringView(vendor);
+    id.productId = id.vendorId.isEmpty() ? QString() : QStringLiteral("6001");
+    id.serialNumber = QLatin1StringView(serial);
+    id.links = links;
+    return id;
+}
+
+bool write(const QString &path, const QByteArray &text)
+{
+    QFile f(path);
+    return QDir().mkpath(QFileInfo(path).path()) && f.open(QIODevice::WriteOnly) && f.write(text) == text.size();
+}
 } // namespace
 
 class SerialCommTest : public QObject
@@ -219,6 +249,177 @@ private slots:
         QCOMPARE(port.outBufferCount(), closes ? 0 : 3);
         port.setPortOpen(false);
         QVERIFY(DrainWait(port, clock, dialogs, nullptr).run());   // a closed port has nothing to wait for
+    }
+
+    // Each failure in a German sentence naming port and device and what to do; the
+    // system's words only where there is no such sentence. QSerialPort keeps no
+    // error number: a device that opens for us but not for it is another's.
+    void failureTexts_data()
+    {
+        QTest::addColumn<int>("systemError");   // errno; with qtError: what a direct open said
+        QTest::addColumn<int>("qtError");       // QSerialPort's error, or -1
+        QTest::addColumn<QString>("says");
+        const auto row = [](const char *name, int e, int qt, const char *says) { QTest::newRow(name) << e << qt << QString::fromUtf8(says); };
+        row("EACCES", EACCES, -1, "Keine Berechtigung für Com3 (/dev/ttyUSB0): Benutzer zur Gruppe \"dialout\" hinzufügen und neu anmelden.");
+        row("EPERM", EPERM, -1, "Keine Berechtigung");
+        row("EBUSY", EBUSY, -1, "Com3 (/dev/ttyUSB0) gehört einer anderen Anwendung");
+        row("flock held", EWOULDBLOCK, -1, "gehört einer anderen Anwendung");
+        row("ENOENT", ENOENT, -1, "Com3 hat kein Gerät: /dev/ttyUSB0 ist nicht vorhanden. Bitte den USB-Adapter einstecken");
+        row("ENXIO", ENXIO, -1, "Hinter diesem Anschluss steckt kein Gerät");
+        row("ENODEV", ENODEV, -1, "Hinter diesem Anschluss steckt kein Gerät");
+        row("EIO", EIO, -1, "antwortet nicht (Ein-/Ausgabefehler)");
+        row("EINVAL", EINVAL, -1, "nimmt die Einstellungen \"9600,e,7,1\" nicht an");
+        row("ENOTTY", ENOTTY, -1, "ist keine serielle Schnittstelle");
+        row("ENOMEM", ENOMEM, -1, "Com3 (/dev/ttyUSB0) kann nicht geöffnet werden. (Systemmeldung: Systemwort)");
+        row("lock file held", 0, QSerialPort::PermissionError, "gehört einer anderen Anwendung");
+        row("denied", EACCES, QSerialPort::PermissionError, "Keine Berechtigung");
+        row("TIOCEXCL held", EBUSY, QSerialPort::PermissionError, "gehört einer anderen Anwendung");
+        row("already open", 0, QSerialPort::OpenError, "gehört einer anderen Anwendung");
+        row("not found", 0, QSerialPort::DeviceNotFoundError, "ist nicht vorhanden");
+        row("resource", 0, QSerialPort::ResourceError, "antwortet nicht");
+        row("unsupported", 0, QSerialPort::UnsupportedOperationError, "nimmt die Einstellungen");
+        row("unknown", 0, QSerialPort::UnknownError, "kann nicht geöffnet werden. (Systemmeldung: Systemwort)");
+    }
+    void failureTexts()
+    {
+        QFETCH(int, systemError);
+        QFETCH(int, qtError);
+        QFETCH(QString, says);
+        const CommError::Cause cause = qtError < 0 ? PortFailure::causeOfErrno(systemError)
+                                                   : PortFailure::cause(QSerialPort::SerialPortError(qtError), systemError);
+        const CommError e = PortFailure::error(cause, 3, QStringLiteral("/dev/ttyUSB0"), QStringLiteral("Systemwort"),
+                                               QStringLiteral("9600,e,7,1"));
+        QVERIFY2(e.description().contains(says), qPrintable(e.description()));
+        QCOMPARE(e.description().contains(QLatin1StringView("Systemwort")), says.contains(QLatin1StringView("Systemwort")));
+        QCOMPARE(e.cause(), cause);
+    }
+
+    // The same device back: under its old name, or the same adapter under any name;
+    // never another adapter, and never the lost node that is still there.
+    void returnOf_data()
+    {
+        QTest::addColumn<DeviceIdentity>("lost");
+        QTest::addColumn<DeviceIdentity>("candidate");
+        QTest::addColumn<bool>("same");
+        const QStringList byId{QStringLiteral("/dev/serial/by-id/usb-X-if00-port0")};
+        const auto row = [](const char *name, const DeviceIdentity &a, const DeviceIdentity &b, bool same) {
+            QTest::newRow(name) << a << b << same;
+        };
+        row("old name, made anew", device("/dev/ttyUSB0", 1, "0403", "A1"), device("/dev/ttyUSB0", 2, "0403", "A1"), true);
+        row("new name, same serial number", device("/dev/ttyUSB0", 1, "0403", "A1"), device("/dev/ttyUSB1", 2, "0403", "A1"), true);
+        row("another adapter at the old name", device("/dev/ttyUSB0", 1, "0403", "A1"), device("/dev/ttyUSB0", 2, "0403", "B2"), false);
+        row("another maker, same serial", device("/dev/ttyUSB0", 1, "0403", "A1"), device("/dev/ttyUSB1", 2, "1a86", "A1"), false);
+        row("the lost node still there", device("/dev/ttyUSB0", 1, "0403", "A1"), device("/dev/ttyUSB0", 1, "0403", "A1"), false);
+        row("no serial number, old name", device("/dev/ttyUSB0", 1, "1a86"), device("/dev/ttyUSB0", 2, "1a86"), true);
+        row("no serial number, new name", device("/dev/ttyUSB0", 1, "1a86"), device("/dev/ttyUSB1", 2, "1a86"), false);
+        row("no serial number, its twin's link", device("/dev/ttyUSB0", 1, "1a86", "", byId), device("/dev/ttyUSB1", 2, "1a86", "", byId), false);
+        row("unknown make, same by-id link", device("/dev/ttyUSB0", 1, "", "", byId), device("/dev/ttyUSB1", 2, "", "", byId), true);
+        row("unknown make, new name", device("/dev/ttyUSB0", 1), device("/dev/ttyUSB1", 2), false);
+        row("link re-pointed at a new pty", device("/tmp/kx/ttyKX", 1), device("/tmp/kx/ttyKX", 2), true);
+    }
+    void returnOf()
+    {
+        QFETCH(DeviceIdentity, lost);
+        QFETCH(DeviceIdentity, candidate);
+        QTEST(DeviceIdentity::returnOf(lost, candidate), "same");
+    }
+
+    // The host's devices from /dev and sysfs, here a tree of their shape.
+    void hostDevices()
+    {
+        QTemporaryDir root;
+        const QString dev = root.filePath(QStringLiteral("dev")), sys = root.filePath(QStringLiteral("sys"));
+        const QString usb = sys + QStringLiteral("/devices/pci0/usb1/1-1");
+        for (const auto &[name, value] : {std::pair{"idVendor", "0403\n"}, {"idProduct", "6001\n"}, {"serial", "A1\n"},
+                                          {"manufacturer", "FTDI\n"}, {"product", "FT232R USB UART\n"}})
+            QVERIFY(write(usb + u'/' + QLatin1StringView(name), value));
+        QVERIFY(QDir().mkpath(usb + QStringLiteral("/1-1:1.0/ttyUSB0")) && QDir().mkpath(sys + QStringLiteral("/devices/platform/serial8250")));
+        for (const char *name : {"ttyUSB0", "ttyS0", "tty0"}) {
+            QVERIFY(write(dev + u'/' + QLatin1StringView(name), {}));
+            QVERIFY(QDir().mkpath(sys + QStringLiteral("/class/tty/") + QLatin1StringView(name)));
+        }
+        QVERIFY(QFile::link(usb + QStringLiteral("/1-1:1.0/ttyUSB0"), sys + QStringLiteral("/class/tty/ttyUSB0/device")));
+        QVERIFY(QFile::link(sys + QStringLiteral("/devices/platform/serial8250"), sys + QStringLiteral("/class/tty/ttyS0/device")));
+        const QString link = dev + QStringLiteral("/serial/by-id/usb-FTDI_FT232R_USB_UART_A1-if00-port0");
+        QVERIFY(QDir().mkpath(QFileInfo(link).path()) && QFile::link(dev + QStringLiteral("/ttyUSB0"), link));
+
+        const HostDevices host(dev, sys);
+        const DeviceIdentity adapter = host.identify(dev + QStringLiteral("/ttyUSB0"));
+        QCOMPARE(adapter.words(), dev + QStringLiteral("/ttyUSB0 – FTDI FT232R USB UART, Seriennummer A1"));
+        QCOMPARE(adapter.links, QStringList{link});
+        const DeviceIdentity viaLink = host.identify(link);
+        QVERIFY(viaLink.present() && viaLink.stamp == adapter.stamp && viaLink.serialNumber == u"A1" && !viaLink.isBuiltIn());
+        QVERIFY(host.identify(dev + QStringLiteral("/ttyS0")).isBuiltIn());
+        QVERIFY(!host.identify(dev + QStringLiteral("/ttyUSB1")).present());
+        QCOMPARE(host.adapters(), QStringList{dev + QStringLiteral("/ttyUSB0")});
+        QVERIFY(host.folders(viaLink).contains(dev + QStringLiteral("/serial/by-id")) && host.folders(viaLink).contains(dev)
+                && host.folders(DeviceIdentity{QStringLiteral("/tmp/kx/ttyKX")}).contains(QStringLiteral("/tmp/kx")));
+    }
+
+    // A device lost while open is waited for: no message, the look of its own, the
+    // same device back (any name) opens again; a refusal meanwhile is told once when
+    // it comes twice in a row (a new node's rights come moments after it); closing
+    // ends the wait. Notes: l(ost), b(ack), a refusal's cause number, - (none).
+    void deviceReturn_data()
+    {
+        // p(lug)PATH:SERIAL  u(nplug)PATH  o(ld node again)  l(ose)  r(efuse)CAUSE  a(ccept)  c(hange)
+        // w(ait for a retry)  x close  k(ey)  t(ick)
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("outcome");   // notes | state opened-on | key messages
+        QTest::newRow("old name back") << "l uA c pA:A1 c" << "- l b|open /dev/ttyUSB0|0";
+        QTest::newRow("new name, same adapter") << "l uA pB:A1 c" << "- l b|open /dev/ttyUSB1|0";
+        QTest::newRow("another adapter never") << "l uA pA:B2 pB:C3 c" << "- l|waiting|0";
+        QTest::newRow("busy, then denied, then back") << "l uA r4 pA:A1 c c c r3 c c a c" << "- l 4 3 b|open /dev/ttyUSB0|0";
+        QTest::newRow("denied a moment only") << "l uA r3 pA:A1 c a c" << "- l b|open /dev/ttyUSB0|0";
+        QTest::newRow("let go without a change") << "l uA r4 pA:A1 c a w" << "- l b|open /dev/ttyUSB0|0";
+        QTest::newRow("closed while waiting") << "l uA x pA:A1 c" << "- l -|closed|0";
+        QTest::newRow("the node still there") << "l c" << "- l|waiting|0";
+        QTest::newRow("gone, then like the old") << "l uA c o c" << "- l b|open /dev/ttyUSB0|0";
+        QTest::newRow("keys: once a second") << "l k k t k k" << "- l|waiting|2";
+    }
+    void deviceReturn()
+    {
+        QFETCH(QString, steps);
+        FakeSerialComm port;
+        ScriptedDialogs dialogs;
+        FakeClock clock;
+        FakeDevices devices;
+        FakeWatcher watcher;
+        devices.plug(QStringLiteral("/dev/ttyUSB0"), QStringLiteral("A1"));
+        const DeviceIdentity first = devices.nodes.first();
+        PortController ports(port, dialogs, clock, devices, watcher);
+        ports.setComPort(QStringLiteral("1"));
+        QString notes;
+        connect(&ports, &PortController::noteChanged, this, [&](const QString &n) {
+            notes += n.isEmpty() ? QStringLiteral(" -") : n.contains(u"getrennt") ? QStringLiteral(" l")
+                     : n.contains(u"wieder verbunden") ? QStringLiteral(" b")
+                     : n.startsWith(port.openRefusal) ? QStringLiteral(" %1").arg(int(port.refusalCause)) : QStringLiteral(" ?");
+        });
+        QSignalSpy keys(&ports, &PortController::message);
+        ports.mnuOpen_Click();
+        for (const QString &step : steps.split(u' ')) {
+            const QString arg = step.mid(1);
+            const QString path = QStringLiteral("/dev/ttyUSB") + (arg.startsWith(u'B') ? u'1' : u'0');
+            switch (step.at(0).toLatin1()) {
+            case 'l': port.unplug(QStringLiteral("weg")); QCoreApplication::processEvents(); break;
+            case 'u': devices.pull(path); break;
+            case 'o': devices.nodes.insert(first.path, first); break;
+            case 'p': devices.plug(path, arg.section(u':', 1)); break;
+            case 'r': port.refusalCause = CommError::Cause(arg.toInt());
+                      port.openRefusal = PortFailure::text(port.refusalCause, 1, path); break;
+            case 'a': port.openRefusal.clear(); break;
+            case 'c': watcher.change(); break;
+            case 'x': ports.mnuClose_Click(); break;
+            case 'k': ports.keyNotSent(); break;
+            case 't': clock.advance(1000); break;
+            case 'w': QTRY_VERIFY(ports.state() != PortController::State::Waiting); break;
+            }
+        }
+        const QString state = ports.state() == PortController::State::Open ? QStringLiteral("open ") + port.openedOn
+                              : ports.state() == PortController::State::Waiting ? QStringLiteral("waiting") : QStringLiteral("closed");
+        QTEST(notes.trimmed() + u'|' + state + u'|' + QString::number(keys.count()), "outcome");
+        QVERIFY(dialogs.shown.isEmpty());
+        QCOMPARE(watcher.folders.isEmpty(), ports.state() != PortController::State::Waiting);
     }
 };
 

@@ -298,8 +298,9 @@ private slots:
     }
 
     // A capture holds every byte as it arrived, after a header line, and a timing
-    // line per read; a file that goes away ends it with one message and leaves the
-    // port alone; closing the port ends it with both files complete.
+    // line per read; it goes on across a lost device and its return, the pause in
+    // the timing file; a file that goes away ends it with one message and leaves the
+    // port alone; stopped, both files are complete.
     void capture()
     {
         QTemporaryDir dir;
@@ -316,18 +317,19 @@ private slots:
             all.append(char(i));
         clock.advance(1250);
         port.feed(all);
-        clock.advance(5);
+        port.unplug(QStringLiteral("weg"));
+        clock.advance(60005);
+        port.setPortOpen(true);
         port.feed("\r\n");
-        port.setPortOpen(false);
-        QVERIFY(!capture.running());
+        QVERIFY(capture.running());
+        capture.stop();
         QFile data(path), timing(SessionCapture::timingFileName(path));
         QVERIFY(data.open(QIODevice::ReadOnly) && timing.open(QIODevice::ReadOnly));
         const QByteArray written = data.readAll();
         QVERIFY(written.startsWith("Script started on "));
         QCOMPARE(written.mid(written.indexOf('\n') + 1), all + "\r\n");
-        QCOMPARE(timing.readAll(), QByteArray("1.250000 256\n0.005000 2\n"));
+        QCOMPARE(timing.readAll(), QByteArray("1.250000 256\n60.005000 2\n"));
 
-        port.setPortOpen(true);
         QVERIFY(capture.start(path, &why));
         QFile::remove(path);
         port.feed("x");

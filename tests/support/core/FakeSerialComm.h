@@ -12,6 +12,9 @@ class FakeSerialComm : public SerialComm
 public:
     QSet<int> presentPorts{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
     QString openRefusal;   // non-empty: every open fails with this text
+    CommError::Cause refusalCause = CommError::Cause::Other;
+    QString path = QStringLiteral("/dev/ttyUSB0");   // the device a plain open opens
+    QString openedOn;      // the device of the last open
     // A description to refuse a line configuration with, at open or while open.
     std::function<QString(const LineSettings &, int handshaking)> refuseLine;
     ModemLines lines;      // what the input lines report while open
@@ -25,16 +28,18 @@ public:
     void signalEvent(int code) { raiseEvent(code); }
     void unplug(const QString &description) { lose(description); }
     void drain() { pending = 0; }
+    QString devicePath() const override { return portOpen() ? openedOn : QString(); }
 
 protected:
     void deviceOpen() override
     {
         if (!openRefusal.isEmpty())
-            throw CommError(openRefusal);
+            throw CommError(openRefusal, refusalCause);
         if (!presentPorts.contains(commPort()))
             throw CommError(QStringLiteral("Com%1 ist nicht vorhanden.").arg(commPort()));
         deviceApplyLine();
         pending = 0;
+        openedOn = deviceWanted().isEmpty() ? path : deviceWanted();
     }
     void deviceClose() override { pending = 0; }
     void deviceApplyLine() override

@@ -22,6 +22,7 @@ public:
     QList<Answer> answers;     // the next message boxes' answers; Ok (or Cancel) when empty
     QStringList inputs;        // the next input boxes' answers; Cancel (empty) when empty
     QStringList files;         // the next files chosen; Cancel (empty) when empty
+    QStringList suggestions;   // the files suggested, in order
     QList<Shown> shown;
     const Clock *clock = nullptr;
 
@@ -35,8 +36,9 @@ public:
         shown.append({prompt, Buttons::OkCancel, Icon::None, defaultText, true, clock ? clock->msecs() : 0});
         return inputs.isEmpty() ? QString() : inputs.takeFirst();
     }
-    QString saveFileName(const QString &, const QString &) override
+    QString saveFileName(const QString &, const QString &suggestion) override
     {
+        suggestions << suggestion;
         return files.isEmpty() ? QString() : files.takeFirst();
     }
     // The message boxes shown, as "! prompt" with an exclamation icon, "- prompt" without.

@@ -5,12 +5,15 @@
 #include "platform/ColorLabel.h"
 #include "settings/StoredSettings.h"
 #include "tests/support/core/FakeClock.h"
+#include "tests/support/core/FakeDevices.h"
 #include "tests/support/core/FakeSerialComm.h"
 #include "tests/support/core/MemoryStore.h"
 #include "tests/support/core/ScriptedDialogs.h"
 
 #include <QAction>
+#include <QDir>
 #include <QMenu>
+#include <QTemporaryDir>
 
 #include <memory>
 
@@ -22,14 +25,19 @@ struct MainWindowFixture
     MemoryStore store;
     ScriptedDialogs dialogs;
     FakeClock clock;
+    FakeDevices devices;
+    FakeWatcher watcher;
+    QTemporaryDir stateDir{QDir::tempPath() + QStringLiteral("/kx-state-XXXXXX")};
+    QString stateFile = stateDir.filePath(QStringLiteral("fenster"));
     std::unique_ptr<frmKX_Display> window;
-    bool realPort = false;   // the program's own serial component and clock instead
+    bool realPort = false;   // the program's own serial component, clock and devices instead
 
     // Creates the window, which runs its start-up.
     frmKX_Display &start()
     {
-        window = std::make_unique<frmKX_Display>(realPort ? frmKX_Display::Services{nullptr, &store, &dialogs, nullptr}
-                                                          : frmKX_Display::Services{&port, &store, &dialogs, &clock});
+        window = std::make_unique<frmKX_Display>(
+            realPort ? frmKX_Display::Services{nullptr, &store, &dialogs, nullptr, nullptr, nullptr, stateFile}
+                     : frmKX_Display::Services{&port, &store, &dialogs, &clock, &devices, &watcher, stateFile});
         window->setQuitHook([] {});
         return *window;
     }
