@@ -303,9 +303,8 @@ void frmKX_Display::buildCapture()
         const QString suggestion = QDir::home().filePath(
             QStringLiteral("kx-mitschnitt-%1.txt").arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))));
         const QString path = m_dialogs->saveFileName(QStringLiteral("Mitschnitt speichern"), suggestion);
-        QString why;
-        if (!path.isEmpty() && !m_capture->start(path, &why))
-            m_dialogs->msgBox(why, Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
+        if (!path.isEmpty())
+            m_capture->start(path, *m_dialogs);
     });
     connect(stop, &QAction::triggered, m_capture, &SessionCapture::stop);
     // Queued: a write fails inside the port's read, where no box may open.
