@@ -90,7 +90,7 @@ frmKX_Display::frmKX_Display(const Services &services, QWidget *parent) : QMainW
     if (services.port)
         m_port = services.port;
     else
-        m_port = new QtSerialComm([this](int n) { return m_directory->device(n); }, this);
+        m_port = new QtSerialComm([this](int n) { return m_directory->device(n); }, this, services.serialLocks);
 
     buildMenus();
     buildControls();

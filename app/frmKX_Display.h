@@ -46,6 +46,9 @@ public:
         SettingsStore *store = nullptr;
         Dialogs *dialogs = nullptr;
         Clock *clock = nullptr;
+        // The folder in which the window's own serial component keeps its locks
+        // (see QtSerialComm): for tests on pseudo-terminals.
+        QString serialLocks;
     };
 
     frmKX_Display();

@@ -24,11 +24,12 @@ struct MainWindowFixture
     FakeClock clock;
     std::unique_ptr<frmKX_Display> window;
     bool realPort = false;   // the program's own serial component and clock instead
+    QString serialLocks;     // where that component keeps its locks (see QtSerialComm)
 
     // Creates the window, which runs its start-up.
     frmKX_Display &start()
     {
-        window = std::make_unique<frmKX_Display>(realPort ? frmKX_Display::Services{nullptr, &store, &dialogs, nullptr}
+        window = std::make_unique<frmKX_Display>(realPort ? frmKX_Display::Services{nullptr, &store, &dialogs, nullptr, serialLocks}
                                                           : frmKX_Display::Services{&port, &store, &dialogs, &clock});
         window->setQuitHook([] {});
         return *window;
