@@ -301,7 +301,11 @@ bool IniText::parse(QByteArrayView text, QSettings::SettingsMap *settings, int *
                 value = value.sliced(8).chopped(1);
             else if (value.startsWith(u'@'))
                 understood = false;
-            settings->insert(section + unescapeKey(trimmed(line.first(equals))), value);
+            // Only keys as QSettings makes them: one without a slash at either end
+            // or two in a row would not be written back as it was read.
+            const QString key = section + unescapeKey(trimmed(line.first(equals)));
+            understood = understood && !key.startsWith(u'/') && !key.endsWith(u'/') && !key.contains(QLatin1StringView("//"));
+            settings->insert(key, value);
         } else {
             understood = false;
         }

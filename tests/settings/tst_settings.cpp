@@ -2,6 +2,7 @@
 // hidden service menu and as stored; the stored settings as start-up reads them and
 // OK writes them; and the service menu's commands on a scripted port: what each
 // answer leaves on the port object, and the one message, if any.
+#include "app/ProgramInfo.h"
 #include "platform/IniText.h"
 #include "platform/SettingsStore.h"
 #include "serial/LenientNumber.h"
@@ -18,6 +19,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QTest>
 
 #include <future>
@@ -216,6 +218,9 @@ private slots:
             << QByteArray("[Gr%FC%DFe]\nAt=@@home\nAtAt=@@@\nBlanks=\" 7 \"\nKomma=\"9600,N,8,1\"\nLeer=\nPfad=C:\\\\Pfad\\\\\n"
                           "Stra%DFe=Gr\xc3\xbc\xc3\x9f" "e \xe2\x82\xac\nT%FCr=\"x=y;z\"\nZeilen=Tab\\tNeu\\nZeile\nZitat=\\\"q\\\"\n")
             << shapes;
+        const QByteArray device("[Anschl%FCsse]\nCom6=/dev/pts/11\n");
+        QTest::newRow("written by hand while the program runs") << device << QStringList() << device
+                                                                << QStringList{"Anschlüsse/Com6=/dev/pts/11"};
     }
     void iniFiles()
     {
@@ -224,9 +229,10 @@ private slots:
         const QString app = QStringLiteral("ini");
         QFile file(SettingsStore::fileName(app));
         QFile::remove(file.fileName());
+        SettingsStore store;
+        QCOMPARE(store.getSetting(app, QStringLiteral("Zeug"), QStringLiteral("a"), QStringLiteral("-")), QStringLiteral("-"));
         if (!before.isNull())
             QVERIFY(writeFile(file.fileName(), before));
-        SettingsStore store;
         for (const QString &entry : saved)
             QVERIFY(store.saveSetting(app, entry.section(u'/', 0, 0), entry.section(u'/', 1).section(u'=', 0, 0),
                                       entry.section(u'=', 1)));
@@ -234,10 +240,19 @@ private slots:
         QTEST(file.readAll(), "after");
         QFETCH(QStringList, read);
         const SettingsStore fresh;
-        for (const QString &entry : read)
-            QCOMPARE(entry.section(u'=', 0, 0) + u'=' + fresh.getSetting(app, entry.section(u'/', 0, 0),
-                                                                          entry.section(u'/', 1).section(u'=', 0, 0)),
-                     entry);
+        for (const SettingsStore *reader : {&std::as_const(store), &fresh})
+            for (const QString &entry : read)
+                QCOMPARE(entry.section(u'=', 0, 0) + u'=' + reader->getSetting(app, entry.section(u'/', 0, 0),
+                                                                                entry.section(u'/', 1).section(u'=', 0, 0)),
+                         entry);
+    }
+
+    // The file is where QSettings' own INI format has always kept it.
+    void fileName()
+    {
+        const QString app = ProgramInfo::title();
+        QCOMPARE(SettingsStore::fileName(app),
+                 QSettings(QSettings::IniFormat, QSettings::UserScope, QString::fromLatin1(SettingsStore::Organisation), app).fileName());
     }
 
     // A file that is no settings file of this program, or no file at all, is not
@@ -262,6 +277,7 @@ private slots:
         refused("byte array", "Echo=@ByteArray(abc)");
         refused("CR LF", "Echo=True\r\nHandshaking=@" + five + "\r");
         refused("no key", "was soll das");
+        refused("a key no program writes", "Echo/=True");
         QTest::newRow("unclosed section") << QByteArray("[Einstellungen\nTermEmu=Kestrix\n") << "-";
         const QByteArray mb = start + QByteArray(IniText::MaxBytes - start.size() - 1, ';') + '\n';
         QTest::newRow("1 MB") << mb << "Kestrix";
