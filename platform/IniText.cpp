@@ -170,7 +170,10 @@ char simpleEscape(char letter)
 QString unescapeValue(QByteArrayView v)
 {
     QString out;
-    QStringDecoder utf8(QStringDecoder::Utf8);
+    // A byte order mark in a value is a character like any other (the file's own,
+    // at its very start, is gone before): dropped, as Qt drops it where it starts
+    // what the decoder sees, a value would not read the same once written back.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
     qsizetype i = 0;
     qsizetype keep = 0;   // what an escape or a quote made is never chopped
     bool inQuotes = false;
