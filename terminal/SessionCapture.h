@@ -35,7 +35,6 @@ public:
     bool start(const QString &path, Dialogs &dialogs);
     void stop();
     bool running() const { return m_data.isOpen(); }
-    QString fileName() const { return m_path; }
 
     static QString timingFileName(const QString &path) { return path + QStringLiteral(".timing"); }
 
