@@ -212,11 +212,13 @@ private slots:
                           "e\ntop=1\n\n[Einstellungen]\nNotiz=\"x, y\"\nTermEmu=Kestrix\n\n[Zeug]\na=2\nb=1\n")
             << QStringList{"Zeug/a=2", "Einstellungen/Notiz=x, y", "Anschlüsse/Com4=/dev/tty\ufffd", "Anschlüsse/Com5=Grüße"};
         const QStringList shapes{"Grüße/Komma=9600,N,8,1", "Grüße/Zitat=\"q\"", "Grüße/Pfad=C:\\Pfad\\", "Grüße/Blanks= 7 ",
-                                 "Grüße/At=@home", "Grüße/AtAt=@@", "Grüße/Leer=", "Grüße/Zeilen=Tab\tNeu\nZeile",
-                                 "Grüße/Straße=Grüße €", "Grüße/Tür=x=y;z"};
+                                 "Grüße/At=@home", "Grüße/AtAt=@@", "Grüße/Leer=", "Grüße/Zeilen=Tab\tNeu\nZeile\t",
+                                 "Grüße/Straße=Grüße €", "Grüße/Tür=x=y", "Grüße/Semi=a;b", "Grüße/Steuer=\x1b" "0",
+                                 "Grüße/ÿ=y"};
         QTest::newRow("values of every shape") << QByteArray() << shapes
             << QByteArray("[Gr%FC%DFe]\nAt=@@home\nAtAt=@@@\nBlanks=\" 7 \"\nKomma=\"9600,N,8,1\"\nLeer=\nPfad=C:\\\\Pfad\\\\\n"
-                          "Stra%DFe=Gr\xc3\xbc\xc3\x9f" "e \xe2\x82\xac\nT%FCr=\"x=y;z\"\nZeilen=Tab\\tNeu\\nZeile\nZitat=\\\"q\\\"\n")
+                          "Semi=\"a;b\"\nSteuer=\\x1b\\x30\nStra%DFe=Gr\xc3\xbc\xc3\x9f" "e \xe2\x82\xac\nT%FCr=\"x=y\"\n"
+                          "Zeilen=Tab\\tNeu\\nZeile\\t\nZitat=\\\"q\\\"\n%FF=y\n")
             << shapes;
         const QByteArray device("[Anschl%FCsse]\nCom6=/dev/pts/11\n");
         QTest::newRow("written by hand while the program runs") << device << QStringList() << device

@@ -16,8 +16,13 @@
 #include <QTest>
 
 #include <csignal>
+#include <cstdio>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 QByteArray readAll(const QString &path)
@@ -467,6 +472,50 @@ private slots:
             counted += line.mid(line.indexOf(' ') + 1).toLongLong();
         QCOMPARE(counted, body.size());
         QVERIFY(!body.isEmpty() && sent.startsWith(body));
+    }
+
+    // And a full disk itself, where the system lets a child process have one: a
+    // tmpfs of 16 KiB in a mount namespace of its own.
+    void captureOnAFullDisk()
+    {
+        QTemporaryDir dir;
+        const QByteArray where = QFile::encodeName(dir.path());
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const QByteArray uid = QByteArray::number(::geteuid()), gid = QByteArray::number(::getegid());
+            if (::geteuid() == 0 ? ::unshare(CLONE_NEWNS) != 0
+                                 : ::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0 || !writeFile(QStringLiteral("/proc/self/setgroups"), "deny")
+                                       || !writeFile(QStringLiteral("/proc/self/uid_map"), "0 " + uid + " 1")
+                                       || !writeFile(QStringLiteral("/proc/self/gid_map"), "0 " + gid + " 1"))
+                ::_exit(2);
+            if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+                || ::mount("tmpfs", where.constData(), "tmpfs", 0, "size=16k") != 0)
+                ::_exit(2);
+            FakeSerialComm port;
+            FakeClock clock;
+            ScriptedDialogs dialogs;
+            SessionCapture capture(port, clock);
+            QString message;
+            QObject::connect(&capture, &SessionCapture::failed, [&](const QString &m) { message = m; });
+            port.setPortOpen(true);
+            const QString path = dir.filePath(QStringLiteral("cap"));
+            for (int i = 0; i < 100 && (i == 0 ? capture.start(path, dialogs) : capture.running()); ++i)
+                port.feed(QByteArray(1000, 'x'));
+            const QByteArray data = readAll(path);
+            qint64 counted = 0;
+            for (const QByteArray &line : readAll(SessionCapture::timingFileName(path)).split('\n'))
+                counted += line.mid(line.indexOf(' ') + 1).toLongLong();
+            const bool ok = message.endsWith(QStringLiteral(": Der Datenträger ist voll, oder die Datei ist so groß, wie er es zulässt."))
+                            && counted > 0 && counted == data.size() - data.indexOf('\n') - 1;
+            if (!ok)
+                std::fprintf(stderr, "%s / %lld of %lld bytes counted\n", qPrintable(message), counted, qint64(data.size()));
+            ::_exit(ok ? 0 : 1);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        if (WEXITSTATUS(status) == 2)
+            QSKIP("no file system of our own here");
+        QCOMPARE(WEXITSTATUS(status), 0);
     }
 };
 
