@@ -304,10 +304,11 @@ bool IniText::parse(QByteArrayView text, QSettings::SettingsMap *settings, int *
                 value = value.sliced(8).chopped(1);
             else if (value.startsWith(u'@'))
                 understood = false;
-            // Only keys as QSettings makes them: one without a slash at either end
-            // or two in a row would not be written back as it was read.
+            // Only keys as QSettings makes them: an empty one, one with a slash at
+            // either end or two in a row would not be written back as it was read.
             const QString key = section + unescapeKey(trimmed(line.first(equals)));
-            understood = understood && !key.startsWith(u'/') && !key.endsWith(u'/') && !key.contains(QLatin1StringView("//"));
+            understood = understood && !key.isEmpty() && !key.startsWith(u'/') && !key.endsWith(u'/')
+                         && !key.contains(QLatin1StringView("//"));
             settings->insert(key, value);
         } else {
             understood = false;
