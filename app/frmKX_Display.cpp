@@ -99,7 +99,7 @@ frmKX_Display::frmKX_Display(const Services &services, QWidget *parent) : QMainW
     if (services.port)
         m_port = services.port;
     else
-        m_port = new QtSerialComm([this](int n) { return m_directory->device(n); }, this);
+        m_port = new QtSerialComm([this](int n) { return m_directory->device(n); }, this, services.serialLocks);
 
     buildMenus();
     buildControls();
@@ -341,13 +341,10 @@ void frmKX_Display::buildCapture()
         const QString suggestion = folder.filePath(
             QStringLiteral("kx-mitschnitt-%1.txt").arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))));
         const QString path = m_dialogs->saveFileName(QStringLiteral("Mitschnitt speichern"), suggestion);
-        QString why;
         if (path.isEmpty())
             return;
-        if (m_capture->start(path, &why))
+        if (m_capture->start(path, *m_dialogs))
             m_captureFolder = QFileInfo(path).absolutePath();
-        else
-            m_dialogs->msgBox(why, Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
     });
     connect(stop, &QAction::triggered, m_capture, &SessionCapture::stop);
     // Queued: a write fails inside the port's read, where no box may open.

@@ -52,6 +52,9 @@ public:
         DeviceInfoSource *devices = nullptr;
         DirectoryWatcher *watcher = nullptr;
         QString stateFile;   // where the window's place is kept; empty: the user's state folder
+        // The folder in which the window's own serial component keeps its locks
+        // (see QtSerialComm): for tests on pseudo-terminals.
+        QString serialLocks;
     };
 
     frmKX_Display();

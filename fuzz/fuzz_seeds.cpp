@@ -48,5 +48,17 @@ int main(int argc, char *argv[])
     write(store.filePath(QStringLiteral("escaped")),
           "[Einstellungen]\nTermEmu=\"\"\\x40Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)\nEcho=a, @@b\n"
           "[Anschl%FCsse]\nCom1=\\\n@DateTime(\\0)\nCom2=\"x=@y\"\n");
+    // Qt's typed values behind escapes that stand for nothing, an escaped comma, a
+    // quoted key, and lists nested inside lists.
+    write(store.filePath(QStringLiteral("nested")),
+          "[Einstellungen]\nx=\\;@Variant(\\0\\0\\0\\t\\0\\0\\0\\0\\x1\\0\\0\\0\\t\\0\\0\\0\\0\\x1\\0\\0\\0\\t\\0\\0\\0\\0\\x1)\n");
+    write(store.filePath(QStringLiteral("hidden")),
+          "[Einstellungen]\r\nTermEmu=\\;@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)\r\nEcho=\\,@Variant(\\0\\0\\0\\x1\\x1)\r\n"
+          "\"x=y\"=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)\r\nHandshaking=@String(2)\r\n");
+    // Every shape of value the program writes, and keys and sections of others.
+    write(store.filePath(QStringLiteral("shapes")),
+          "; von Hand\n[General]\ng=2\n\n[Gr%FC%DFe]\nAt=@@home\nBlanks=\" 7 \"\nKomma=\"9600,N,8,1\"\nLeer=\n"
+          "Pfad=C:\\\\Pfad\\\\\nStra%DFe=Gr\xc3\xbc\xc3\x9f" "e \xe2\x82\xac\nT%FCr=\"x=y;z\"\nZeilen=Tab\\tNeu\\nZeile\n"
+          "Zitat=\\\"q\\\"\nNul=@String(a\\0\\x62)\n[Anschl%FCsse]\rCom4=/dev/tty\xfc\r");
     return 0;
 }

@@ -3,7 +3,9 @@
 // the device of every Com number. Whatever the file holds, start-up either
 // completes without a message or ends with exactly one short one, the port object
 // holds only values it accepts, and nothing read from the file is longer than the
-// program lets a stored value be.
+// program lets a stored value be. The file's text, once read and written again,
+// reads and writes the same from then on.
+#include "platform/IniText.h"
 #include "platform/SettingsStore.h"
 #include "serial/PortDirectory.h"
 #include "settings/StoredSettings.h"
@@ -42,6 +44,16 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
+    const QByteArrayView bytes(data, qsizetype(size));
+    QSettings::SettingsMap read;
+    if (IniText::parse(bytes, &read)) {
+        QByteArray written, rewritten;
+        QSettings::SettingsMap reread;
+        if (!IniText::compose(read, &written) || !IniText::parse(written, &reread)
+            || !IniText::compose(reread, &rewritten) || rewritten != written)
+            fail("text written is not read as it was written", written.size());
+    }
+
     // A file of its own for every input: the store caches what it has read by name.
     static int run = 0;
     const QString application = QStringLiteral("fuzz-%1").arg(++run);

@@ -1,103 +1,106 @@
 #include "platform/SettingsStore.h"
 
+#include "platform/IniText.h"
 #include "platform/Log.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSettings>
+#include <QStandardPaths>
 
 namespace {
-// The user's own file only: no organisation-wide or system file can put values in
-// the program's way.
-struct UserFile : QSettings
+// The program's own format, registered once: QSettings' INI format would decode
+// "@Variant(…)" and its kin into objects.
+QSettings::Format textFormat()
 {
-    explicit UserFile(const QString &application)
-        : QSettings(QSettings::IniFormat, QSettings::UserScope, QString::fromLatin1(SettingsStore::Organisation),
-                    application)
-    {
-        setFallbacksEnabled(false);
-    }
-};
-
-bool isSafeEscape(char c)
-{
-    return QByteArrayView("abfnrtv\"'?\\;,").contains(c);
+    static const QSettings::Format format =
+        QSettings::registerFormat(QStringLiteral("ini"), IniText::read, IniText::write);
+    return format;
 }
 
-// QSettings builds an object from a binary stream for a value, or an element of a
-// value list, whose text starts with "@Variant(" or "@DateTime(", and a crafted
-// stream makes it allocate without bound. This looks at the file before Qt
-// unescapes anything, so it counts any "@" (but the "@@" that stands for a plain
-// "@") and any escape that may stand for one at the start of an element, after
-// blanks and quotes, as such a value. An element starts after a line's first "=",
-// after any ",", and at the start of a line (which may go on a value). Text the
-// program writes never looks so, unless it holds a comma followed by "@".
-bool mayHoldObjects(const QByteArray &ini)
+// Why the file at `look` is not taken, or nothing when it may be read and written.
+QString refusal(const RegularFile::Look &look)
 {
-    bool elementStart = true;
-    bool keyDone = false;   // the line's "=" has been seen
-    for (qsizetype i = 0; i < ini.size(); ++i) {
-        const char c = ini[i];
-        const char next = i + 1 < ini.size() ? ini[i + 1] : '\0';
-        if (c == '\n' || c == '\r') {
-            elementStart = true;
-            keyDone = false;
-        } else if (c == ',' || (c == '=' && !keyDone)) {
-            elementStart = true;
-            keyDone = true;
-        } else if (elementStart && c != ' ' && c != '\t' && c != '"') {
-            elementStart = false;
-            if ((c == '@' && next != '@') || (c == '\\' && !isSafeEscape(next)))
-                return true;
-            if (c == '@' || c == '\\')
-                ++i;   // "@@" or a safe escape: its second character starts nothing
-        }
+    switch (look.kind) {
+    case RegularFile::Kind::Missing:
+        return {};
+    case RegularFile::Kind::Regular:
+        return look.size > IniText::MaxBytes ? QStringLiteral("it is larger than %1 bytes").arg(IniText::MaxBytes)
+                                             : QString();
+    case RegularFile::Kind::Unknown:
+        return QStringLiteral("it cannot be looked at: ") + look.reason;
+    default:
+        return QStringLiteral("it is no regular file");
     }
-    return false;
+}
+// Every value of `file`, as long as each is text: one that is not means that the
+// file was not understood (or read, elsewhere in the process, by QSettings' own
+// INI format, whose reading QSettings shares by file name).
+bool take(const QSettings &file, QSettings::SettingsMap *values)
+{
+    for (const QString &key : file.allKeys()) {
+        const QVariant v = file.value(key);
+        if (v.typeId() != QMetaType::QString)
+            return false;
+        values->insert(key, v);
+    }
+    return true;
 }
 } // namespace
 
-bool SettingsStore::trusted(const QString &fileName) const
+const SettingsStore::Read &SettingsStore::current(const QString &application) const
 {
-    const QFileInfo info(fileName);
-    if (info.size() == m_checked.size && info.lastModified() == m_checked.modified
-        && fileName == m_checked.fileName)
-        return m_checked.trusted;
-    QFile file(fileName);
-    // A file that cannot be read is QSettings' to report.
-    const bool trusted = !file.open(QIODevice::ReadOnly) || !mayHoldObjects(file.readAll());
-    if (!trusted)
-        qCWarning(lcStore) << "not reading or writing" << fileName << "- it holds values that are not text";
-    m_checked = {fileName, info.size(), info.lastModified(), trusted};
-    return trusted;
+    const QString path = fileName(application);
+    const RegularFile::Look look = RegularFile::look(path);
+    if (m_haveRead && m_read.application == application && m_read.look == look)
+        return m_read;
+    m_read = {application, look, false, {}};
+    m_haveRead = true;
+    if (const QString why = refusal(look); !why.isEmpty()) {
+        qCWarning(lcStore) << "not reading or writing" << path << "-" << why;
+        return m_read;
+    }
+    // By its name only: no organisation-wide or system file can put values in the way.
+    const QSettings file(path, textFormat());
+    m_read.usable = file.status() == QSettings::NoError && take(file, &m_read.values);
+    if (!m_read.usable)
+        qCWarning(lcStore) << "not reading or writing" << path << "-"
+                           << (file.status() == QSettings::NoError ? "it is no settings file of this program"
+                                                                   : "it cannot be read");
+    return m_read;
 }
 
 QString SettingsStore::getSetting(const QString &application, const QString &section,
                                   const QString &key, const QString &defaultValue) const
 {
-    UserFile s(application);
-    if (s.status() != QSettings::NoError || !trusted(s.fileName()))
-        return defaultValue;
-    const QVariant v = s.value(section + u'/' + key);
-    // Only text counts: an INI list or group under the key reads as the default.
-    if (!v.isValid() || v.typeId() == QMetaType::QStringList)
-        return defaultValue;
-    return v.toString();
+    const QVariant v = current(application).values.value(section + u'/' + key);
+    return v.isValid() ? v.toString() : defaultValue;
 }
 
 bool SettingsStore::saveSetting(const QString &application, const QString &section,
                                 const QString &key, const QString &value)
 {
-    UserFile s(application);
-    // Writing parses every value of the file; one that is not ours stays as it is.
-    if (!trusted(s.fileName()))
+    if (!current(application).usable)
         return false;
-    s.setValue(section + u'/' + key, value);
-    s.sync();
-    return s.status() == QSettings::NoError;
+    // Read again right before writing: what another program wrote meanwhile stays.
+    const QString path = fileName(application);
+    QSettings file(path, textFormat());
+    QSettings::SettingsMap values;
+    m_haveRead = false;
+    if (file.status() != QSettings::NoError || !take(file, &values))
+        return false;
+    file.setValue(section + u'/' + key, value);
+    file.sync();
+    if (file.status() != QSettings::NoError)
+        return false;
+    // What was written is what the file holds now: no need to read it again.
+    values.insert(section + u'/' + key, value);
+    m_read = {application, RegularFile::look(path), true, std::move(values)};
+    m_haveRead = true;
+    return true;
 }
 
 QString SettingsStore::fileName(const QString &application)
 {
-    return UserFile(application).fileName();
+    // Where QSettings keeps a user's INI file, worked out without QSettings, which
+    // would open the file (and wait on a FIFO) to find out.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u'/'
+           + QLatin1StringView(Organisation) + u'/' + application + QStringLiteral(".ini");
 }

@@ -1,14 +1,21 @@
 #pragma once
 
-#include <QDateTime>
+#include "platform/RegularFile.h"
+
+#include <QSettings>
 #include <QString>
 
 // The per-user settings store: a map from (application, section, key) to text,
 // kept in an INI file under the organisation "KX_Display" with the application
 // name as file name ($XDG_CONFIG_HOME/KX_Display/<application>.ini on Linux).
+// The file is read and written as text only (see IniText): nothing in it is ever
+// decoded as an object.
+//
 // A store that cannot be read gives the defaults; one that cannot be written is
-// skipped. Neither ever stops the program. A file that holds values Qt would read
-// as binary objects rather than text is neither read nor written.
+// skipped. Neither ever stops the program. The file is taken only when it is a
+// regular file (or a link to one) of at most IniText::MaxBytes, and it is read
+// once for as long as it stays as it is. A file that is not taken or not
+// understood is left as it is, never rewritten, and reported once.
 class SettingsStore
 {
 public:
@@ -24,14 +31,16 @@ public:
     static QString fileName(const QString &application);
 
 private:
-    // Checked once per state of the file: start-up reads many keys.
-    bool trusted(const QString &fileName) const;
-    struct Checked
+    // What the file held when it was last read, while it stays as it was then.
+    struct Read
     {
-        QString fileName;
-        qint64 size = -1;
-        QDateTime modified;
-        bool trusted = true;
+        QString application;
+        RegularFile::Look look;
+        bool usable = false;   // taken and understood; missing counts as empty
+        QSettings::SettingsMap values;
     };
-    mutable Checked m_checked;
+    const Read &current(const QString &application) const;
+
+    mutable Read m_read;
+    mutable bool m_haveRead = false;
 };

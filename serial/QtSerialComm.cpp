@@ -127,8 +127,9 @@ QString parityWords(char parity)
 
 } // namespace
 
-QtSerialComm::QtSerialComm(Resolver resolver, QObject *parent)
-    : SerialComm(parent), m_resolver(std::move(resolver)), m_port(new QSerialPort(this))
+QtSerialComm::QtSerialComm(Resolver resolver, QObject *parent, QString lockFolder)
+    : SerialComm(parent), m_resolver(std::move(resolver)), m_lockFolder(std::move(lockFolder)),
+      m_port(new QSerialPort(this))
 {
     m_resumeReading.setSingleShot(true);
     m_resumeReading.setInterval(GatherMs);
@@ -305,6 +306,14 @@ void QtSerialComm::deviceOpen()
     if (!canonical.isEmpty())
         device = canonical;
 #endif
+    QString opened = device;
+    if (!m_lockFolder.isEmpty()) {
+        opened = m_lockFolder + u'/' + QString(device).replace(u'/', u'_');
+        QFile::remove(opened);
+        if (!QFile::link(device, opened))
+            throw CommError(QStringLiteral("Com%1 (%2) kann nicht geöffnet werden: In %3 lässt sich keine "
+                                           "Verknüpfung für die Sperre anlegen.").arg(port).arg(shown(device), shown(m_lockFolder)));
+    }
 
     const QString refusal = hostRefusal(port, lineSettings());
     if (!refusal.isEmpty())
@@ -318,7 +327,7 @@ void QtSerialComm::deviceOpen()
     OwnCall call(m_ownCalls);
     // Open on a line every device takes; the wanted line follows, so that a
     // refusal names the setting and not just the port.
-    m_port->setPortName(device);
+    m_port->setPortName(opened);
     m_port->setBaudRate(9600);
     m_port->setDataBits(QSerialPort::Data8);
     m_port->setParity(QSerialPort::NoParity);

@@ -45,7 +45,13 @@ class QtSerialComm : public SerialComm
 
 public:
     using Resolver = std::function<QString(int port)>;
-    explicit QtSerialComm(Resolver resolver, QObject *parent = nullptr);
+    // lockFolder gives the component locks of its own: it opens a device through
+    // a link there, named after the device, so that QSerialPort's lock file (in
+    // the machine's lock folder, named after the path opened) is one that only
+    // components with the same folder share, while the flock() still holds for
+    // all. For tests, whose pseudo-terminal numbers other programs may have held
+    // and locked before. Empty: the lock every serial program on the host honours.
+    explicit QtSerialComm(Resolver resolver, QObject *parent = nullptr, QString lockFolder = {});
     ~QtSerialComm() override;
 
     // The kernel's receive error counters of a serial line.
@@ -109,6 +115,7 @@ private:
     static int systemErrorOpening(const QString &device);
 
     Resolver m_resolver;
+    QString m_lockFolder;
     QSerialPort *m_port;
     QString m_device;   // the device node, with links resolved
     QString m_named;    // the device as it was named to us

@@ -347,6 +347,8 @@ private slots:
             QSKIP(qPrintable(pty.errorString()));
         MainWindowFixture f;
         f.realPort = true;
+        const QTemporaryDir locks;   // another program may hold the lock of a pty number used before
+        f.serialLocks = locks.path();
         StoredSettings(f.store, ProgramInfo::title()).setDevice(1, pty.slavePath());
         f.start().show();
         f.action("mnuKestrix")->trigger();

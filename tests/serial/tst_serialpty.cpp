@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLockFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,16 +20,17 @@
 
 namespace {
 // A component whose every port is whatever `path` names at the time of opening,
-// read the way the receive loop reads it: one byte per Input.
+// read the way the receive loop reads it: one byte per Input. Its locks are kept
+// in `locks` (empty: the machine's lock folder, as the program keeps them).
 struct Rig
 {
     QString path;
-    QtSerialComm comm{[this](int) { return path; }};
+    QtSerialComm comm;
     QList<int> events;
     QByteArray received;
     int longReads = 0;
 
-    explicit Rig(const QString &device) : path(device)
+    Rig(const QString &device, const QString &locks) : path(device), comm([this](int) { return path; }, nullptr, locks)
     {
         QObject::connect(&comm, &SerialComm::OnComm, &comm, [this] {
             events << comm.commEvent();
@@ -61,6 +63,9 @@ class SerialPtyTest : public QObject
     Q_OBJECT
 
     std::unique_ptr<PtyPair> pty;
+    // A pty's number is used again once it is free, and a program that held it
+    // before may still hold its lock: the components here keep their locks apart.
+    QTemporaryDir locks;
 
 private slots:
     void init()
@@ -75,7 +80,7 @@ private slots:
     // Closing drops what still waits, and the port opens again.
     void bytesPassUntouched()
     {
-        Rig rig(pty->slavePath());
+        Rig rig(pty->slavePath(), locks.path());
         rig.comm.setPortOpen(true);
         rig.comm.setParityReplace(QStringLiteral("#"));
         QByteArray all;
@@ -106,7 +111,8 @@ private slots:
         QTemporaryDir dir;
         const QString link = dir.filePath(QStringLiteral("ttyKX"));
         QVERIFY(QFile::link(pty->slavePath(), link));
-        Rig first(pty->slavePath()), samePath(pty->slavePath()), viaLink(link);
+        Rig first(pty->slavePath(), locks.path()), samePath(pty->slavePath(), locks.path()),
+            viaLink(link, locks.path());
         first.comm.setPortOpen(true);
         for (Rig *other : {&samePath, &viaLink}) {
             const QString text = refusal([&] { other->comm.setPortOpen(true); });
@@ -115,6 +121,21 @@ private slots:
         }
         first.comm.setPortOpen(false);
         QCOMPARE(refusal([&] { viaLink.comm.setPortOpen(true); }), QString());
+    }
+
+    // A pty number is used again once it is free, and a program that held it
+    // before may still hold its lock. Such a lock keeps the program out, as it
+    // keeps out every serial program; the tests' components, with locks of their
+    // own, open all the same.
+    void lockOfAnotherProgram()
+    {
+        // QSerialPort's lock: named after the path, in the machine's lock folder.
+        QLockFile other(QStringLiteral("/var/lock/LCK..") + pty->slavePath().mid(5).replace(u'/', u'_'));
+        if (!other.tryLock(0))
+            QSKIP("the machine's lock folder cannot be written here");
+        Rig program(pty->slavePath(), {}), test(pty->slavePath(), locks.path());
+        QVERIFY(refusal([&] { program.comm.setPortOpen(true); }).contains(QLatin1StringView("von einem anderen Programm benutzt")));
+        QCOMPARE(refusal([&] { test.comm.setPortOpen(true); }), QString());
     }
 
     // A user without the right to the device is told about the "dialout" group.
@@ -145,7 +166,7 @@ private slots:
     // Pulling the device: one report, the port closed, no storm of errors.
     void unplugClosesOnceWithoutFlood()
     {
-        Rig rig(pty->slavePath());
+        Rig rig(pty->slavePath(), locks.path());
         rig.comm.setCommPort(2);
         rig.comm.setPortOpen(true);
         int errors = 0;
@@ -183,7 +204,7 @@ private slots:
     // as 8N1, and leave nothing behind that would turn a later parity into stick parity.
     void lineOnTheDevice()
     {
-        Rig rig(pty->slavePath());
+        Rig rig(pty->slavePath(), locks.path());
         rig.comm.setHandshaking(SerialComm::comRTSXOnXOff);
         rig.comm.setPortOpen(true);
         QCOMPARE(flags(*pty), QStringLiteral("RXX----"));

@@ -2,6 +2,8 @@
 // hidden service menu and as stored; the stored settings as start-up reads them and
 // OK writes them; and the service menu's commands on a scripted port: what each
 // answer leaves on the port object, and the one message, if any.
+#include "app/ProgramInfo.h"
+#include "platform/IniText.h"
 #include "platform/SettingsStore.h"
 #include "serial/LenientNumber.h"
 #include "serial/SerialTuning.h"
@@ -16,8 +18,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTest>
+
+#include <future>
+#include <sys/stat.h>
+#include <thread>
 
 namespace {
 // The number read, or the description of the refusal.
@@ -37,6 +44,13 @@ QString overflow(const QString &number)
 QString mismatch(const QString &text)
 {
     return QStringLiteral("Typen unverträglich: \"%1\" ist keine Zahl.").arg(text);
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 } // namespace
 
@@ -175,66 +189,159 @@ private slots:
         }
     }
 
-    // The device entry a shell script writes into the settings file is the one the
-    // program reads, and the program writes it the same way.
-    void deviceEntryInTheIniFile()
+    // Files as the program has always written them, with QSettings' INI format: a
+    // fresh one, one with sections, keys and comments of others, values of every
+    // shape. The same bytes come out, and a new store reads the same texts, the
+    // program's own and the others'.
+    void iniFiles_data()
     {
-        const QString app = QStringLiteral("Kestrix II/LT - Display  V 1.1.2");
-        SettingsStore store;
-        StoredSettings settings(store, app);
-        QVERIFY(settings.setDevice(5, QStringLiteral("/dev/ttyUSB3")));
+        QTest::addColumn<QByteArray>("before");   // null: no file
+        QTest::addColumn<QStringList>("saved");   // "section/key=value", in this order
+        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<QStringList>("read");    // "section/key=value" afterwards
+        const QStringList program{"Einstellungen/Einstellungen=19200,o,7,1.5", "Einstellungen/COM-Anschluß=3",
+                                  "Einstellungen/Handshaking=2", "Einstellungen/Echo=True", "Einstellungen/TermEmu=Kestrix"};
+        QTest::newRow("fresh") << QByteArray() << program
+            << QByteArray("[Einstellungen]\nCOM-Anschlu%DF=3\nEcho=True\nEinstellungen=\"19200,o,7,1.5\"\nHandshaking=2\n"
+                          "TermEmu=Kestrix\n") << program;
+        QTest::newRow("others' keys, line ends, Windows-1252 and UTF-8")
+            << QByteArray("; von Hand\n[Zeug]\nb=1\na = 2 \n[Einstellungen]\nTermEmu=Ascii-Modus\r\nNotiz=\"x, y\"\n"
+                          "[Anschl%FCsse]\rCom3=/dev/ttyUSB0\rCom4=/dev/tty\xfc\nCom5=Gr\xc3\xbc\xc3\x9f" "e\ntop=1\n[General]\ng=2\n")
+            << QStringList{"Einstellungen/TermEmu=Kestrix"}
+            << QByteArray("[General]\ng=2\n\n[Anschl%FCsse]\nCom3=/dev/ttyUSB0\nCom4=/dev/tty\xef\xbf\xbd\nCom5=Gr\xc3\xbc\xc3\x9f"
+                          "e\ntop=1\n\n[Einstellungen]\nNotiz=\"x, y\"\nTermEmu=Kestrix\n\n[Zeug]\na=2\nb=1\n")
+            << QStringList{"Zeug/a=2", "Einstellungen/Notiz=x, y", "Anschlüsse/Com4=/dev/tty\ufffd", "Anschlüsse/Com5=Grüße"};
+        const QStringList shapes{"Grüße/Komma=9600,N,8,1", "Grüße/Zitat=\"q\"", "Grüße/Pfad=C:\\Pfad\\", "Grüße/Blanks= 7 ",
+                                 "Grüße/At=@home", "Grüße/AtAt=@@", "Grüße/Leer=", "Grüße/Zeilen=Tab\tNeu\nZeile\t",
+                                 "Grüße/Straße=Grüße €", "Grüße/Tür=x=y", "Grüße/Semi=a;b", "Grüße/Steuer=\x1b" "0",
+                                 "Grüße/ÿ=y"};
+        QTest::newRow("values of every shape") << QByteArray() << shapes
+            << QByteArray("[Gr%FC%DFe]\nAt=@@home\nAtAt=@@@\nBlanks=\" 7 \"\nKomma=\"9600,N,8,1\"\nLeer=\nPfad=C:\\\\Pfad\\\\\n"
+                          "Semi=\"a;b\"\nSteuer=\\x1b\\x30\nStra%DFe=Gr\xc3\xbc\xc3\x9f" "e \xe2\x82\xac\nT%FCr=\"x=y\"\n"
+                          "Zeilen=Tab\\tNeu\\nZeile\\t\nZitat=\\\"q\\\"\n%FF=y\n")
+            << shapes;
+        const QByteArray device("[Anschl%FCsse]\nCom6=/dev/pts/11\n");
+        QTest::newRow("written by hand while the program runs") << device << QStringList() << device
+                                                                << QStringList{"Anschlüsse/Com6=/dev/pts/11"};
+    }
+    void iniFiles()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QStringList, saved);
+        const QString app = QStringLiteral("ini");
         QFile file(SettingsStore::fileName(app));
+        QFile::remove(file.fileName());
+        SettingsStore store;
+        QCOMPARE(store.getSetting(app, QStringLiteral("Zeug"), QStringLiteral("a"), QStringLiteral("-")), QStringLiteral("-"));
+        if (!before.isNull())
+            QVERIFY(writeFile(file.fileName(), before));
+        for (const QString &entry : saved)
+            QVERIFY(store.saveSetting(app, entry.section(u'/', 0, 0), entry.section(u'/', 1).section(u'=', 0, 0),
+                                      entry.section(u'=', 1)));
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(file.readAll().contains("[Anschl%FCsse]\nCom5=/dev/ttyUSB3"));
-        file.close();
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write("[Anschl%FCsse]\nCom6=/dev/pts/11\n") > 0);
-        file.close();
-        QCOMPARE(settings.device(6), QStringLiteral("/dev/pts/11"));
-        QCOMPARE(settings.device(5), QString());
+        QTEST(file.readAll(), "after");
+        QFETCH(QStringList, read);
+        // The store that wrote, and one that reads the file anew: QSettings takes
+        // again what it read or wrote of a file while the file's time stays.
+        const SettingsStore fresh;
+        for (const SettingsStore *reader : {&std::as_const(store), &fresh}) {
+            for (const QString &entry : read)
+                QCOMPARE(entry.section(u'=', 0, 0) + u'=' + reader->getSetting(app, entry.section(u'/', 0, 0),
+                                                                                entry.section(u'/', 1).section(u'=', 0, 0)),
+                         entry);
+            QVERIFY(file.setFileTime(QDateTime(QDate(2026, 1, 1), QTime(0, 0)), QFileDevice::FileModificationTime));
+        }
     }
 
-    // A settings file in which Qt would build objects from binary streams (a crafted
-    // one makes it allocate without bound) is neither read nor written, and stays as
-    // it was. Each file here holds a harmless object that plain QSettings builds.
-    void objectsInTheIniFile_data()
+    // The file is where QSettings' own INI format has always kept it.
+    void fileName()
     {
-        QTest::addColumn<QByteArray>("line");
-        const QByteArray five = "Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)";
-        QTest::newRow("plain") << "TermEmu=@" + five;
-        QTest::newRow("blank and quotes") << "TermEmu = \"\"@" + five;
-        QTest::newRow("hex escape") << "TermEmu=\\x40" + five;
-        QTest::newRow("octal escape") << "TermEmu=\\100" + five;
-        QTest::newRow("continued line") << "TermEmu=\\\n@" + five;
-        QTest::newRow("in a list") << "TermEmu=a, @" + five;
-        QTest::newRow("another key") << "Echo=@" + five;
+        const QString app = ProgramInfo::title();
+        QCOMPARE(SettingsStore::fileName(app),
+                 QSettings(QSettings::IniFormat, QSettings::UserScope, QString::fromLatin1(SettingsStore::Organisation), app).fileName());
     }
-    void objectsInTheIniFile()
+
+    // A file that is no settings file of this program, or no file at all, is not
+    // read (not waited for, not read without end), never written, and named in one
+    // warning; the program goes on with the defaults. Values that QSettings would
+    // decode into objects, however they are spelt, make a file such a one.
+    void unreadFiles_data()
     {
-        QFETCH(QByteArray, line);
-        const QString app = QStringLiteral("objects");
-        QFile file(SettingsStore::fileName(app));
-        QDir().mkpath(QFileInfo(file).path());
-        const QByteArray text = "[Einstellungen]\nTermEmu=Kestrix\nEcho=True\n" + line + "\n";
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) == text.size());
-        file.close();
-        const QSettings plain(file.fileName(), QSettings::IniFormat);
-        const QVariant built = plain.value(QStringLiteral("Einstellungen/TermEmu"));
-        QVERIFY(built.typeId() == QMetaType::Int || built.typeId() == QMetaType::QVariantList
-                || plain.value(QStringLiteral("Einstellungen/Echo")).typeId() == QMetaType::Int);
-        SettingsStore store;
-        QCOMPARE(store.getSetting(app, QStringLiteral("Einstellungen"), QStringLiteral("TermEmu"), QStringLiteral("-")),
-                 QStringLiteral("-"));
-        QVERIFY(!store.saveSetting(app, QStringLiteral("Einstellungen"), QStringLiteral("Echo"), QStringLiteral("False")));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), text);
-        file.close();
-        // Text the program writes itself reads back, however it looks.
-        QVERIFY(file.remove());
-        const QStringList values{"@home", "@@", "\\\\.\\COM1", " 7 ", "a\"b", "9600,N,8,1", "x=@y"};
-        for (int i = 0; i < values.size(); ++i)
-            QVERIFY(store.saveSetting(app, QStringLiteral("Einstellungen"), QString::number(i), values[i]));
-        for (int i = 0; i < values.size(); ++i)
-            QCOMPARE(store.getSetting(app, QStringLiteral("Einstellungen"), QString::number(i)), values[i]);
+        QTest::addColumn<QByteArray>("content");   // what the file holds, or what stands there: "fifo", ...
+        QTest::addColumn<QString>("mode");         // TermEmu as read; "-" for the default
+        const QByteArray five = "Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)";
+        const QByteArray start = "[Einstellungen]\nTermEmu=Kestrix\n";
+        const auto refused = [&](const char *name, const QByteArray &line) { QTest::newRow(name) << start + line + '\n' << "-"; };
+        refused("object", "Echo=@" + five);
+        refused("after an escaped semicolon", "x=\\;@Variant(\\0\\0\\0\\t\\0\\0\\0\\0\\x1\\0\\0\\0\\t\\0\\0\\0\\0\\x1\\0\\0\\0\\t)");
+        refused("after an escaped comma", "Echo=\\,@" + five);
+        refused("hex escape", "Echo=\\x40" + five);
+        refused("octal escape", "Echo=\\100" + five);
+        refused("continued line", "Echo=\\\n@" + five);
+        refused("quoted", "Echo = \"@" + five + '"');
+        refused("quoted key", "\"x=y\"=@" + five);
+        refused("byte array", "Echo=@ByteArray(abc)");
+        refused("CR LF", "Echo=True\r\nHandshaking=@" + five + "\r");
+        refused("no key", "was soll das");
+        refused("a key no program writes", "Echo/=True");
+        QTest::newRow("unclosed section") << QByteArray("[Einstellungen\nTermEmu=Kestrix\n") << "-";
+        const QByteArray mb = start + QByteArray(IniText::MaxBytes - start.size() - 1, ';') + '\n';
+        QTest::newRow("1 MB") << mb << "Kestrix";
+        QTest::newRow("1 MB and a byte") << mb + '\n' << "-";
+        for (const char *kind : {"fifo", "directory", "link to /dev/zero", "link to nothing", "sparse 2 GB"})
+            QTest::newRow(kind) << QByteArray(kind) << "-";
+    }
+    void unreadFiles()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, mode);
+        const QString app = QStringLiteral("unread ") + QLatin1StringView(QTest::currentDataTag());
+        const QString path = SettingsStore::fileName(app);
+        const QByteArray local = QFile::encodeName(path);
+        QFile::remove(path);
+        QDir(path).removeRecursively();
+        QDir().mkpath(QFileInfo(path).path());
+        if (content == "fifo")
+            QCOMPARE(::mkfifo(local.constData(), 0600), 0);
+        else if (content == "directory")
+            QVERIFY(QDir().mkpath(path));
+        else if (content.startsWith("link"))
+            QVERIFY(QFile::link(content.endsWith("zero") ? QStringLiteral("/dev/zero") : path + u'x', path));
+        else if (content == "sparse 2 GB")
+            QVERIFY(writeFile(path, "[Einstellungen]\nTermEmu=Kestrix\n") && QFile(path).resize(2LL << 30));
+        else
+            QVERIFY(writeFile(path, content));
+        const QFileInfo before(path);
+        for (int store = 0; store < 2 && mode == u"-"; ++store)   // one warning from each store below
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^not reading or writing ")));
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+        // TermEmu was read as `mode`, and nothing was written; on a thread of its own,
+        // so that a store that waits fails the row instead of hanging the suite.
+        std::promise<bool> outcome;
+        std::future<bool> result = outcome.get_future();
+        // Twice: the second store meets what QSettings kept of the first one's reading.
+        std::thread([=, outcome = std::move(outcome)]() mutable {
+            bool asExpected = true;
+            for (int i = 0; i < 2; ++i) {
+                SettingsStore store;
+                const auto read = [&](const char *key) {
+                    return store.getSetting(app, QStringLiteral("Einstellungen"), QLatin1StringView(key), QStringLiteral("-"));
+                };
+                asExpected = asExpected && read("TermEmu") == mode && read("Echo") == (i && mode != u"-" ? u"True" : u"-")
+                             && store.saveSetting(app, QStringLiteral("Einstellungen"), QStringLiteral("Echo"),
+                                                  QStringLiteral("True")) == (mode != u"-");
+            }
+            outcome.set_value(asExpected);
+        }).detach();
+        QVERIFY2(result.wait_for(std::chrono::seconds(5)) == std::future_status::ready, "the store waits");
+        QVERIFY(result.get());
+        if (mode == u"-") {
+            const QFileInfo after(path);
+            QCOMPARE(after.isSymLink(), before.isSymLink());
+            QCOMPARE(after.isFile(), before.isFile());
+            QCOMPARE(after.size(), before.size());
+            QCOMPARE(after.lastModified(), before.lastModified());
+        }
     }
 
     void init()

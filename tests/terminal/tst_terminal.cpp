@@ -7,13 +7,36 @@
 #include "terminal/TerminalOptions.h"
 #include "tests/support/core/FakeSerialComm.h"
 #include "tests/support/core/IndicatorRowState.h"
+#include "tests/support/core/ScriptedDialogs.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <cstdio>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
 // The terminal engine on a scripted, open port, a text model and an indicator row
 // that only remember what they were told.
 struct TerminalRig
@@ -306,12 +329,12 @@ private slots:
         QTemporaryDir dir;
         FakeSerialComm port;
         FakeClock clock;
+        ScriptedDialogs dialogs;
         SessionCapture capture(port, clock);
         QSignalSpy failed(&capture, &SessionCapture::failed);
         const QString path = dir.filePath(QStringLiteral("cap"));
         port.setPortOpen(true);
-        QString why;
-        QVERIFY(capture.start(path, &why));
+        QVERIFY(capture.start(path, dialogs));
         QByteArray all;
         for (int i = 0; i < 256; ++i)
             all.append(char(i));
@@ -323,20 +346,178 @@ private slots:
         port.feed("\r\n");
         QVERIFY(capture.running());
         capture.stop();
-        QFile data(path), timing(SessionCapture::timingFileName(path));
-        QVERIFY(data.open(QIODevice::ReadOnly) && timing.open(QIODevice::ReadOnly));
-        const QByteArray written = data.readAll();
-        QVERIFY(written.startsWith("Script started on "));
-        QCOMPARE(written.mid(written.indexOf('\n') + 1), all + "\r\n");
-        QCOMPARE(timing.readAll(), QByteArray("1.250000 256\n60.005000 2\n"));
+        QVERIFY(readAll(path).startsWith("Script started on "));
+        QCOMPARE(readAll(path).mid(readAll(path).indexOf('\n') + 1), all + "\r\n");
+        QCOMPARE(readAll(SessionCapture::timingFileName(path)), QByteArray("1.250000 256\n60.005000 2\n"));
 
-        QVERIFY(capture.start(path, &why));
+        dialogs.answers << Dialogs::Answer::Ok;   // the timing file is there now
+        QVERIFY(capture.start(path, dialogs));
         QFile::remove(path);
         port.feed("x");
         port.feed("y");
         QCOMPARE(failed.count(), 1);
         QVERIFY(!capture.running() && port.portOpen());
-        QVERIFY(!capture.start(dir.filePath(QStringLiteral("no/such/folder")), &why) && why.contains(u'"'));
+    }
+
+    // A capture writes only to regular files and never waits on what stands at its
+    // names; it asks before it replaces a timing file, and names a link as one.
+    void captureTargets_data()
+    {
+        QTest::addColumn<QString>("data");      // at FILE: "" nothing, "old", "fifo", "dir", or the path itself
+        QTest::addColumn<QString>("timing");    // at FILE.timing: "" nothing, "old", "link", "fifo link", "data link"
+        QTest::addColumn<bool>("agree");        // the answer to a question
+        QTest::addColumn<QStringList>("shown"); // "- " a question, "! " a message; FILE stands for the path
+        QTest::addColumn<bool>("capturing");
+        const QString cannot = QStringLiteral("! Der Mitschnitt kann nicht nach \"FILE\" geschrieben werden: ");
+        const QString there = QStringLiteral("- Die Zeitdatei \"FILE.timing\" gibt es schon");
+        QTest::newRow("nothing there") << "" << "" << true << QStringList() << true;
+        QTest::newRow("FIFO without a reader") << "fifo" << "" << true
+                                               << QStringList{cannot + "\"FILE\" ist eine benannte Pipe (FIFO)."} << false;
+        QTest::newRow("folder") << "dir" << "" << true << QStringList{cannot + "\"FILE\" ist ein Ordner."} << false;
+        QTest::newRow("device") << "/dev/null" << "" << true << QStringList{cannot + "\"FILE\" ist ein Gerät."} << false;
+        QTest::newRow("no folder") << "no/such" << "" << true << QStringList{cannot + "Der Ordner ist nicht vorhanden."} << false;
+        QTest::newRow("timing file kept") << "old" << "old" << false << QStringList{there + ". Soll sie ersetzt werden?"} << false;
+        QTest::newRow("timing file replaced") << "old" << "old" << true << QStringList{there + ". Soll sie ersetzt werden?"} << true;
+        QTest::newRow("timing file a link") << "" << "link" << true
+            << QStringList{there + ": eine Verknüpfung auf \"FILE.old\". Soll die Datei, auf die sie zeigt, ersetzt werden?"} << true;
+        QTest::newRow("timing file a link to a FIFO") << "" << "fifo link" << true
+                                                      << QStringList{cannot + "\"FILE.timing\" ist eine benannte Pipe (FIFO)."} << false;
+        QTest::newRow("timing file the data file") << "old" << "data link" << true
+            << QStringList{there + ": eine Verknüpfung auf \"FILE\". Soll die Datei, auf die sie zeigt, ersetzt werden?",
+                           cannot + "Die Zeitdatei ist dieselbe Datei."} << false;
+    }
+    void captureTargets()
+    {
+        QFETCH(QString, data);
+        QFETCH(QString, timing);
+        QFETCH(QStringList, shown);
+        QTemporaryDir dir;
+        const QString path = data.startsWith(u'/') ? data : dir.filePath(data.contains(u'/') ? data : QStringLiteral("cap"));
+        const QString timingPath = SessionCapture::timingFileName(path);
+        const auto make = [](const QString &at, const QString &what, const QString &target) {
+            if (what == u"old")
+                return writeFile(at, "old");
+            if (what == u"dir")
+                return QDir().mkdir(at);
+            if (what.startsWith(u"fifo"))
+                return ::mkfifo(QFile::encodeName(what == u"fifo" ? at : target).constData(), 0600) == 0
+                       && (what == u"fifo" || QFile::link(target, at));
+            return what != u"link" && what != u"data link"
+                   || ((what == u"data link" || writeFile(target, "old")) && QFile::link(target, at));
+        };
+        if (!data.startsWith(u'/'))
+            QVERIFY(make(path, data, {}));
+        QVERIFY(make(timingPath, timing, timing == u"data link" ? path : path + QStringLiteral(".old")));
+        FakeSerialComm port;
+        FakeClock clock;
+        ScriptedDialogs dialogs;
+        QFETCH(bool, agree);
+        dialogs.answers << (agree ? Dialogs::Answer::Ok : Dialogs::Answer::Cancel);
+        SessionCapture capture(port, clock);
+        port.setPortOpen(true);
+        QTEST(capture.start(path, dialogs), "capturing");
+        QCOMPARE(dialogs.messages(), shown.replaceInStrings(QStringLiteral("FILE"), path));
+        QCOMPARE(capture.running(), !dialogs.messages().join(u' ').contains(u'!') && agree);
+        // Nothing is emptied before the user agrees; what is agreed to is replaced.
+        if (timing == u"old")
+            QCOMPARE(readAll(path) + readAll(timingPath), agree ? readAll(path) : QByteArray("oldold"));
+        if (capture.running())
+            QCOMPARE(readAll(timingPath), QByteArray());
+    }
+
+    // A disk that takes no more ends the capture with one message that says so, and
+    // the timing file still counts exactly the bytes the data file holds: when a
+    // read fits only in part (counted as far as it went in) and when its timing
+    // line does not fit (the read taken out again). The process's file size limit
+    // stands in for a full disk: the system then writes what fits and refuses the
+    // rest, as on a full disk.
+    void captureFullDisk_data()
+    {
+        QTest::addColumn<int>("reads");
+        QTest::addColumn<int>("size");
+        QTest::newRow("a read that fits in part") << 1 << 3000;
+        QTest::newRow("a timing line that does not fit") << 200 << 1;
+    }
+    void captureFullDisk()
+    {
+        QFETCH(int, reads);
+        QFETCH(int, size);
+        QTemporaryDir dir;
+        FakeSerialComm port;
+        FakeClock clock;
+        ScriptedDialogs dialogs;
+        SessionCapture capture(port, clock);
+        QSignalSpy failed(&capture, &SessionCapture::failed);
+        const QString path = dir.filePath(QStringLiteral("cap"));
+        port.setPortOpen(true);
+        QVERIFY(capture.start(path, dialogs));
+        rlimit unlimited{};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &unlimited), 0);
+        rlimit full = unlimited;
+        full.rlim_cur = 1000;
+        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &full), 0);
+        QByteArray sent;
+        for (int i = 0; i < reads && capture.running(); ++i) {
+            sent += QByteArray(size, char('a' + i % 26));
+            clock.advance(1);
+            port.feed(sent.right(size));
+        }
+        ::setrlimit(RLIMIT_FSIZE, &unlimited);
+        std::signal(SIGXFSZ, handler);
+        QCOMPARE(failed.count(), 1);
+        QVERIFY(failed.first().first().toString().endsWith(QStringLiteral(": Der Datenträger ist voll, oder die Datei ist so groß, wie er es zulässt.")));
+        const QByteArray data = readAll(path);
+        const QByteArray body = data.mid(data.indexOf('\n') + 1);
+        qint64 counted = 0;
+        for (const QByteArray &line : readAll(SessionCapture::timingFileName(path)).split('\n'))
+            counted += line.mid(line.indexOf(' ') + 1).toLongLong();
+        QCOMPARE(counted, body.size());
+        QVERIFY(!body.isEmpty() && sent.startsWith(body));
+    }
+
+    // And a full disk itself, where the system lets a child process have one: a
+    // tmpfs of 16 KiB in a mount namespace of its own.
+    void captureOnAFullDisk()
+    {
+        QTemporaryDir dir;
+        const QByteArray where = QFile::encodeName(dir.path());
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const QByteArray uid = QByteArray::number(::geteuid()), gid = QByteArray::number(::getegid());
+            if (::geteuid() == 0 ? ::unshare(CLONE_NEWNS) != 0
+                                 : ::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0 || !writeFile(QStringLiteral("/proc/self/setgroups"), "deny")
+                                       || !writeFile(QStringLiteral("/proc/self/uid_map"), "0 " + uid + " 1")
+                                       || !writeFile(QStringLiteral("/proc/self/gid_map"), "0 " + gid + " 1"))
+                ::_exit(2);
+            if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+                || ::mount("tmpfs", where.constData(), "tmpfs", 0, "size=16k") != 0)
+                ::_exit(2);
+            FakeSerialComm port;
+            FakeClock clock;
+            ScriptedDialogs dialogs;
+            SessionCapture capture(port, clock);
+            QString message;
+            QObject::connect(&capture, &SessionCapture::failed, [&](const QString &m) { message = m; });
+            port.setPortOpen(true);
+            const QString path = dir.filePath(QStringLiteral("cap"));
+            for (int i = 0; i < 100 && (i == 0 ? capture.start(path, dialogs) : capture.running()); ++i)
+                port.feed(QByteArray(1000, 'x'));
+            const QByteArray data = readAll(path);
+            qint64 counted = 0;
+            for (const QByteArray &line : readAll(SessionCapture::timingFileName(path)).split('\n'))
+                counted += line.mid(line.indexOf(' ') + 1).toLongLong();
+            const bool ok = message.endsWith(QStringLiteral(": Der Datenträger ist voll, oder die Datei ist so groß, wie er es zulässt."))
+                            && counted > 0 && counted == data.size() - data.indexOf('\n') - 1;
+            if (!ok)
+                std::fprintf(stderr, "%s / %lld of %lld bytes counted\n", qPrintable(message), counted, qint64(data.size()));
+            ::_exit(ok ? 0 : 1);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        if (WEXITSTATUS(status) == 2)
+            QSKIP("no file system of our own here");
+        QCOMPARE(WEXITSTATUS(status), 0);
     }
 };
 

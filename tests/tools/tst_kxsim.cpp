@@ -7,6 +7,7 @@
 #include "platform/SettingsStore.h"
 #include "settings/StoredSettings.h"
 
+#include <QBuffer>
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -100,27 +101,41 @@ private slots:
 
     void replayPlan_data()
     {
-        QTest::addColumn<QByteArray>("timing"); // null: no timing file
+        QTest::addColumn<QByteArray>("timing");    // null: no timing file
         QTest::addColumn<QByteArrayList>("steps"); // "PAUSE_US BYTES" each, or the line refused
-        const auto row = [](const char *name, const char *timing, const QByteArrayList &steps) {
-            QTest::newRow(name) << QByteArray(timing) << steps;
+        QTest::addColumn<QByteArray>("data");      // null: a short capture
+        const auto row = [](const char *name, const QByteArray &timing, const QByteArrayList &steps, const QByteArray &data = {}) {
+            QTest::newRow(name) << timing << steps << data;
         };
         row("counts split the bytes", "0.010191 5\n0.3 4\n", {"10191 abc\r\n", "300000 \xf6" "e\r\n"});
         row("not a number", "0.1 5\n0,3 5\n", {"line 2"});
         row("past the end", "0 5\n0 99\n", {"line 2"});
-        row("untimed skips the header", nullptr, {"0 abc\r\n\xf6" "e\r\n\nScript done on 2026\n"});
+        row("NaN", "nan 1\n", {"line 1"});
+        row("infinite", "0 1\ninf 1\n", {"line 2"});
+        row("negative", "0 1\n-0.000001 1\n", {"line 2"});
+        row("empty line", "0 1\n\n0 1\n", {"line 2"});
+        row("a line too long to be one", "0 1\n" + QByteArray(1024, ' ') + "0 1\n", {"line 2"});
+        row("untimed skips the header", QByteArray(), {"0 abc\r\n\xf6" "e\r\n\nScript done on 2026\n"});
+        const QByteArray large(ReplayPlan::MaxStepBytes + 10, 'x');
+        row("a chunk larger than a step", "0.5 " + QByteArray::number(large.size()) + '\n',
+            {"500000 " + large.left(ReplayPlan::MaxStepBytes), "0 " + large.left(10)}, "Script started\n" + large);
     }
     void replayPlan()
     {
         QFETCH(QByteArray, timing);
-        const QByteArray capture = "Script started on 2026\nabc\r\n\xf6" "e\r\n\nScript done on 2026\n";
-        QList<ReplayPlan::Step> steps;
+        QFETCH(QByteArray, data);
+        if (data.isNull())
+            data = "Script started on 2026\nabc\r\n\xf6" "e\r\n\nScript done on 2026\n";
+        QBuffer dataFile(&data), timingFile(&timing);
+        QVERIFY(dataFile.open(QIODevice::ReadOnly) && timingFile.open(QIODevice::ReadOnly));
+        ReplayPlan plan;
         QString error;
         QByteArrayList got;
-        if (!ReplayPlan::build(capture, timing.isNull() ? std::nullopt : std::optional(timing), &steps, &error))
+        if (!plan.open(&dataFile, timing.isNull() ? nullptr : &timingFile, &error))
             got << error.section(' ', 0, 1).toLatin1();
-        for (const ReplayPlan::Step &step : steps)
-            got << QByteArray::number(step.pauseUs) + ' ' + step.bytes;
+        else
+            for (ReplayPlan::Step step; plan.next(&step);)
+                got << QByteArray::number(step.pauseUs) + ' ' + step.bytes;
         QTEST(got, "steps");
     }
 

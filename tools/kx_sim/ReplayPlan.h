@@ -1,13 +1,14 @@
 #pragma once
 
 #include <QByteArray>
-#include <QList>
 #include <QString>
 
-#include <optional>
+class QIODevice;
 
-// What a replay sends and when. It is worked out in full before the first byte
-// goes out, so that a bad timing file is refused as a whole rather than halfway.
+// What a replay sends and when, read from its files step by step, so that memory
+// stays bounded whatever their size. A timing file is checked whole against the
+// data file, line by line, before the first byte goes out, so that a bad one is
+// refused as a whole rather than halfway.
 class ReplayPlan
 {
 public:
@@ -16,17 +17,32 @@ public:
         qint64 pauseUs = 0;            // wait this long before sending the bytes
         QByteArray bytes;
     };
+    // No step holds more; a longer chunk goes out in several, the later ones
+    // without a pause.
+    static constexpr qsizetype MaxStepBytes = 64 * 1024;
 
-    // Without timing: all of `data` in one step, for the writer to pace; a capture
-    // by `script` starts with a "Script started on ..." line, which is left out.
+    // Without timing: all of `data`, for the writer to pace; a capture by `script`
+    // starts with a "Script started on ..." line, which is left out.
     //
     // With timing, `data` and `timing` are a pair as `script --log-timing` writes
     // them and scriptreplay reads them: the first line of `data` is script's own,
     // and each timing line "SECONDS BYTES" gives the pause before the next chunk of
     // the rest. What follows the last chunk (script's closing line) is not sent.
     //
-    // Returns false with a message naming the timing line in *error when the pair
-    // does not fit together.
-    static bool build(const QByteArray &data, const std::optional<QByteArray> &timing, QList<Step> *steps,
-                      QString *error);
+    // Both devices are open, seekable and stay so while steps are taken. Returns
+    // false with a message naming the timing line in *error when the pair does not
+    // fit together.
+    bool open(QIODevice *data, QIODevice *timing, QString *error);
+    // The next step; false when there is none.
+    bool next(Step *step);
+
+private:
+    // The pause and byte count of the timing file's next line; false at its end,
+    // and with *error set when the line is no "SECONDS BYTES".
+    bool timingLine(qint64 *pauseUs, qint64 *count, QString *error);
+
+    QIODevice *m_data = nullptr;
+    QIODevice *m_timing = nullptr;
+    qint64 m_line = 0;
+    qint64 m_chunkLeft = 0;            // bytes of the current timing line still to send
 };

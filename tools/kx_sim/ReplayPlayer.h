@@ -9,13 +9,15 @@
 
 // Hands a replay's steps to the writer, each after its pause. The pauses add up
 // from the start of the replay rather than from the previous step, so that a late
-// timer does not make a long capture drift.
+// timer does not make a long capture drift. A step is taken from the plan only
+// when it is due and the writer has room for it, so that what waits in memory
+// stays bounded when nobody reads.
 class ReplayPlayer : public QObject
 {
     Q_OBJECT
 
 public:
-    ReplayPlayer(QList<ReplayPlan::Step> steps, PacedWriter &writer, QObject *parent = nullptr);
+    ReplayPlayer(ReplayPlan &plan, PacedWriter &writer, QObject *parent = nullptr);
 
     void start();
 
@@ -24,15 +26,17 @@ signals:
     void finished();
 
 private:
-    void scheduleNext();
     void sendDue();
     void finishIfDone();
 
-    QList<ReplayPlan::Step> m_steps;
+    ReplayPlan &m_plan;
     PacedWriter &m_writer;
-    qsizetype m_next = 0;
-    qint64 m_dueUs = 0;
+    ReplayPlan::Step m_step;
+    bool m_haveStep = false;           // m_step is taken from the plan but not yet sent
+    bool m_planDone = false;
+    bool m_sending = false;
     bool m_finished = false;
+    qint64 m_dueUs = 0;
     QElapsedTimer m_clock;
     QTimer m_timer;
 };

@@ -17,7 +17,6 @@
 
 #include <csignal>
 #include <cstdio>
-#include <optional>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -87,25 +86,18 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    QList<ReplayPlan::Step> replay;
+    // Read as the replay goes: a capture or its timing file may be larger than memory.
+    QFile data(options.replayFile), timing(options.timingFile);
+    ReplayPlan replay;
     if (!options.replayFile.isEmpty()) {
-        const auto read = [](const QString &name, QByteArray *bytes) {
-            QFile file(name);
-            if (!file.open(QIODevice::ReadOnly)) {
-                std::fprintf(stderr, "kx_sim: cannot read %s: %s\n", qPrintable(name),
-                             qPrintable(file.errorString()));
-                return false;
+        for (QFile *file : {&data, &timing}) {
+            if (!file->fileName().isEmpty() && !file->open(QIODevice::ReadOnly)) {
+                std::fprintf(stderr, "kx_sim: cannot read %s: %s\n", qPrintable(file->fileName()),
+                             qPrintable(file->errorString()));
+                return 1;
             }
-            *bytes = file.readAll();
-            return true;
-        };
-        QByteArray data;
-        std::optional<QByteArray> timing;
-        if (!read(options.replayFile, &data))
-            return 1;
-        if (!options.timingFile.isEmpty() && !read(options.timingFile, &timing.emplace()))
-            return 1;
-        if (!ReplayPlan::build(data, timing, &replay, &error)) {
+        }
+        if (!replay.open(&data, timing.isOpen() ? &timing : nullptr, &error)) {
             std::fprintf(stderr, "kx_sim: %s: %s\n", qPrintable(options.timingFile), qPrintable(error));
             return 1;
         }

@@ -31,12 +31,13 @@ struct MainWindowFixture
     QString stateFile = stateDir.filePath(QStringLiteral("fenster"));
     std::unique_ptr<frmKX_Display> window;
     bool realPort = false;   // the program's own serial component, clock and devices instead
+    QString serialLocks;     // where that component keeps its locks (see QtSerialComm)
 
     // Creates the window, which runs its start-up.
     frmKX_Display &start()
     {
         window = std::make_unique<frmKX_Display>(
-            realPort ? frmKX_Display::Services{nullptr, &store, &dialogs, nullptr, nullptr, nullptr, stateFile}
+            realPort ? frmKX_Display::Services{nullptr, &store, &dialogs, nullptr, nullptr, nullptr, stateFile, serialLocks}
                      : frmKX_Display::Services{&port, &store, &dialogs, &clock, &devices, &watcher, stateFile});
         window->setQuitHook([] {});
         return *window;
