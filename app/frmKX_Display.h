@@ -16,6 +16,7 @@ class QTimer;
 class Clock;
 class ColorLabel;
 class Dialogs;
+class GyroSeries;
 class GyroWindows;
 class LabelIndicatorRow;
 class PortController;
@@ -29,6 +30,7 @@ class StatusBar;
 class StoredSettings;
 class TerminalEngine;
 class frmAbout;
+class frmGyro_Verlauf;
 
 // The main window: owns the controls, the serial port object and the terminal
 // options, composes the subsystems and binds its menus, labels and status bar to
@@ -79,6 +81,9 @@ private:
     void buildStatusBar();
     void bindPortController();
     void buildCapture();
+    void buildGyroHistory();
+    // The gyro history window, made on first use and kept while the program runs.
+    void showGyroVerlauf();
 
     void Form_Load();
     void UpdateEinstellungen();
@@ -141,6 +146,8 @@ private:
     SessionCapture *m_capture = nullptr;
     SerialTuning *m_tuning = nullptr;
     GyroWindows *m_gyroWindows = nullptr;
+    std::unique_ptr<GyroSeries> m_gyroSeries;
+    frmGyro_Verlauf *m_gyroVerlauf = nullptr;
     std::unique_ptr<LabelIndicatorRow> m_indicators;
     std::unique_ptr<TerminalEngine> m_terminal;
     QPointer<frmAbout> m_about;
