@@ -19,13 +19,7 @@ void GyroSeries::record(Gyro gyro, int column)
         return;
     }
     m_ring[size_t(m_oldest)] = e;
-    m_oldest = (m_oldest + 1) % Capacity;
-}
-
-GyroSeries::Reading GyroSeries::at(qsizetype i) const
-{
-    const Entry &e = m_ring[size_t((m_oldest + i) % Capacity)];
-    return {e.ms, Gyro(e.gyro), int(e.column)};
+    m_oldest = (m_oldest + 1) & (Capacity - 1);
 }
 
 qsizetype GyroSeries::firstAfter(qint64 ms) const

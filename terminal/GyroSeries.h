@@ -27,7 +27,7 @@ public:
     static constexpr std::array<Gyro, 3> Gyros{Gyro::Roll, Gyro::Nick, Gyro::Gier};
     static constexpr int Columns = 39;
     static constexpr int Centre = 20;
-    static constexpr qsizetype Capacity = qsizetype(1) << 21;
+    static constexpr qsizetype Capacity = qsizetype(1) << 21;   // a power of two: the ring wraps by a mask
 
     struct Reading
     {
@@ -59,7 +59,11 @@ public:
     qsizetype size() const { return m_size; }
     bool isEmpty() const { return m_size == 0; }
     // The i-th reading kept, 0 the oldest.
-    Reading at(qsizetype i) const;
+    Reading at(qsizetype i) const
+    {
+        const Entry &e = m_ring[size_t(m_oldest + i) & size_t(Capacity - 1)];
+        return {e.ms, Gyro(e.gyro), int(e.column)};
+    }
     Reading newest() const { return at(m_size - 1); }
     // How many readings were ever recorded: changes with every one, even when the
     // ring is full.

@@ -3,7 +3,6 @@
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "serial/CommError.h"
-#include "terminal/DisplayFrame.h"
 #include "terminal/GyroPlot.h"
 
 #include <QComboBox>
@@ -64,13 +63,20 @@ frmGyro_Verlauf::frmGyro_Verlauf(const GyroSeries &series, const Clock &clock, D
     lblStandardabweichung = addFigure(this, figures, "lblStandardabweichung");
     lblSpanne = addFigure(this, figures, "lblSpanne");
     lblMesswerte = addFigure(this, figures, "lblMesswerte");
+    lblLuecken = addFigure(this, figures, "lblLuecken");
     figures->addStretch(1);
-    // Wide enough for the widest figures, so that new figures never move the plot.
-    const QFontMetrics fm(font());
-    const int figuresWidth = fm.horizontalAdvance(QStringLiteral("Standardabweichung: 19,00  "));
-    for (QLabel *l : {lblGyro, lblAktuell, lblMinimum, lblMaximum, lblMittelwert, lblStandardabweichung, lblSpanne,
-                      lblMesswerte})
-        l->setFixedWidth(figuresWidth);
+    // Of a fixed size that holds the widest figures: new figures then neither move
+    // the plot nor cost a new layout of the window.
+    const QString widest[] = {QStringLiteral("Standardabweichung: 19,00"),
+                              QStringLiteral("Messwerte: %1").arg(GyroSeries::Capacity)};
+    const QList<QLabel *> labels{lblGyro, lblAktuell, lblMinimum, lblMaximum, lblMittelwert,
+                                 lblStandardabweichung, lblSpanne, lblMesswerte, lblLuecken};
+    int figuresWidth = QFontMetrics(bold).horizontalAdvance(QStringLiteral("Keine Messwerte"));
+    for (const QString &text : widest)
+        figuresWidth = std::max(figuresWidth, fontMetrics().horizontalAdvance(text));
+    for (QLabel *l : labels)
+        l->setFixedSize(figuresWidth + fontMetrics().averageCharWidth() * 2,
+                        QFontMetrics(l->font()).height() + 2 * l->margin());
 
     auto *zeitraum = new QLabel(QStringLiteral("Zeitraum:"), this);
     zeitraum->setObjectName(QStringLiteral("lblZeitraum"));
@@ -104,7 +110,7 @@ frmGyro_Verlauf::frmGyro_Verlauf(const GyroSeries &series, const Clock &clock, D
     m_frame.setSingleShot(true);
     m_frame.setTimerType(Qt::PreciseTimer);
     connect(&m_frame, &QTimer::timeout, this, &frmGyro_Verlauf::displayFrame);
-    connect(cboZeitraum, &QComboBox::currentIndexChanged, this, &frmGyro_Verlauf::draw);
+    connect(cboZeitraum, &QComboBox::currentIndexChanged, this, [this] { draw(); });
     connect(cmdAnhalten, &QPushButton::clicked, this, &frmGyro_Verlauf::cmdAnhalten_Click);
     connect(cmdBildSpeichern, &QPushButton::clicked, this, &frmGyro_Verlauf::cmdBildSpeichern_Click);
     connect(cmdDatenSpeichern, &QPushButton::clicked, this, &frmGyro_Verlauf::cmdDatenSpeichern_Click);
@@ -134,19 +140,20 @@ void frmGyro_Verlauf::displayFrame()
 {
     if (!drawn())
         return;
-    if (rightEdge() == m_drawnRight && m_series.recorded() == m_drawnRecorded)
+    if (!m_figuresDue && rightEdge() == m_drawnRight && m_series.recorded() == m_drawnRecorded)
         return;   // at rest
     // Never more often than the view's frames; a frame too early waits for its turn.
     const qint64 since = m_sinceDrawn.isValid() ? m_sinceDrawn.elapsed() : DisplayFrame::Ms;
     if (since < DisplayFrame::Ms - 2) {
-        if (!m_frame.isActive())
-            m_frame.start(int(DisplayFrame::Ms - since));
+        const int wait = int(DisplayFrame::Ms - since);
+        if (!m_frame.isActive() || m_frame.remainingTime() > wait)
+            m_frame.start(wait);
         return;
     }
-    draw();
+    draw(false);
 }
 
-void frmGyro_Verlauf::draw()
+void frmGyro_Verlauf::draw(bool figures)
 {
     m_frame.stop();
     m_sinceDrawn.start();
@@ -158,9 +165,18 @@ void frmGyro_Verlauf::draw()
     if (!m_series.isEmpty())
         selected = m_series.newest().gyro;
     picVerlauf->setPicture(right, span, selected);
-    showFigures(right, span);
-    if (!m_held && !m_series.isEmpty() && right < m_series.newest().ms + GlideMs)
-        m_frame.start(DisplayFrame::Ms);
+    m_figuresDue = !figures && m_sinceFigures.isValid() && m_sinceFigures.elapsed() < FiguresMs;
+    if (!m_figuresDue) {
+        m_sinceFigures.start();
+        showFigures(right, span);
+    }
+    // Gliding on, or figures still to show: another frame.
+    if (m_held)
+        return;
+    if (!m_series.isEmpty() && right < m_series.newest().ms + GlideMs)
+        m_frame.start(OwnFrameMs);
+    else if (m_figuresDue)
+        m_frame.start(int(std::max<qint64>(OwnFrameMs, FiguresMs - m_sinceFigures.elapsed())));
 }
 
 void frmGyro_Verlauf::showFigures(qint64 right, qint64 span)
@@ -168,7 +184,8 @@ void frmGyro_Verlauf::showFigures(qint64 right, qint64 span)
     const QString seconds = QStringLiteral("in den letzten %1 s").arg(span / 1000);
     if (m_series.isEmpty()) {
         setText(lblGyro, QStringLiteral("Keine Messwerte"));
-        for (QLabel *l : {lblAktuell, lblMinimum, lblMaximum, lblMittelwert, lblStandardabweichung, lblSpanne, lblMesswerte})
+        for (QLabel *l : {lblAktuell, lblMinimum, lblMaximum, lblMittelwert, lblStandardabweichung, lblSpanne,
+                          lblMesswerte, lblLuecken})
             setText(l, QString());
         picVerlauf->setAccessibleDescription(QStringLiteral("Keine Messwerte"));
         return;
@@ -188,7 +205,8 @@ void frmGyro_Verlauf::showFigures(qint64 right, qint64 span)
     setText(lblStandardabweichung,
             QStringLiteral("Standardabweichung: ") + (any ? german.toString(f.deviation, 'f', 2) : none));
     setText(lblSpanne, QStringLiteral("Spanne: ") + (any ? spanText : none));
-    setText(lblMesswerte, QStringLiteral("Messwerte: %1, Lücken: %2").arg(f.readings).arg(f.gaps));
+    setText(lblMesswerte, QStringLiteral("Messwerte: %1").arg(f.readings));
+    setText(lblLuecken, QStringLiteral("Lücken: %1").arg(f.gaps));
     // What a screen reader says of the picture.
     const QString current = f.current > 0 ? QStringLiteral("aktuelle Spalte %1").arg(f.current)
                                           : QStringLiteral("keine aktuelle Spalte");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "terminal/DisplayFrame.h"
 #include "terminal/GyroSeries.h"
 
 #include <QElapsedTimer>
@@ -39,6 +40,13 @@ public:
     static constexpr int DefaultSpan = 30;
     // How long the picture keeps gliding after the newest reading.
     static constexpr qint64 GlideMs = 2000;
+    // Figures change at most this often (ms): often enough to follow, seldom enough
+    // to read, and each change costs a layout and a repaint of the labels.
+    static constexpr int FiguresMs = 250;
+    // A frame of the window's own when the view has none to give (a slow test, or
+    // the glide after it): later than the view's next frame, so that the two never
+    // wake the program apart while text streams.
+    static constexpr int OwnFrameMs = DisplayFrame::Ms * 3 / 2;
 
 public slots:
     void displayFrame();
@@ -51,7 +59,8 @@ private:
     bool drawn() const;
     qint64 rightEdge() const;
     qint64 spanMs() const;
-    void draw();
+    // A new picture; the figures with it when figures is true or they are due.
+    void draw(bool figures = true);
     void showFigures(qint64 right, qint64 span);
     void cmdAnhalten_Click();
     void cmdBildSpeichern_Click();
@@ -71,6 +80,7 @@ private:
     QLabel *lblStandardabweichung = nullptr;
     QLabel *lblSpanne = nullptr;
     QLabel *lblMesswerte = nullptr;
+    QLabel *lblLuecken = nullptr;
     QComboBox *cboZeitraum = nullptr;
     QPushButton *cmdAnhalten = nullptr;
     QPushButton *cmdBildSpeichern = nullptr;
@@ -78,9 +88,10 @@ private:
 
     QTimer m_frame;               // the next frame when the view has none to give
     QElapsedTimer m_sinceDrawn;
+    QElapsedTimer m_sinceFigures;
+    bool m_figuresDue = false;
     bool m_held = false;
     qint64 m_heldAt = 0;
     quint64 m_drawnRecorded = ~quint64(0);
     qint64 m_drawnRight = -1;
-    qint64 m_drawnSpan = -1;
 };
