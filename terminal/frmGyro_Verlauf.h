@@ -46,7 +46,7 @@ public:
     // A frame of the window's own when the view has none to give (a slow test, or
     // the glide after it): later than the view's next frame, so that the two never
     // wake the program apart while text streams.
-    static constexpr int OwnFrameMs = DisplayFrame::Ms * 3 / 2;
+    static constexpr int OwnFrameMs = DisplayFrame::Ms * 2;
 
 public slots:
     void displayFrame();

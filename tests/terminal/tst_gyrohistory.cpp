@@ -155,19 +155,79 @@ private slots:
         QVERIFY(r.description().endsWith(QStringLiteral("in den letzten 10 s")));
     }
 
-    // "Bild speichern…" writes the plot as PNG, "Daten speichern…" every reading as
-    // CSV; a file that cannot be written is said so and left as it was.
+    // The picture as saved: newest at the right, column 39 above column 5, each gyro
+    // in its colour; a line without "*" breaks a trace, and so does a change of gyro,
+    // while the other gyro's trace stays.
+    void picture()
+    {
+        Rig r;
+        QStringList lines{"KONFIGURATIONSMENUE > DIAGNOSE", "> Roll"};
+        const auto run = [&](int column, int n) {
+            for (int i = 0; i < n; ++i)
+                lines << "+100" << col(column);
+        };
+        run(39, 50);
+        lines << "> Nick";
+        run(5, 20);
+        lines << "+100" << "x" << "+1000";
+        run(5, 20);
+        lines << "> Roll";
+        run(39, 50);
+        r.lines(lines);
+        QTRY_COMPARE(r.read("lblMesswerte"), QStringLiteral("Messwerte: 100"));
+        QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/kx-XXXXXX"));
+        const QString file = dir.filePath(QStringLiteral("bild.png"));
+        r.dialogs.files << file;
+        r.click("cmdBildSpeichern");
+        const QImage png(file);
+        QCOMPARE(png.size(), r.history->findChild<QWidget *>(QStringLiteral("picVerlauf"))->size());
+        // Pixels of a clear colour, by their strongest channel: b roll, r nick.
+        const auto kind = [&](int x, int y) {
+            const QColor c = png.pixelColor(x, y);
+            const int high = std::max({c.red(), c.green(), c.blue()}), low = std::min({c.red(), c.green(), c.blue()});
+            return high - low < 80 ? u' ' : high == c.blue() ? u'b' : high == c.red() ? u'r' : u'g';
+        };
+        // Where a row shows a kind: its stretches from left to right, first and last x.
+        const auto stretches = [&](int y, QChar k) {
+            QList<QPoint> out;
+            for (int x = 0; x < png.width(); ++x)
+                if (kind(x, y) == k && (out.isEmpty() || out.last().y() < x - 1))
+                    out.append({x, x});
+                else if (kind(x, y) == k)
+                    out.last().setY(x);
+            return out;
+        };
+        const auto rowWithMost = [&](QChar k, int from) {
+            std::pair<int, int> best{0, -from};   // count, minus the row: the first of equals
+            for (int y = from; y < png.height(); ++y) {
+                int n = 0;
+                for (int x = 0; x < png.width(); ++x)
+                    n += kind(x, y) == k;
+                best = std::max(best, std::pair(n, -y));
+            }
+            return -best.second;
+        };
+        const int roll = rowWithMost(u'b', 0), nick = rowWithMost(u'r', roll + 1);
+        const QList<QPoint> rolls = stretches(roll, u'b'), nicks = stretches(nick, u'r');
+        QCOMPARE(rolls.size(), 2);
+        QCOMPARE(nicks.size(), 2);
+        QVERIFY(rolls[0].x() > png.width() / 3);
+        QVERIFY(rolls[0].y() < nicks[0].x() && nicks[1].y() < rolls[1].x());
+        for (int y = roll + 1; y < png.height(); ++y)
+            for (int x = 0; x < png.width(); ++x)
+                QVERIFY2(kind(x, y) != u'r' || qAbs(y - nick) <= 2, qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+    }
+
+    // "Daten speichern…" writes every reading as CSV; a file that cannot be written
+    // is said so and left as it was.
     void files()
     {
         Rig r;
         // Not under the program's name: it holds a "/".
         QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/kx-XXXXXX"));
         r.lines(Readings);
-        const QString png = dir.filePath(QStringLiteral("bild.png")), csv = dir.filePath(QStringLiteral("daten.csv"));
-        const QString locked = dir.filePath(QStringLiteral("fehlt/daten.csv"));
-        r.dialogs.files << png << csv << locked;
-        r.click("cmdBildSpeichern");
-        QCOMPARE(QImage(png).size(), r.history->findChild<QWidget *>(QStringLiteral("picVerlauf"))->size());
+        const QString csv = dir.filePath(QStringLiteral("daten.csv")), locked = dir.filePath(QStringLiteral("fehlt/daten.csv"));
+        r.dialogs.files << csv << locked;
         r.click("cmdDatenSpeichern");
         QFile written(csv);
         QVERIFY(written.open(QIODevice::ReadOnly));
