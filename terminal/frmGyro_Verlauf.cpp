@@ -161,14 +161,15 @@ void frmGyro_Verlauf::draw(bool figures)
     const qint64 span = spanMs();
     m_drawnRight = right;
     m_drawnRecorded = m_series.recorded();
+    // The gyro of the newest reading shown: a held picture keeps its own.
     std::optional<GyroSeries::Gyro> selected;
-    if (!m_series.isEmpty())
-        selected = m_series.newest().gyro;
+    if (const qsizetype shown = m_series.firstAfter(right); shown > 0)
+        selected = m_series.at(shown - 1).gyro;
     picVerlauf->setPicture(right, span, selected);
     m_figuresDue = !figures && m_sinceFigures.isValid() && m_sinceFigures.elapsed() < FiguresMs;
     if (!m_figuresDue) {
         m_sinceFigures.start();
-        showFigures(right, span);
+        showFigures(right, span, selected);
     }
     // Gliding on, or figures still to show: another frame.
     if (m_held)
@@ -179,10 +180,10 @@ void frmGyro_Verlauf::draw(bool figures)
         m_frame.start(int(std::max<qint64>(OwnFrameMs, FiguresMs - m_sinceFigures.elapsed())));
 }
 
-void frmGyro_Verlauf::showFigures(qint64 right, qint64 span)
+void frmGyro_Verlauf::showFigures(qint64 right, qint64 span, std::optional<GyroSeries::Gyro> selected)
 {
     const QString seconds = QStringLiteral("in den letzten %1 s").arg(span / 1000);
-    if (m_series.isEmpty()) {
+    if (!selected) {
         setText(lblGyro, QStringLiteral("Keine Messwerte"));
         for (QLabel *l : {lblAktuell, lblMinimum, lblMaximum, lblMittelwert, lblStandardabweichung, lblSpanne,
                           lblMesswerte, lblLuecken})
@@ -190,7 +191,7 @@ void frmGyro_Verlauf::showFigures(qint64 right, qint64 span)
         picVerlauf->setAccessibleDescription(QStringLiteral("Keine Messwerte"));
         return;
     }
-    const GyroSeries::Gyro gyro = m_series.newest().gyro;
+    const GyroSeries::Gyro gyro = *selected;
     const GyroSeries::Figures f = m_series.figures(gyro, right - span, right);
     const QLocale german(QLocale::German);
     const QString none = QStringLiteral("\u2013");

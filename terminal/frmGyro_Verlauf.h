@@ -9,6 +9,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 class Clock;
 class Dialogs;
@@ -19,8 +20,8 @@ class QLabel;
 class QPushButton;
 
 // "Gyro-Verlauf": the gyro test's readings of the last 10, 30 or 60 seconds as a
-// plot, with the figures of the selected gyro (the one of the newest reading) as
-// text beside it. "Anhalten" holds the picture while readings go on being
+// plot, with the figures of the selected gyro (the one of the newest reading shown)
+// as text beside it. "Anhalten" holds the picture while readings go on being
 // recorded; the picture goes to a PNG file and the readings to a CSV file.
 //
 // The picture follows the terminal view's display frame (displayFrame()), so both
@@ -61,7 +62,7 @@ private:
     qint64 spanMs() const;
     // A new picture; the figures with it when figures is true or they are due.
     void draw(bool figures = true);
-    void showFigures(qint64 right, qint64 span);
+    void showFigures(qint64 right, qint64 span, std::optional<GyroSeries::Gyro> selected);
     void cmdAnhalten_Click();
     void cmdBildSpeichern_Click();
     void cmdDatenSpeichern_Click();
