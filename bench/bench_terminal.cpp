@@ -488,6 +488,13 @@ int gyro(double seconds, long xserver, int rate)
             census.print(QByteArrayLiteral("gyro"), cpu.seconds());
         }
     }
+    // After the glide the picture rests: nothing of the window is drawn.
+    runFor(2500);
+    census.paints.clear();
+    const Cpu rest(xserver);
+    runFor(5000);
+    std::printf("gyro     at rest, window open, 5 s: %.3f %% of one core, plot painted %d times\n", rest.share(),
+                census.paints.value(QStringLiteral("picVerlauf")));
     for (auto &s : shares)
         std::sort(s.begin(), s.end());
     const double closed = shares[0][1], shown = shares[1][1];
