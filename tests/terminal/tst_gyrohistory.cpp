@@ -98,8 +98,8 @@ private slots:
                 QTest::mouseDClick(f.label(from), Qt::LeftButton);
         };
         open();
-        auto *history = f.find<QWidget>(QStringLiteral("frmGyro_Verlauf"));
-        QTRY_VERIFY(history->isVisible());
+        QWidget *history = nullptr;
+        QTRY_VERIFY((history = f.window->findChild<QWidget *>(QStringLiteral("frmGyro_Verlauf"))) && history->isVisible());
         QCOMPARE(history->windowTitle(), QStringLiteral("Gyro-Verlauf"));
         history->setGeometry(history->geometry().adjusted(17, 23, 40, 30));
         const QRect placed = history->geometry();
