@@ -19,11 +19,13 @@
 #include "settings/StoredSettings.h"
 #include "settings/frmProperties.h"
 #include "terminal/Colors.h"
+#include "terminal/GyroSeries.h"
 #include "terminal/GyroWindows.h"
 #include "terminal/LabelIndicatorRow.h"
 #include "terminal/RichTextView.h"
 #include "terminal/SessionCapture.h"
 #include "terminal/TerminalEngine.h"
+#include "terminal/frmGyro_Verlauf.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -138,6 +140,7 @@ frmKX_Display::frmKX_Display(const Services &services, QWidget *parent) : QMainW
 
     buildCapture();
     bindPortController();
+    buildGyroHistory();
 
     m_gyroWindows = new GyroWindows(this);
     connect(mnuGyro_Diagnose, &QAction::triggered, m_gyroWindows, &GyroWindows::mnuGyro_Diagnose_Click);
@@ -360,6 +363,32 @@ void frmKX_Display::endCapture()
     const QString path = m_capture->fileName();
     m_capture->stop();
     setRestingStatus(QStringLiteral("Mitschnitt gespeichert in ") + path);
+}
+
+// The gyro test's readings over time, offered in the terminal view's context menu
+// and by a double click on the indicator row or the gyro label.
+void frmKX_Display::buildGyroHistory()
+{
+    m_gyroSeries = std::make_unique<GyroSeries>(*m_clock);
+    m_terminal->recordGyroReadings(*m_gyroSeries);
+    auto *open = new QAction(QStringLiteral("Gyro-Verlauf…"), RichTextBox);
+    open->setObjectName(QStringLiteral("mnuGyroVerlauf"));
+    RichTextBox->addAction(open);
+    connect(open, &QAction::triggered, this, &frmKX_Display::showGyroVerlauf);
+    for (ColorLabel *cell : lbl_G1)
+        connect(cell, &ColorLabel::doubleClicked, this, &frmKX_Display::showGyroVerlauf);
+    connect(lbl_Check, &ColorLabel::doubleClicked, this, &frmKX_Display::showGyroVerlauf);
+}
+
+void frmKX_Display::showGyroVerlauf()
+{
+    if (!m_gyroVerlauf) {
+        m_gyroVerlauf = new frmGyro_Verlauf(*m_gyroSeries, *m_clock, *m_dialogs, this);
+        connect(RichTextBox, &RichTextView::frameDue, m_gyroVerlauf, &frmGyro_Verlauf::displayFrame);
+    }
+    m_gyroVerlauf->show();
+    m_gyroVerlauf->raise();
+    m_gyroVerlauf->activateWindow();
 }
 
 void frmKX_Display::Form_Load()

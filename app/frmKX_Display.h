@@ -18,6 +18,7 @@ class ColorLabel;
 class DeviceInfoSource;
 class Dialogs;
 class DirectoryWatcher;
+class GyroSeries;
 class GyroWindows;
 class LabelIndicatorRow;
 class PortController;
@@ -31,6 +32,7 @@ class StatusBar;
 class StoredSettings;
 class TerminalEngine;
 class frmAbout;
+class frmGyro_Verlauf;
 
 // The main window: owns the controls, the serial port object and the terminal
 // options, composes the subsystems and binds its menus, labels and status bar to
@@ -95,6 +97,9 @@ private:
     // The program ends: the window's place and the capture folder are kept for the
     // next start, and a running capture is ended.
     void programEnding();
+    void buildGyroHistory();
+    // The gyro history window, made on first use and kept while the program runs.
+    void showGyroVerlauf();
 
     void Form_Load();
     void UpdateEinstellungen();
@@ -163,6 +168,8 @@ private:
     SessionCapture *m_capture = nullptr;
     SerialTuning *m_tuning = nullptr;
     GyroWindows *m_gyroWindows = nullptr;
+    std::unique_ptr<GyroSeries> m_gyroSeries;
+    frmGyro_Verlauf *m_gyroVerlauf = nullptr;
     std::unique_ptr<LabelIndicatorRow> m_indicators;
     std::unique_ptr<TerminalEngine> m_terminal;
     QPointer<frmAbout> m_about;

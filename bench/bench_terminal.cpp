@@ -12,6 +12,9 @@
 //                                        and how long a byte after a quiet spell takes to the
 //                                        screen
 //   bench_terminal targets [xpid]        all four with their targets, met or not
+//   bench_terminal gyro [s] [xpid] [B/s] the gyro test's readings at line rate (default
+//                                        25,600 B/s): CPU with the gyro history window
+//                                        closed and open, in turns, three times each
 //
 // With KX_BENCH_HIDDEN=1 the window stays hidden: what the program costs without
 // drawing.
@@ -45,6 +48,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -96,6 +100,20 @@ QByteArray controllerText(qint64 bytes)
     while (out.size() + page.size() <= bytes)
         out += page;
     return out + QByteArray(bytes - out.size(), 'x');
+}
+
+// The gyro test as the controller prints it: the diagnosis page with roll selected,
+// then a line per reading with only its marker, the marker swinging over the columns,
+// now and then a line that ends a measurement.
+QByteArray gyroText(qint64 bytes)
+{
+    QByteArray out = "KONFIGURATIONSMENUE > DIAGNOSE\r\n  Gyro Test (verlassen mit Roll links!)\r\n"
+                     "Gyro Auswahl > Roll\r\n";
+    for (int n = 1; out.size() < bytes; ++n) {
+        const int column = std::clamp(int(std::lround(20.0 + 19.0 * std::sin(n * 0.05))), 1, 39);
+        out += n % 29 == 0 ? QByteArray("Messung Ende *\r\n") : QByteArray(column - 1, ' ') + "*\r\n";
+    }
+    return out;
 }
 
 // Runs the event loop, sleeping while nothing happens, until done() holds.
@@ -440,6 +458,51 @@ void respond(double seconds, Figures &f)
     std::printf("respond  a byte after 300 ms of quiet is painted within %.2f ms (worst of 10)\n", worstQuiet);
 }
 
+// What the gyro history window costs while the gyro test streams: the same stream
+// with the window closed and open, in turns, so that both see the same machine.
+int gyro(double seconds, long xserver, int rate)
+{
+    Window win;
+    if (!win.open())
+        return 1;
+    auto *open = win.w->findChild<QAction *>(QStringLiteral("mnuGyroVerlauf"));
+    PaintCensus census;
+    qApp->installEventFilter(&census);
+    const QByteArray data = gyroText(qint64(rate * seconds));
+    std::vector<double> shares[2];
+    for (int round = 0; round < 3; ++round) {
+        for (const bool shown : {false, true}) {
+            if (shown)
+                open->trigger();
+            else if (auto *history = win.w->findChild<QWidget *>(QStringLiteral("frmGyro_Verlauf")))
+                history->hide();
+            runFor(2500);   // shown, drawn and at rest
+            census.paints.clear();
+            const Cpu cpu(xserver);
+            const pid_t device = spawnDevice(win.pty.masterFd(), data, rate);
+            runUntil([&] { return finished(device); }, 500);
+            shares[shown].push_back(cpu.share());
+            std::printf("gyro     %d B/s of gyro readings for %.1f s, window %s: program %.2f %%, X server %.2f %%, "
+                        "together %.2f %% of one core\n", rate, cpu.seconds(), shown ? "open  " : "closed",
+                        100 * cpu.program() / cpu.seconds(), 100 * cpu.x() / cpu.seconds(), cpu.share());
+            census.print(QByteArrayLiteral("gyro"), cpu.seconds());
+        }
+    }
+    // After the glide the picture rests: nothing of the window is drawn.
+    runFor(2500);
+    census.paints.clear();
+    const Cpu rest(xserver);
+    runFor(5000);
+    std::printf("gyro     at rest, window open, 5 s: %.3f %% of one core, plot painted %d times\n", rest.share(),
+                census.paints.value(QStringLiteral("picVerlauf")));
+    for (auto &s : shares)
+        std::sort(s.begin(), s.end());
+    const double closed = shares[0][1], shown = shares[1][1];
+    std::printf("gyro     median closed %.2f %%, open %.2f %%: the window costs %.2f %% of one core\n", closed, shown,
+                shown - closed);
+    return 0;
+}
+
 int targets(long xserver)
 {
     Figures f;
@@ -489,6 +552,8 @@ int main(int argc, char *argv[])
         return idle(arg > 0 ? arg : 60, xserver) < 0;
     if (what == "respond")
         return respond(arg > 0 ? arg : 20, f), 0;
+    if (what == "gyro")
+        return gyro(arg > 0 ? arg : 20, xserver, argc > 4 ? QByteArray(argv[4]).toInt() : 25600);
     if (what == "targets")
         return targets(argc > 2 ? QByteArray(argv[2]).toLong() : 0);
     std::fprintf(stderr, "unknown benchmark %s\n", what.constData());

@@ -43,6 +43,12 @@ void ColorLabel::paintEvent(QPaintEvent *event)
         QLabel::paintEvent(event);
 }
 
+void ColorLabel::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QLabel::mouseDoubleClickEvent(event);
+    emit doubleClicked();
+}
+
 void ColorLabel::applyForeColor()
 {
     QPalette p = palette();

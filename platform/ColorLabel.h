@@ -17,8 +17,12 @@ public:
     quint32 backColor() const { return m_back; }
     void setBackColor(quint32 bgr);
 
+signals:
+    void doubleClicked();
+
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
     void applyForeColor();

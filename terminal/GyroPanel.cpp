@@ -1,7 +1,8 @@
 #include "terminal/GyroPanel.h"
 
-#include "terminal/IndicatorRow.h"
 #include "terminal/Colors.h"
+#include "terminal/GyroSeries.h"
+#include "terminal/IndicatorRow.h"
 
 using namespace Colors;
 
@@ -44,12 +45,15 @@ void GyroPanel::ShowGyroPos(const QString &RxZeile)
     // The open line never exceeds 32767 characters, so the column fits; the
     // clamp only guards callers that pass a longer text.
     m_pos = qint16(qMin<qsizetype>(RxZeile.indexOf(u'*') + 1, 32767));
-    if (m_pos < 1)
-        return;
-    // A line ending in "de *" is no reading, wherever its "*" stands.
-    if (RxZeile.endsWith(u"de *"))
-        return;
-    if (m_pos > IndicatorRow::CellCount)
+    // A line ending in "de *" is no reading, wherever its "*" stands; nor is a "*"
+    // beyond the last cell. Every line of the armed test is a point in time of the
+    // series: one the cells cannot show is a gap there, so that the trace breaks
+    // instead of joining the readings around it.
+    const bool shown = m_pos >= 1 && !RxZeile.endsWith(u"de *") && m_pos <= IndicatorRow::CellCount;
+    if (m_series)
+        m_series->record(m_roll ? GyroSeries::Gyro::Roll : m_nick ? GyroSeries::Gyro::Nick : GyroSeries::Gyro::Gier,
+                         shown ? m_pos : 0);
+    if (!shown)
         return;
     for (int i = 0; i < IndicatorRow::CellCount; ++i)
         m_row.setCellBackColor(i, LightBlue);

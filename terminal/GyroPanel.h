@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class GyroSeries;
 class IndicatorRow;
 
 // Mirrors the controller's gyro test on the indicator row: which gyro is selected,
@@ -18,6 +19,9 @@ public:
     // their picture and the panel stays armed or not.
     void clearSelection() { m_roll = m_nick = m_gier = false; }
 
+    // Every reading the panel takes from now on goes to series as well.
+    void recordTo(GyroSeries &series) { m_series = &series; }
+
     bool RollGyro() const { return m_roll; }
     bool NickGyro() const { return m_nick; }
     bool GierGyro() const { return m_gier; }
@@ -30,6 +34,7 @@ private:
     void select(bool roll, bool nick, bool gier, quint32 color, const QString &caption);
 
     IndicatorRow &m_row;
+    GyroSeries *m_series = nullptr;
     bool m_roll = false;
     bool m_nick = false;
     bool m_gier = false;

@@ -9,6 +9,7 @@
 
 #include <QObject>
 
+class GyroSeries;
 class IndicatorRow;
 class RichTextModel;
 class SerialComm;
@@ -33,6 +34,9 @@ public:
     void resetLength();
     // Start-up: no page, no gyro, no pending cursor colour.
     void clearPageFlags();
+
+    // Every reading of the gyro test goes to series too.
+    void recordGyroReadings(GyroSeries &series) { m_gyro.recordTo(series); }
 
     // The open line: what has arrived since the last CR.
     const RxLine &line() const { return m_line; }

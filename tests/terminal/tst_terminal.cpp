@@ -1,5 +1,6 @@
 // The terminal engine without widgets: the receive loop, page recognition, the
 // gyro test panel and the key send path.
+#include "terminal/GyroSeries.h"
 #include "terminal/SessionCapture.h"
 #include "tests/support/core/ColourLetters.h"
 #include "tests/support/core/FakeClock.h"
@@ -46,10 +47,13 @@ struct TerminalRig
     IndicatorRowState row;
     TerminalOptions options;
     TerminalEngine engine{port, view, row, options};
+    FakeClock clock;
+    GyroSeries series{clock};
     QStringList reports;
 
     explicit TerminalRig(const QString &mode = TerminalOptions::AsciiText)
     {
+        engine.recordGyroReadings(series);
         options.setEmulationText(mode);
         QObject::connect(&port, &SerialComm::OnComm, &engine, &TerminalEngine::MSComm1_OnComm);
         QObject::connect(&engine, &TerminalEngine::statusMessage, &engine, [this](const QString &t) { reports << t; });
@@ -57,10 +61,15 @@ struct TerminalRig
     }
 
     void receive(const QByteArray &bytes) { port.feed(bytes); }
+    // Lines as the controller sends them; "+N" instead of a line moves the clock by N ms.
     void receiveLines(const QStringList &lines)
     {
-        for (const QString &l : lines)
-            receive(l.toLatin1() + "\r\n");
+        for (const QString &l : lines) {
+            if (l.size() > 1 && (l[0] == u'+' || l[0] == u'-') && l.mid(1).toInt() > 0)
+                clock.advance(l.toInt());
+            else
+                receive(l.toLatin1() + "\r\n");
+        }
     }
     QString colors() const { return colourLetters(view); }
     // One letter per indicator cell's colour: g light grey, l light blue, r red; in
@@ -318,6 +327,82 @@ private slots:
         rig.receiveLines(lines);
         QTEST(rig.cells(), "cells");
         QTEST((rig.row.checkForeColor == 0x0000FF ? QStringLiteral("!") : QString()) + rig.row.checkCaption, "caption");
+    }
+
+    // The readings the panel takes, over time: which lines count, the figures of one
+    // gyro over a span ending at the newest reading, and the CSV of all of them.
+    void series_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<int>("gyro");
+        QTest::addColumn<int>("span");   // seconds
+        QTest::addColumn<QString>("figures");
+        QTest::addColumn<QString>("csv");   // rows after the header, "|" for each line end
+        const QString roll = QStringLiteral("> Roll"), nick = QStringLiteral("> Nick");
+        const int R = int(GyroSeries::Gyro::Roll), N = int(GyroSeries::Gyro::Nick), G = int(GyroSeries::Gyro::Gier);
+        QTest::newRow("none yet") << QStringList{Diag, roll} << R << 30 << "0+0 now 0 0..0 0.00 0.00" << "";
+        QTest::newRow("what the cells cannot show is a gap") << QStringList{Diag, roll, col(5), "+100", "abc", "+100", col(7),
+            "+100", col(40), "+100", " Messung Ende *", "+1", col(1), "+1", col(39), "+1", ""}
+            << R << 30 << "4+4 now 0 1..39 13.00 15.17"
+            << "0.000;Roll;5|0.100;Roll;|0.200;Roll;7|0.300;Roll;|0.400;Roll;|0.401;Roll;1|0.402;Roll;39|0.403;Roll;|";
+        QTest::newRow("only the armed test's lines") << QStringList{col(3), roll, col(3), Diag, "*   > Roll", col(8),
+            "> Fernbedienung", col(9), roll, "+5", col(10), "> ZURUECK zum Menue", col(11), Menu, col(12)}
+            << R << 10 << "2+0 now 10 8..10 9.00 1.00" << "0.000;Roll;8|0.005;Roll;10|";
+        QTest::newRow("the deviation of the readings themselves") << QStringList{Diag, "> Gier", col(2), col(4), col(4), col(4),
+            col(5), col(5), col(7), col(9)} << G << 10 << "8+0 now 9 2..9 5.00 2.00"
+            << "0.000;Gier;2|0.000;Gier;4|0.000;Gier;4|0.000;Gier;4|0.000;Gier;5|0.000;Gier;5|0.000;Gier;7|0.000;Gier;9|";
+        // A switch starts the new gyro's figures afresh and keeps the old one's readings.
+        QTest::newRow("gyro switch: the new gyro") << QStringList{Diag, roll, col(30), "+250", col(31), nick, "+250", col(3)}
+            << N << 30 << "1+0 now 3 3..3 3.00 0.00" << "0.000;Roll;30|0.250;Roll;31|0.500;Nick;3|";
+        QTest::newRow("gyro switch: the old gyro") << QStringList{Diag, roll, col(30), "+250", "x", nick, "+250", col(3)}
+            << R << 30 << "1+1 now 0 30..30 30.00 0.00" << "0.000;Roll;30|0.250;Roll;|0.500;Nick;3|";
+        // The span ends at the newest reading and holds what came after its start:
+        // a reading exactly a span older than the newest is out.
+        const QStringList spaced{Diag, roll, col(1), "+10000", col(2), "+20000", col(3), "+20000", col(4), "+10000", col(6)};
+        const QString spacedCsv = QStringLiteral("0.000;Roll;1|10.000;Roll;2|30.000;Roll;3|50.000;Roll;4|60.000;Roll;6|");
+        QTest::newRow("span 10 s") << spaced << R << 10 << "1+0 now 6 6..6 6.00 0.00" << spacedCsv;
+        QTest::newRow("span 30 s") << spaced << R << 30 << "2+0 now 6 4..6 5.00 1.00" << spacedCsv;
+        QTest::newRow("span 60 s") << spaced << R << 60 << "4+0 now 6 2..6 3.75 1.48" << spacedCsv;
+        QTest::newRow("a clock stepping back keeps the order") << QStringList{Diag, roll, "+1234", col(5), "-50", col(6)}
+            << R << 60 << "2+0 now 6 5..6 5.50 0.50" << "0.000;Roll;5|0.000;Roll;6|";
+    }
+    void series()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(int, gyro);
+        QFETCH(int, span);
+        TerminalRig rig(K);
+        rig.receiveLines(lines);
+        const GyroSeries &s = rig.series;
+        const qint64 end = s.isEmpty() ? 0 : s.newest().ms;
+        const GyroSeries::Figures f = s.figures(GyroSeries::Gyro(gyro), end - span * 1000, end);
+        QTEST(QStringLiteral("%1+%2 now %3 %4..%5 %6 %7").arg(f.readings).arg(f.gaps).arg(f.current).arg(f.minimum)
+                  .arg(f.maximum).arg(f.mean, 0, 'f', 2).arg(f.deviation, 0, 'f', 2), "figures");
+        QFETCH(QString, csv);
+        QCOMPARE(QString::fromUtf8(s.csv()), QStringLiteral("zeit_s;gyro;spalte\r\n") + csv.replace(u'|', QStringLiteral("\r\n")));
+    }
+
+    // A full ring keeps the newest readings, in order, and so does its CSV.
+    void seriesRing()
+    {
+        FakeClock clock;
+        GyroSeries s(clock);
+        const qsizetype extra = 3;
+        for (qsizetype i = 0; i < GyroSeries::Capacity + extra; ++i) {
+            clock.now = i;
+            s.record(GyroSeries::Gyro::Nick, int(i % 39) + 1);
+        }
+        QCOMPARE(s.size(), GyroSeries::Capacity);
+        QCOMPARE(s.recorded(), quint64(GyroSeries::Capacity + extra));
+        QCOMPARE(s.at(0).ms, qint64(extra));
+        QCOMPARE(s.newest().ms, qint64(GyroSeries::Capacity + extra - 1));
+        QCOMPARE(s.firstAfter(extra + 10), qsizetype(11));
+        const QByteArray csv = s.csv();
+        QVERIFY(csv.startsWith("zeit_s;gyro;spalte\r\n0.000;Nick;4\r\n0.001;Nick;5\r\n"));
+        QCOMPARE(csv.count('\n'), GyroSeries::Capacity + 1);
+        const GyroSeries::Figures f = s.figures(GyroSeries::Gyro::Nick, s.newest().ms - 39, s.newest().ms);
+        QCOMPARE(f.readings, 39);
+        QCOMPARE(f.span(), 38);
     }
 
     // A capture holds every byte as it arrived, after a header line, and a timing

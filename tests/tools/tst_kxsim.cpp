@@ -1,11 +1,20 @@
 // The controller simulator: its menus as a state machine, its replay plan, and the
-// program on a pty.
+// program on a pty, live and replaying a capture of its own.
 #include "ControllerMenu.h"
 #include "ReplayPlan.h"
 #include "SimOptions.h"
 #include "app/ProgramInfo.h"
+#include "platform/Clock.h"
 #include "platform/SettingsStore.h"
+#include "serial/QtSerialComm.h"
 #include "settings/StoredSettings.h"
+#include "terminal/GyroSeries.h"
+#include "terminal/RichTextModel.h"
+#include "terminal/SessionCapture.h"
+#include "terminal/TerminalEngine.h"
+#include "terminal/TerminalOptions.h"
+#include "tests/support/core/IndicatorRowState.h"
+#include "tests/support/core/ScriptedDialogs.h"
 
 #include <QBuffer>
 #include <QDeadlineTimer>
@@ -59,6 +68,38 @@ QByteArray talk(const QString &path, const QByteArray &keys, const QByteArray &u
     ::close(fd);
     return got;
 }
+
+// The terminal engine on the real serial component, its Com port a simulator's pty,
+// keeping the gyro test's readings.
+struct Session
+{
+    QString path;
+    // Locks of its own: a lock another program holds on a reused pty number is no concern here.
+    QTemporaryDir locks{QDir::tempPath() + QStringLiteral("/kx-locks-XXXXXX")};
+    QtSerialComm port{[this](int) { return path; }, nullptr, locks.path()};
+    RichTextModel view;
+    IndicatorRowState row;
+    TerminalOptions options;
+    TerminalEngine engine{port, view, row, options};
+    SteadyClock clock;
+    GyroSeries series{clock};
+
+    explicit Session(const QString &device) : path(device)
+    {
+        engine.recordGyroReadings(series);
+        QObject::connect(&port, &SerialComm::OnComm, &engine, &TerminalEngine::MSComm1_OnComm);
+        port.setPortOpen(true);
+    }
+    // Gyro and column of each reading, "-" for a gap.
+    QStringList readings(std::optional<GyroSeries::Gyro> only = {}) const
+    {
+        QStringList out;
+        for (qsizetype i = 0; i < series.size(); ++i)
+            if (const GyroSeries::Reading r = series.at(i); !only || r.gyro == *only)
+                out << GyroSeries::name(r.gyro) + u' ' + (r.column ? QString::number(r.column) : QStringLiteral("-"));
+        return out;
+    }
+};
 } // namespace
 
 class KxSimTest : public QObject
@@ -168,6 +209,42 @@ private slots:
         QVERIFY(timing.open() && timing.write("0 100\n0.2 149\n") > 0 && timing.flush());
         QVERIFY(startSim(sim, {"--replay", file.fileName(), "--timing", timing.fileName(), "--exit-after-replay"}, &path));
         QCOMPARE(talk(path, {}, "ENDE"), bytes.mid(11) + "ENDE");
+        QVERIFY(sim.waitForFinished(5000));
+    }
+
+    // A session's capture, replayed with its pauses, gives the program the same
+    // gyro readings, in the same order, as the session did.
+    void replayEqualsLive()
+    {
+        QTemporaryDir dir;
+        QProcess sim, replaying;
+        QString path;
+        QVERIFY(startSim(sim, {"--rate", "0", "--tick-ms", "10"}, &path));
+        Session live(path);
+        SessionCapture capture(live.port, live.clock);
+        ScriptedDialogs dialogs;
+        const QString file = dir.filePath(QStringLiteral("mitschnitt"));
+        QVERIFY2(capture.start(file, dialogs), qPrintable(dialogs.messages().join(u'\n')));
+        // The menu, up to the diagnosis page, which opens on roll; then nick and gier
+        // and the transmitter, which ends the readings.
+        live.port.output("aw\r");
+        for (const auto gyro : GyroSeries::Gyros) {
+            QTRY_VERIFY(live.readings(gyro).size() >= 20);
+            live.port.output("s");
+        }
+        QTRY_COMPARE(live.row.checkCaption, QStringLiteral("Sender"));
+        capture.stop();
+        live.port.setPortOpen(false);
+        QVERIFY(live.readings().contains(QStringLiteral("Gier -")));
+
+        QVERIFY(startSim(replaying, {"--replay", file, "--timing", SessionCapture::timingFileName(file),
+                                     "--exit-after-replay"}, &path));
+        Session replay(path);
+        QTRY_COMPARE(replay.readings(), live.readings());
+        // To its end: nothing more comes.
+        QTRY_COMPARE(replaying.state(), QProcess::NotRunning);
+        QCOMPARE(replay.readings(), live.readings());
+        sim.terminate();
         QVERIFY(sim.waitForFinished(5000));
     }
 };
