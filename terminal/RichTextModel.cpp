@@ -5,6 +5,7 @@
 RichTextModel::RichTextModel(QObject *parent) : QObject(parent)
 {
     m_text.reserve(2048);   // room for the terminal's few hundred characters and their cuts
+    m_colors.reserve(2048);
 }
 
 RichTextModel::Batch::~Batch()
@@ -36,7 +37,7 @@ void RichTextModel::notifyMoved()
 
 void RichTextModel::colourAll()
 {
-    m_colors.insert(m_colors.begin(), size_t(m_blackBelow), 0u);
+    m_colors.insert(0, m_blackBelow, 0u);
     m_blackBelow = 0;
 }
 
@@ -60,8 +61,18 @@ void RichTextModel::keep(int from, int count)
     // in many cuts instead of on each.
     m_text.remove(0, from);
     m_text.truncate(count);
-    m_blackBelow = m_text.size();
-    m_colors.clear();
+    if (from <= m_blackBelow) {
+        m_blackBelow -= from;
+    } else {
+        m_colors.remove(0, from - m_blackBelow);
+        m_blackBelow = 0;
+    }
+    if (m_blackBelow >= count) {
+        m_blackBelow = count;
+        m_colors.clear();
+    } else {
+        m_colors.resize(count - m_blackBelow);
+    }
     m_selStart = 0;
     m_selLength = 0;
     emit kept(from, count);
@@ -103,17 +114,16 @@ void RichTextModel::setSelText(QStringView text)
         // The hot path: appending at the end, mostly a single character.
         if (text.size() == 1) {
             m_text.append(text.front());
-            m_colors.push_back(m_selColor);
+            m_colors.append(m_selColor);
         } else {
             m_text.append(text);
-            m_colors.insert(m_colors.end(), size_t(text.size()), m_selColor);
+            m_colors.insert(m_colors.size(), text.size(), m_selColor);
         }
     } else {
         colourAll();
         m_text.replace(m_selStart, m_selLength, text.toString());
-        auto at = m_colors.begin() + m_selStart;
-        at = m_colors.erase(at, at + m_selLength);
-        m_colors.insert(at, size_t(text.size()), m_selColor);
+        m_colors.remove(m_selStart, m_selLength);
+        m_colors.insert(m_selStart, text.size(), m_selColor);
     }
     m_selStart += int(text.size());
     m_selLength = 0;

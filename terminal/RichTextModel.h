@@ -1,10 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringView>
-
-#include <vector>
 
 // The content of a rich text view: characters, each with its colour, a caret with
 // a selection, and the colour for text inserted next. A line break is the two
@@ -26,9 +25,8 @@ public:
     int length() const { return int(m_text.size()); }
     // Replaces everything; the new text is black and the selection collapses at 0.
     void setText(const QString &text);
-    // Keeps only the characters [from, from + count), as setText() with that part of
-    // the text does, without building a new text: they turn black, the selection
-    // collapses at 0.
+    // Keeps only the characters [from, from + count), each in the colour it had; the
+    // selection collapses at 0.
     void keep(int from, int count);
 
     int selStart() const { return m_selStart; }
@@ -47,7 +45,7 @@ public:
     quint32 colorAt(int pos) const
     {
         const qsizetype at = qsizetype(pos) - m_blackBelow;
-        return at >= 0 && size_t(at) < m_colors.size() ? m_colors[size_t(at)] : 0u;
+        return at >= 0 && at < m_colors.size() ? m_colors[at] : 0u;
     }
 
     // Holds the notifications back until the outermost batch ends.
@@ -77,12 +75,13 @@ private:
     void notifyMoved();
 
     // Every character is black but for those from m_blackBelow on, whose colours
-    // m_colors holds in order: after the view is cut, nothing needs painting black.
+    // m_colors holds in order: text written whole needs no colour of its own.
     void colourAll();
 
     QString m_text;
     qsizetype m_blackBelow = 0;
-    std::vector<quint32> m_colors;
+    // Like the text, cut at the front by moving where it starts, not by copying.
+    QList<quint32> m_colors;
     int m_selStart = 0;
     int m_selLength = 0;
     quint32 m_selColor = 0;

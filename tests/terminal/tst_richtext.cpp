@@ -82,6 +82,33 @@ private slots:
         QCOMPARE(m.selLength(), 0);
     }
 
+    // Cutting keeps what stays in the colours it had, whether written whole
+    // (black) or appended in colour.
+    void keep_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("cut inside the black part") << 1 << 5 << "bcdXY kkkrb";
+        QTest::newRow("cut into the colours") << 4 << 2 << "XY rb";
+        QTest::newRow("end taken away") << 0 << 4 << "abcd kkkk";
+        QTest::newRow("everything") << 0 << 0 << " ";
+    }
+    void keep()
+    {
+        QFETCH(int, from);
+        QFETCH(int, count);
+        RichTextModel m;
+        m.setText(QStringLiteral("abcd"));
+        m.setSelStart(4);
+        m.setSelColor(0x0000FF);
+        m.setSelText(u"X");
+        m.setSelColor(0xFF0000);
+        m.setSelText(u"Y");
+        m.keep(from, count);
+        QTEST(m.text() + u' ' + colourLetters(m), "expected");
+    }
+
     void keyCodes_data()
     {
         QTest::addColumn<int>("key");
