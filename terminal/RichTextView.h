@@ -1,13 +1,12 @@
 #pragma once
 
 #include "terminal/Colors.h"
+#include "terminal/FrameClock.h"
+#include "terminal/GlyphPainter.h"
 #include "terminal/RichTextModel.h"
 
 #include <QAbstractScrollArea>
 #include <QElapsedTimer>
-#include <QHash>
-#include <QStaticText>
-#include <QRawFont>
 #include <QTimer>
 
 #include <optional>
@@ -32,10 +31,10 @@
 // as a visible placeholder; nothing is ever interpreted.
 //
 // Painting is cheap on purpose, because at line rate the model changes hundreds of
-// times a second: changes only mark the layout stale and start one frame timer, so
-// the view repaints at most once per frame interval (30 a second unless set)
-// however many changes arrive. Each frame compares the visible rows with the ones
-// last shown and repaints only the rows that differ.
+// times a second: changes only mark the layout stale and ask for a display frame
+// (FrameClock), so the view repaints at most once a frame however many changes
+// arrive, and not at all while it is hidden. Each frame compares the visible rows
+// with the ones last shown and repaints only the rows that differ.
 class RichTextAccessible;
 
 class RichTextView : public QAbstractScrollArea
@@ -50,9 +49,6 @@ public:
 
     quint32 backColor() const { return m_back; }
     void setBackColor(quint32 bgr);
-
-    // The character shown for a character of the text.
-    static QChar placeholderFor(QChar c);
 
     // How the text went from before to now when `cut` characters were cut at its
     // top in between: so many characters gone at the top and these added at the
@@ -124,10 +120,8 @@ private:
     void placeSelection(int from, int to);
     void textKept(int from, int count);
     void notifyAccessibility();
-    void drawControl(QPainter &p, int x, int y, QChar placeholder) const;
     void contentChanged();
     void caretMoved();
-    void scheduleFrame();
     void frame();
     QRegion refresh(bool barNow = true);
     void ensureLayout() const;
@@ -147,17 +141,13 @@ private:
     static int keyCode(const QKeyEvent *event, QChar typed);
     void typeChar(int keyAscii);
     void eraseAt(int pos, bool before);
-    const QStaticText &shaped(const QString &run) const;
-    quint32 glyphOf(QChar c) const;
-    static bool isPlaceholder(QChar c);
 
     RichTextModel m_model;
-    QTimer m_frame;
-    QElapsedTimer m_sinceFrame;
+    FrameClock m_frames{this};
+    GlyphPainter m_painter{font()};
     quint32 m_back = Colors::White;
     int m_charW = 8;
     int m_lineH = 16;
-    int m_ascent = 12;
     bool m_focused = false;
     bool m_followCaret = true;
     int m_top = 0;                 // first row in view
@@ -176,9 +166,4 @@ private:
     mutable int m_cols = 1;
     mutable std::vector<Row> m_rows;
     std::vector<RowImage> m_shown;   // what the viewport shows now
-    mutable QHash<QString, QStaticText> m_shapedRuns;
-    mutable QRawFont m_rawFont;
-    mutable QHash<char16_t, quint32> m_glyphs;
-    QList<quint32> m_runGlyphs;   // kept between paints to spare allocations
-    QList<QPointF> m_runPlaces;
 };

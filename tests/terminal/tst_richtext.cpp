@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QAction>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QApplication>
 #include <QTimer>
@@ -189,6 +190,26 @@ private slots:
         QTRY_COMPARE(bar->value(), bar->maximum());
         m.setSelStart(0);
         QTRY_COMPARE(bar->value(), 0);
+    }
+
+    // Frames come only while the view can be seen; one asked for meanwhile comes
+    // as soon as it is back.
+    void framesOnScreenOnly()
+    {
+        RichTextView view;
+        QVERIFY(shown(view, 300, 200));
+        QSignalSpy frames(&view, &RichTextView::frameDue);
+        view.model().setSelText(u"a");
+        QVERIFY(frames.wait(1000));
+        for (bool minimise : {true, false}) {
+            frames.clear();
+            minimise ? view.setWindowState(Qt::WindowMinimized) : view.hide();
+            view.model().setSelText(u"b");
+            QVERIFY(!frames.wait(300));
+            minimise ? view.setWindowState(Qt::WindowNoState) : view.show();
+            QVERIFY(frames.wait(1000));
+            QCOMPARE(frames.count(), 1);
+        }
     }
 
     // A mouse selection is copied by Ctrl+Shift+C and Ctrl+Insert (Ctrl+C stays a key
