@@ -79,7 +79,12 @@ public:
     {
         return m_view->posAt(m_view->viewport()->mapFromGlobal(point));
     }
-    void scrollToSubstring(int start, int) override { m_view->m_model.setSelStart(start); }
+    void scrollToSubstring(int start, int) override
+    {
+        m_view->m_model.setSelStart(start);
+        m_view->m_followCaret = true;
+        m_view->place(RichTextView::Place::StayIfScrolledUp);
+    }
 
     // A row as the view shows it is a line; everything else as Qt finds it.
     QString textAtOffset(int offset, QAccessible::TextBoundaryType type, int *start, int *end) const override
@@ -180,6 +185,8 @@ void RichTextView::setSelected(int from, int to)
 {
     placeSelection(from, to);
     m_selectionMade = selectedText();
+    // While it has a selection the view stays where the user made it.
+    place(m_copyTo > m_copyFrom ? Place::Stay : Place::StayIfScrolledUp);
 }
 
 QString RichTextView::selectedText() const
@@ -214,6 +221,7 @@ void RichTextView::textKept(int from, int count)
         m_copyFrom = m_copyTo = 0;
     if (m_anchor >= 0)
         m_anchor = std::clamp(m_anchor - from, 0, count);
+    m_topAt = std::clamp(m_topAt - from, 0, count);
 }
 
 void RichTextView::contextMenuEvent(QContextMenuEvent *event)
@@ -314,8 +322,23 @@ int RichTextView::lastTop() const
 
 void RichTextView::scrollTo(int top)
 {
+    ensureLayout();
     m_top = std::clamp(top, 0, lastTop());
+    m_topAt = m_rows[size_t(m_top)].start;
+    m_followCaret = false;
     viewport()->update(refresh());
+}
+
+// The user has put the view somewhere. Pinned, it stays on the text it shows while
+// more arrives and the top is cut away, until that text is gone; otherwise it
+// follows the caret, which arriving text keeps at the end.
+void RichTextView::place(Place how)
+{
+    viewport()->update(refresh());   // a follow still due comes first: the view stands where the user saw it
+    m_pinned = how == Place::Stay || (how == Place::StayIfScrolledUp && m_top < lastTop());
+    m_topAt = m_rows[size_t(m_top)].start;
+    if (!m_pinned)
+        caretMoved();
 }
 
 // The scroll bar shows the rows in view. While text streams in, its range changes
@@ -348,13 +371,13 @@ void RichTextView::contentChanged()
     if (m_copyTo > m_model.length())
         placeSelection(m_copyFrom, m_copyTo);
     m_layoutStale = true;
-    m_followCaret = true;
+    m_followCaret = !m_pinned;
     m_frames.request();
 }
 
 void RichTextView::caretMoved()
 {
-    m_followCaret = true;
+    m_followCaret = !m_pinned;
     m_frames.request();
 }
 
@@ -416,6 +439,8 @@ QRegion RichTextView::refresh(bool barNow)
     ensureLayout();
     if (m_followCaret)
         scrollToCaret();
+    else if (m_pinned)
+        m_top = rowOfPos(m_topAt);
     m_followCaret = false;
     m_top = std::clamp(m_top, 0, lastTop());
     syncScrollBar(barNow);
@@ -492,7 +517,7 @@ void RichTextView::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
     m_layoutStale = true;
-    m_followCaret = true;
+    m_followCaret = !m_pinned;
     refresh();
     viewport()->update();
 }
@@ -500,8 +525,13 @@ void RichTextView::resizeEvent(QResizeEvent *event)
 void RichTextView::scrollContentsBy(int, int)
 {
     // Moved by the user (dragged, wheel, clicked); the view's own moves set the bar.
-    if (!m_syncingBar)
-        scrollTo(verticalScrollBar()->value());
+    // The bar's range may be a moment behind the text: its end is the bottom.
+    if (m_syncingBar)
+        return;
+    const QScrollBar *bar = verticalScrollBar();
+    const bool end = bar->value() >= bar->maximum();
+    scrollTo(bar->value());
+    place(end ? Place::Follow : Place::Stay);
 }
 
 void RichTextView::focusInEvent(QFocusEvent *event)
@@ -596,6 +626,10 @@ void RichTextView::keyPressEvent(QKeyEvent *event)
         return;
     }
     if (navigate(event)) {
+        // The view shows the caret where the keys put it, and stays there unless
+        // that is the end.
+        m_followCaret = true;
+        place(Place::StayIfScrolledUp);
         event->accept();
         return;
     }
@@ -613,6 +647,8 @@ void RichTextView::keyPressEvent(QKeyEvent *event)
         QAbstractScrollArea::keyPressEvent(event);
         return;
     }
+    // Typing goes back to the end, where the answer will show.
+    place(Place::Follow);
     for (int code : codes) {
         int keyAscii = code;
         emit KeyPress(keyAscii);

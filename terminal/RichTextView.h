@@ -15,6 +15,10 @@
 // The terminal view: shows a RichTextModel in a fixed-pitch font and takes typed
 // characters.
 //
+// While the user reads (the view scrolled up, or a selection made) arriving text
+// does not move the view as long as the text it shows is still there; scrolled
+// back to the end, or a key typed, it follows the text again.
+//
 // Text can be selected with the mouse and copied (context menu, Ctrl+Shift+C,
 // Ctrl+Insert; the X11 primary selection too), never pasted: a paste would type
 // many keys into the controller's menus at once. That selection is the view's own,
@@ -128,6 +132,8 @@ private:
     void scrollToCaret();
     int lastTop() const;
     void scrollTo(int top);
+    enum class Place { Follow, StayIfScrolledUp, Stay };
+    void place(Place how);
     void syncScrollBar(bool now);
     std::vector<RowImage> visibleRows() const;
     int visibleRowCount() const;
@@ -151,6 +157,8 @@ private:
     bool m_focused = false;
     bool m_followCaret = true;
     int m_top = 0;                 // first row in view
+    bool m_pinned = false;         // the user reads: arriving text does not move the view
+    int m_topAt = 0;               // the text the first row in view starts with
     bool m_syncingBar = false;
     QElapsedTimer m_barSynced;
     QTimer m_barLate;

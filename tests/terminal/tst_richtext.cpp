@@ -212,6 +212,65 @@ private slots:
         }
     }
 
+    // Scrolled up, or with a selection made, the view stays on its text while more
+    // arrives and the top is cut away; scrolled to the end, or after a typed key,
+    // it follows again.
+    void readingStaysPut()
+    {
+        RichTextView view;
+        RichTextModel &m = view.model();
+        QScrollBar *bar = view.verticalScrollBar();
+        QSignalSpy frames(&view, &RichTextView::frameDue);
+        int lines = 0;
+        const auto arrive = [&](int n) {   // as the terminal writes: cut at the top, appended at the end
+            frames.clear();
+            m.keep(20, m.length() - 20);
+            m.setSelStart(m.length());
+            for (int i = 0; i < n; ++i)
+                m.setSelText(QStringLiteral("line %1\r\n").arg(lines++));
+            return frames.wait(1000);
+        };
+        QAccessibleTextInterface *t = QAccessible::queryAccessibleInterface(&view)->textInterface();
+        const auto topRow = [&] {
+            int start = 0, end = 0;
+            return t->textAtOffset(t->offsetAtPoint(view.viewport()->mapToGlobal(QPoint(1, 1))),
+                                   QAccessible::LineBoundary, &start, &end);
+        };
+        // The caret, which arriving text keeps at the end, is in view.
+        const auto following = [&] {
+            const QRect viewport(view.viewport()->mapToGlobal(QPoint(0, 0)), view.viewport()->size());
+            return viewport.contains(t->characterRect(t->cursorPosition()));
+        };
+        arrive(40);
+        QVERIFY(shown(view, 300, 120));
+        QVERIFY(following());
+        bar->setValue(bar->maximum() - 3);
+        const QString read = topRow();
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY(arrive(5));
+            QCOMPARE(topRow(), read);
+            QVERIFY(!following());
+        }
+        bar->setValue(bar->maximum());
+        QVERIFY(arrive(5));
+        QVERIFY(following());
+
+        const QFontMetrics fm(view.font());
+        QTest::mousePress(view.viewport(), Qt::LeftButton, {}, QPoint(1, 2));
+        QTest::mouseMove(view.viewport(), QPoint(3 * fm.horizontalAdvance(u'M'), 2));
+        QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, QPoint(3 * fm.horizontalAdvance(u'M'), 2));
+        const QString selected = topRow();
+        QVERIFY(arrive(5));
+        QCOMPARE(topRow(), selected);
+        connect(&view, &RichTextView::KeyPress, &view, [&](int &code) {
+            code = 0;
+            m.setSelStart(m.length());
+        });
+        QTest::keyClick(&view, Qt::Key_A);
+        QVERIFY(arrive(5));
+        QVERIFY(following());
+    }
+
     // A mouse selection is copied by Ctrl+Shift+C and Ctrl+Insert (Ctrl+C stays a key
     // for the controller), the whole text by the context menu; line breaks as such.
     // While text arrives the selection stays on its text, through the cuts at the top.
