@@ -35,6 +35,22 @@ void RichTextModel::notifyMoved()
         emit selectionChanged();
 }
 
+void RichTextModel::setLineSink(LineSink *sink)
+{
+    m_sink = sink;
+    m_lineStart = int(m_text.lastIndexOf(u'\n') + 1);
+}
+
+void RichTextModel::endLines(qsizetype from, qsizetype to)
+{
+    const QStringView t(m_text);
+    for (qsizetype p = t.indexOf(u'\n', from); p >= 0 && p < to; p = t.indexOf(u'\n', p + 1)) {
+        const qsizetype end = p > m_lineStart && t[p - 1] == u'\r' ? p - 1 : p;
+        m_sink->lineEnded(*this, m_lineStart, int(end));
+        m_lineStart = int(p + 1);
+    }
+}
+
 void RichTextModel::colourAll()
 {
     m_colors.insert(0, m_blackBelow, 0u);
@@ -43,11 +59,16 @@ void RichTextModel::colourAll()
 
 void RichTextModel::setText(const QString &text)
 {
+    if (m_sink)
+        m_sink->textReplaced(*this, m_lineStart, length());
     m_text = text;
     m_blackBelow = m_text.size();
     m_colors.clear();
     m_selStart = 0;
     m_selLength = 0;
+    m_lineStart = 0;
+    if (m_sink)
+        endLines(0, length());
     emit kept(0, 0);
     notifyChanged();
 }
@@ -56,6 +77,17 @@ void RichTextModel::keep(int from, int count)
 {
     from = std::clamp(from, 0, length());
     count = std::clamp(count, 0, length() - from);
+    if (m_sink) {
+        if (from + count < length() && from + count <= m_lineStart) {
+            m_sink->openLineTaken();
+            m_lineStart = count;
+        } else if (m_lineStart < from) {
+            m_sink->lineHeadLeaving(*this, m_lineStart, from);
+            m_lineStart = 0;
+        } else {
+            m_lineStart -= from;
+        }
+    }
     // Cutting at the front only moves where the text starts in its buffer; the
     // text slides back to the buffer's start only when appends reach its end, once
     // in many cuts instead of on each.
@@ -115,15 +147,29 @@ void RichTextModel::setSelText(QStringView text)
         if (text.size() == 1) {
             m_text.append(text.front());
             m_colors.append(m_selColor);
+            if (m_sink && text.front() == u'\n')
+                endLines(length() - 1, length());
         } else {
             m_text.append(text);
             m_colors.insert(m_colors.size(), text.size(), m_selColor);
+            if (m_sink)
+                endLines(length() - text.size(), length());
         }
     } else {
         colourAll();
         m_text.replace(m_selStart, m_selLength, text.toString());
         m_colors.remove(m_selStart, m_selLength);
         m_colors.insert(m_selStart, text.size(), m_selColor);
+        // An edit in the open line may end it; one above it only moves it. Lines
+        // that have ended stay as they ended.
+        if (m_sink) {
+            if (m_selStart >= m_lineStart)
+                endLines(m_selStart, m_selStart + text.size());
+            else if (m_selStart + m_selLength <= m_lineStart)
+                m_lineStart += int(text.size()) - m_selLength;
+            else
+                m_lineStart = m_selStart + int(text.size());
+        }
     }
     m_selStart += int(text.size());
     m_selLength = 0;

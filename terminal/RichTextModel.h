@@ -14,12 +14,37 @@
 //
 // At line rate text arrives one character at a time; a writer that makes many
 // changes in a row holds a Batch, and the views hear of them once, when it ends.
+//
+// A LineSink hears of every line as it ends in the text (at a line feed), with the
+// characters and colours it shows then, and of the start of the open line when it
+// leaves the text at the top before the line has ended.
 class RichTextModel : public QObject
 {
     Q_OBJECT
 
 public:
+    class LineSink
+    {
+    public:
+        virtual ~LineSink() = default;
+        // The text's [from, to) is a line that has just ended; its line break
+        // (LF, or CR LF) is not part of it.
+        virtual void lineEnded(const RichTextModel &text, int from, int to) = 0;
+        // The text's [from, to), the start of the open line, is about to leave it.
+        virtual void lineHeadLeaving(const RichTextModel &text, int from, int to) = 0;
+        // The open line has been taken away at the end of the text, to be written anew.
+        virtual void openLineTaken() = 0;
+        // The whole text is about to be replaced; the open line shows [from, to) of it.
+        virtual void textReplaced(const RichTextModel &text, int from, int to) = 0;
+        // A form feed has emptied the text (told by whoever carries it out).
+        virtual void pageCleared() = 0;
+    };
+
     explicit RichTextModel(QObject *parent = nullptr);
+
+    // The sink must outlive the model or be taken away first.
+    void setLineSink(LineSink *sink);
+    LineSink *lineSink() const { return m_sink; }
 
     const QString &text() const { return m_text; }
     int length() const { return int(m_text.size()); }
@@ -73,6 +98,8 @@ signals:
 private:
     void notifyChanged();
     void notifyMoved();
+    // Tells the sink of the lines that line feeds in the text's [from, to) end.
+    void endLines(qsizetype from, qsizetype to);
 
     // Every character is black but for those from m_blackBelow on, whose colours
     // m_colors holds in order: text written whole needs no colour of its own.
@@ -86,6 +113,8 @@ private:
     int m_selLength = 0;
     quint32 m_selColor = 0;
     int m_batch = 0;
+    LineSink *m_sink = nullptr;
+    int m_lineStart = 0;   // where the open line starts, kept while there is a sink
     bool m_changed = false;
     bool m_moved = false;
 };

@@ -11,6 +11,12 @@ TerminalEngine::TerminalEngine(SerialComm &port, RichTextModel &view, IndicatorR
                 [this](const QString &t) { emit statusMessage(t); }),
       m_keys(port, view, options, [this](const QString &t) { emit statusMessage(t); })
 {
+    view.setLineSink(&m_history);
+}
+
+TerminalEngine::~TerminalEngine()
+{
+    m_view.setLineSink(nullptr);
 }
 
 void TerminalEngine::MSComm1_OnComm()

@@ -64,6 +64,8 @@ void TextAppender::AppendText(QString &text)
     if (text.size() == 1 && text.at(0) == FF) {
         m_view.setText(QString());
         m_view.setSelColor(Colors::Black);
+        if (RichTextModel::LineSink *lines = m_view.lineSink())
+            lines->pageCleared();
         return;
     }
     m_view.setSelText(text);

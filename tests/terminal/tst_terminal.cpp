@@ -33,7 +33,11 @@ struct TerminalRig
         port.setPortOpen(true);
     }
 
-    void receive(const QByteArray &bytes) { port.feed(bytes); }
+    void receive(const QByteArray &bytes)
+    {
+        for (qsizetype at = 0; at < bytes.size(); at += 4096)   // as the port delivers them
+            port.feed(bytes.mid(at, 4096));
+    }
     void receiveLines(const QStringList &lines)
     {
         for (const QString &l : lines)
@@ -67,6 +71,26 @@ const QString Menu = QStringLiteral("KONFIGURATIONSMENUE ");
 const QString GyroTitle = QStringLiteral("  Gyro Test (verlassen mit Roll links!)");
 
 QString col(int column) { return QString(column - 1, u' ') + u'*'; }
+
+// The history's lines, oldest first, each as its text, a blank and a colour letter
+// per character: k black, r red, b blue, g grey.
+QStringList historyLines(const History &h)
+{
+    QStringList out;
+    for (qint64 n = h.first(); n < h.end(); ++n) {
+        const QString text = h.text(n);
+        const QList<History::Run> runs = h.runs(n);
+        QString letters;
+        for (int i = 0, r = -1; i < text.size(); ++i) {
+            while (r + 1 < runs.size() && runs[r + 1].from <= i)
+                ++r;
+            const quint32 c = r >= 0 ? runs[r].colour : 0xFFFFFF;
+            letters += c == 0 ? u'k' : c == 0x0000FF ? u'r' : c == 0xFF0000 ? u'b' : c == 0x808080 ? u'g' : u'?';
+        }
+        out << text + u' ' + letters;
+    }
+    return out;
+}
 } // namespace
 
 class TerminalTest : public QObject
@@ -206,6 +230,72 @@ private slots:
         rig.receive("> Roll\r\n");
         QCOMPARE(rig.row.checkCaption, QStringLiteral("Roll Gyro"));
         QCOMPARE(rig.reports, QStringList());
+    }
+
+    // The history keeps each line as the view showed it when it ended.
+    void history_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QStringList>("lines");
+        const QString akku = QStringLiteral("KONFIGURATIONSMENUE > AKKU");
+        const QByteArray stick("Erkenne Mittelpositionen der Hebel...");
+        QTest::newRow("cursor red, title blue") << K << ">ab\r\n" + akku.toLatin1() + "\r\n"
+            << QStringList{">ab rkk", akku + u' ' + rep(u'b', akku.size())};
+        QTest::newRow("the open line is no line yet") << A << QByteArray("ab\r\ncd") << QStringList{"ab kk"};
+        QTest::newRow("backspaces carried out") << A << QByteArray("abc\bd\r\n") << QStringList{"abd kkk"};
+        QTest::newRow("form feed: a separator after the line it ended") << A << QByteArray("ab\r\ncd\fef\r\n")
+            << QStringList{"ab kk", "cd kk", History::PageSeparator + u' ' + rep(u'g', History::PageSeparator.size()), "ef kk"};
+        QTest::newRow("stick centring red") << K << stick + "  \r\n"
+            << QStringList{QString::fromLatin1(stick) + "   " + rep(u'r', 37) + "kk"};
+        QTest::newRow("gyro title and its empty line") << K << GyroTitle.toLatin1() + "\r\n"
+            << QStringList{GyroTitle + u' ' + rep(u'k', GyroTitle.size()), " "};
+        // Its start has left the view long before the line ends.
+        const QByteArray x(299, 'x');
+        QTest::newRow("a long line goes on in the next") << K << ">" + x + ">" + x + "\r\n"
+            << QStringList{">" + rep(u'x', 255) + " r" + rep(u'k', 255),
+                           rep(u'x', 44) + ">" + rep(u'x', 211) + u' ' + rep(u'k', 44) + "r" + rep(u'k', 211),
+                           rep(u'x', 88) + u' ' + rep(u'k', 88)};
+    }
+    void history()
+    {
+        QFETCH(QString, mode);
+        QFETCH(QByteArray, input);
+        TerminalRig rig(mode);
+        rig.receive(input);
+        QTEST(historyLines(rig.engine.history()), "lines");
+    }
+
+    // The history keeps its newest lines, and finds every one by where it stands in
+    // the text of them all. Lines of many colours take more room, which is bounded.
+    void historyLimit()
+    {
+        TerminalRig rig(K);
+        QByteArray lines;
+        for (int i = 0; i < History::MaxLines + 3; ++i)
+            lines += "L" + QByteArray::number(i) + "\r\n";
+        rig.receive(lines);
+        const History &h = rig.engine.history();
+        QCOMPARE(h.end() - h.first(), History::MaxLines);
+        QCOMPARE(h.text(h.first()), QStringLiteral("L3"));
+        QCOMPARE(h.text(h.end() - 1), QStringLiteral("L100002"));
+        QCOMPARE(h.characterCount(), lines.size() - 3 * 4 - h.end() + h.first());
+        const qint64 at = h.offsetOf(h.first() + 500);
+        QCOMPARE(at, lines.indexOf("L503\r") - 3 * 4 - 500);   // one line feed a line, not CR LF
+        QCOMPARE(h.lineAt(at + 3), h.first() + 500);
+        QCOMPARE(h.lineAt(at - 1), h.first() + 499);
+
+        RichTextModel painted;
+        for (int i = 0; i < History::MaxLineLength; ++i) {
+            painted.setSelColor(i % 2 ? 0x0000FF : 0);
+            painted.setSelText(i % 2 ? u">" : u"x");
+        }
+        History many;
+        for (int i = 0; i < 30000; ++i)
+            many.lineEnded(painted, 0, painted.length());
+        QVERIFY(many.end() - many.first() < 30000);
+        QCOMPARE(many.end(), 30000);
+        QCOMPARE(historyLines(many).constLast(), painted.text() + u' ' + QStringLiteral("kr").repeated(128));
     }
 
     // Keys go out while the port is open; with echo off the caret goes to the end
