@@ -1,5 +1,7 @@
 // The terminal engine without widgets: the receive loop, page recognition, the
 // gyro test panel and the key send path.
+#include "terminal/HistoryExport.h"
+#include "terminal/HistorySearch.h"
 #include "terminal/SessionCapture.h"
 #include "tests/support/core/ColourLetters.h"
 #include "tests/support/core/FakeClock.h"
@@ -8,6 +10,7 @@
 #include "tests/support/core/FakeSerialComm.h"
 #include "tests/support/core/IndicatorRowState.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -267,7 +270,8 @@ private slots:
     }
 
     // The history keeps its newest lines, and finds every one by where it stands in
-    // the text of them all. Lines of many colours take more room, which is bounded.
+    // the text of them all. Lines of many colours take more room, which is bounded;
+    // a count of matches follows the lines that come and go.
     void historyLimit()
     {
         TerminalRig rig(K);
@@ -291,11 +295,77 @@ private slots:
             painted.setSelText(i % 2 ? u">" : u"x");
         }
         History many;
-        for (int i = 0; i < 30000; ++i)
+        HistorySearch search(many);
+        search.setNeedle(QStringLiteral("X>X"), Qt::CaseInsensitive);
+        for (int i = 0; i < 30000; ++i) {
             many.lineEnded(painted, 0, painted.length());
+            if (i % 10000 == 0)
+                search.count();
+        }
         QVERIFY(many.end() - many.first() < 30000);
+        // The count kept up to date as lines came and went is the count afresh.
+        HistorySearch fresh(many);
+        fresh.setNeedle(QStringLiteral("x>x"), Qt::CaseSensitive);
+        QCOMPARE(search.count(), fresh.count());
+        QCOMPARE(search.count(), (many.end() - many.first()) * History::MaxLineLength / 4);
         QCOMPARE(many.end(), 30000);
         QCOMPARE(historyLines(many).constLast(), painted.text() + u' ' + QStringLiteral("kr").repeated(128));
+    }
+
+    // Saved as text, the history is its lines as they stand; as HTML, in their
+    // colours, with nothing that came from the line taken as markup.
+    void historyExport()
+    {
+        TerminalRig rig(K);
+        rig.receive("<i>&amp;\"'\x01\x81\xe4 >a\r\n\f\r\nKONFIGURATIONSMENUE \r\n");
+        const History &h = rig.engine.history();
+        QBuffer text, html, full;
+        text.open(QIODevice::WriteOnly);
+        html.open(QIODevice::WriteOnly);
+        QVERIFY(HistoryExport::write(h, HistoryExport::Format::Text, 0xFFC0C0, text));
+        QCOMPARE(text.data(), "<i>&amp;\"'\x01\xc2\x81\xc3\xa4 >a\n" + History::PageSeparator.toUtf8() + "\n\nKONFIGURATIONSMENUE \n");
+        QVERIFY(HistoryExport::write(h, HistoryExport::Format::Html, 0xFFC0C0, html));
+        const QByteArray page = html.data();
+        QVERIFY(page.startsWith("<!DOCTYPE html>") && page.contains("<meta charset=\"utf-8\">"));
+        QVERIFY(page.contains("<body style=\"background-color:#c0c0ff\">"));
+        const QByteArray red = "<span style=\"color:#ff0000\">&#62;</span>", black = "<span style=\"color:#000000\">";
+        QVERIFY(page.contains("<pre>\n" + black + "&#60;i</span>" + red + black + "&#38;amp;&#34;&#39;&#9217;&#65533;&#228; </span>"
+                              + red + black + "a</span>\n<span style=\"color:#808080\">&#9472;&#9472;&#9472;&#9472; Seite gel&#246;scht "));
+        QVERIFY(page.contains("\n\n<span style=\"color:#0000ff\">KONFIGURATIONSMENUE </span>\n</pre>"));
+        QVERIFY(!HistoryExport::write(h, HistoryExport::Format::Html, 0, full));   // not open for writing
+    }
+
+    // Looking for a text: how often it stands in the history, case-insensitive
+    // unless asked, and where, one match after another, going round at the ends.
+    void historySearch_data()
+    {
+        QTest::addColumn<QString>("needle");
+        QTest::addColumn<bool>("matchCase");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("forward");    // line:column of five matches on from the top
+        QTest::addColumn<QString>("backward");   // the same backwards
+        QTest::newRow("any case") << "roll" << false << 4 << "0:2 1:0 2:0 2:5 0:2" << "2:5 2:0 1:0 0:2 2:5";
+        QTest::newRow("this case") << "roll" << true << 1 << "1:0 1:0 1:0 1:0 1:0" << "1:0 1:0 1:0 1:0 1:0";
+        QTest::newRow("none") << "Gier" << false << 0 << "" << "";
+        QTest::newRow("umlaut, any case") << "Ä" << false << 2 << "3:0 3:1 3:0 3:1 3:0" << "3:1 3:0 3:1 3:0 3:1";
+    }
+    void historySearch()
+    {
+        QFETCH(QString, needle);
+        QFETCH(bool, matchCase);
+        TerminalRig rig(A);
+        rig.receive("> Roll links\r\nroll\r\nROLL ROLL\r\n\xe4\xe4\r\nroll, the open line");
+        HistorySearch search(rig.engine.history());
+        search.setNeedle(needle, matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive);
+        QTEST(int(search.count()), "count");
+        for (const char *direction : {"forward", "backward"}) {
+            const bool backwards = direction[0] == 'b';
+            QStringList found;
+            std::optional<HistorySearch::Match> at = HistorySearch::Match{0, backwards ? 0 : -1};
+            while (found.size() < 5 && (at = search.next(*at, backwards)))
+                found << QStringLiteral("%1:%2").arg(at->line).arg(at->column);
+            QTEST(found.join(u' '), direction);
+        }
     }
 
     // Keys go out while the port is open; with echo off the caret goes to the end
