@@ -15,15 +15,12 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEvent>
-#include <QScopedValueRollback>
 #include <QScrollBar>
 
 #include <algorithm>
 #include <limits>
 
 namespace {
-constexpr int ScrollBarMs = 1000;
-
 bool isBreakStart(const QString &t, int i)
 {
     return t[i] == u'\n' || (t[i] == u'\r' && i + 1 < t.size() && t[i + 1] == u'\n');
@@ -136,8 +133,6 @@ RichTextView::RichTextView(QWidget *parent) : QAbstractScrollArea(parent)
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
 
     connect(&m_frames, &FrameClock::due, this, &RichTextView::frame);
-    m_barLate.setSingleShot(true);
-    connect(&m_barLate, &QTimer::timeout, this, [this] { syncScrollBar(true); });
     connect(&m_model, &RichTextModel::changed, this, &RichTextView::contentChanged);
     connect(&m_model, &RichTextModel::selectionChanged, this, &RichTextView::caretMoved);
     connect(&m_model, &RichTextModel::kept, this, &RichTextView::textKept);
@@ -341,29 +336,6 @@ void RichTextView::place(Place how)
         caretMoved();
 }
 
-// The scroll bar shows the rows in view. While text streams in, its range changes
-// with nearly every frame, and drawing it costs as much as the text; its picture
-// then follows at most once a second. The rows themselves are never late.
-void RichTextView::syncScrollBar(bool now)
-{
-    QScrollBar *bar = verticalScrollBar();
-    const int full = visibleRowCount();
-    if (bar->maximum() == lastTop() && bar->value() == m_top && bar->pageStep() == full)
-        return;
-    if (!now && m_barSynced.isValid() && m_barSynced.elapsed() < ScrollBarMs) {
-        if (!m_barLate.isActive())
-            m_barLate.start(int(ScrollBarMs - m_barSynced.elapsed()));
-        return;
-    }
-    m_barLate.stop();
-    m_barSynced.start();
-    const QScopedValueRollback<bool> own(m_syncingBar, true);
-    bar->setPageStep(full);
-    bar->setSingleStep(1);
-    bar->setRange(0, lastTop());
-    bar->setValue(m_top);
-}
-
 // ----------------------------------------------------------------- painting
 
 void RichTextView::contentChanged()
@@ -443,7 +415,7 @@ QRegion RichTextView::refresh(bool barNow)
         m_top = rowOfPos(m_topAt);
     m_followCaret = false;
     m_top = std::clamp(m_top, 0, lastTop());
-    syncScrollBar(barNow);
+    m_bar.set(lastTop(), m_top, visibleRowCount(), barNow);
 
     std::vector<RowImage> rows = visibleRows();
     QRegion dirty;
@@ -526,7 +498,7 @@ void RichTextView::scrollContentsBy(int, int)
 {
     // Moved by the user (dragged, wheel, clicked); the view's own moves set the bar.
     // The bar's range may be a moment behind the text: its end is the bottom.
-    if (m_syncingBar)
+    if (m_bar.setting())
         return;
     const QScrollBar *bar = verticalScrollBar();
     const bool end = bar->value() >= bar->maximum();

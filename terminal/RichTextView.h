@@ -3,11 +3,10 @@
 #include "terminal/Colors.h"
 #include "terminal/FrameClock.h"
 #include "terminal/GlyphPainter.h"
+#include "terminal/LazyScrollBar.h"
 #include "terminal/RichTextModel.h"
 
 #include <QAbstractScrollArea>
-#include <QElapsedTimer>
-#include <QTimer>
 
 #include <optional>
 #include <vector>
@@ -134,7 +133,6 @@ private:
     void scrollTo(int top);
     enum class Place { Follow, StayIfScrolledUp, Stay };
     void place(Place how);
-    void syncScrollBar(bool now);
     std::vector<RowImage> visibleRows() const;
     int visibleRowCount() const;
     int rowOfPos(int pos) const;
@@ -159,9 +157,7 @@ private:
     int m_top = 0;                 // first row in view
     bool m_pinned = false;         // the user reads: arriving text does not move the view
     int m_topAt = 0;               // the text the first row in view starts with
-    bool m_syncingBar = false;
-    QElapsedTimer m_barSynced;
-    QTimer m_barLate;
+    LazyScrollBar m_bar{verticalScrollBar()};
     int m_anchor = -1;
     int m_copyFrom = 0;
     int m_copyTo = 0;
