@@ -17,6 +17,7 @@ class Clock;
 class ColorLabel;
 class Dialogs;
 class GyroWindows;
+class HistoryWindow;
 class LabelIndicatorRow;
 class PortController;
 class PortDirectory;
@@ -79,6 +80,7 @@ private:
     void buildStatusBar();
     void bindPortController();
     void buildCapture();
+    void buildHistory();
 
     void Form_Load();
     void UpdateEinstellungen();
@@ -141,6 +143,7 @@ private:
     SessionCapture *m_capture = nullptr;
     SerialTuning *m_tuning = nullptr;
     GyroWindows *m_gyroWindows = nullptr;
+    HistoryWindow *m_history = nullptr;   // made on first use, hidden when closed
     std::unique_ptr<LabelIndicatorRow> m_indicators;
     std::unique_ptr<TerminalEngine> m_terminal;
     QPointer<frmAbout> m_about;

@@ -14,6 +14,8 @@ inline constexpr quint32 Grey = 0x808080;
 inline constexpr quint32 LightGrey = 0xC0C0C0;
 inline constexpr quint32 LightBlue = 0xFFC0C0;
 inline constexpr quint32 LightGreen = 0xC0FFC0;
+inline constexpr quint32 Yellow = 0x00FFFF;
+inline constexpr quint32 Orange = 0x0080FF;
 
 // The same colour as an opaque 0xAARRGGBB value, which QColor takes as it is.
 constexpr quint32 toArgb(quint32 bgr)
