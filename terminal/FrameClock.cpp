@@ -1,13 +1,11 @@
 #include "terminal/FrameClock.h"
 
-#include "terminal/DisplayFrame.h"
-
 #include <QEvent>
 #include <QWidget>
 
 #include <algorithm>
 
-FrameClock::FrameClock(QWidget *widget) : m_widget(widget)
+FrameClock::FrameClock(QWidget *widget, int intervalMs) : m_widget(widget), m_intervalMs(intervalMs)
 {
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
@@ -37,8 +35,8 @@ void FrameClock::request()
         return;
     }
     // Under a stream, frames keep their distance.
-    const qint64 since = m_sinceFrame.isValid() ? m_sinceFrame.elapsed() : DisplayFrame::Ms;
-    m_timer.start(int(std::clamp<qint64>(DisplayFrame::Ms - since, 0, DisplayFrame::Ms)));
+    const qint64 since = m_sinceFrame.isValid() ? m_sinceFrame.elapsed() : m_intervalMs;
+    m_timer.start(int(std::clamp<qint64>(m_intervalMs - since, 0, m_intervalMs)));
 }
 
 bool FrameClock::eventFilter(QObject *watched, QEvent *event)

@@ -4,6 +4,7 @@
 #include "terminal/Windows1252.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 constexpr qsizetype BlockSize = 64 * 1024;
@@ -67,31 +68,20 @@ void History::dropOldest()
     }
 }
 
-template <typename CharAt, typename ColourAt>
-void History::store(int length, CharAt charAt, ColourAt colourAt, bool separator)
+void History::store(const char *chars, int length, const Run *runs, int runCount, bool separator)
 {
-    int runs = 0;
-    for (int i = 0; i < length; ++i)
-        runs += i == 0 || colourAt(i) != colourAt(i - 1);
-    char *record = room(HeaderBytes + RunBytes * runs + length);
+    char *record = room(HeaderBytes + RunBytes * runCount + length);
     put16(record, length);
-    put16(record + 2, runs);
+    put16(record + 2, runCount);
     record[4] = separator;
     char *run = record + HeaderBytes;
-    char *chars = run + RunBytes * runs;
-    quint32 last = 0;
-    for (int i = 0; i < length; ++i) {
-        const quint32 colour = colourAt(i);
-        if (i == 0 || colour != last) {
-            put16(run, i);
-            run[2] = char(colour & 0xFF);
-            run[3] = char(colour >> 8 & 0xFF);
-            run[4] = char(colour >> 16 & 0xFF);
-            run += RunBytes;
-            last = colour;
-        }
-        chars[i] = encode(charAt(i));
+    for (int r = 0; r < runCount; ++r, run += RunBytes) {
+        put16(run, runs[r].from);
+        run[2] = char(runs[r].colour & 0xFF);
+        run[3] = char(runs[r].colour >> 8 & 0xFF);
+        run[4] = char(runs[r].colour >> 16 & 0xFF);
     }
+    std::memcpy(run, chars, size_t(length));
     const Entry entry{record, m_endOffset};
     if (qint64(m_index.size()) < MaxLines)
         m_index.push_back(entry);
@@ -164,63 +154,93 @@ qint64 History::lineAt(qint64 offset) const
     return lo;
 }
 
-void History::takeHead(const RichTextModel &text, int from, int to)
+void History::take(const RichTextModel &text, int from, int to)
 {
-    m_head.append(QStringView(text.text()).sliced(from, to - from));
-    for (int i = from; i < to; ++i)
-        m_headColours.push_back(text.colorAt(i));
+    const int n = to - from;
+    const int at = int(m_open.size());
+    m_open.resize(at + n);
+    char *out = m_open.data() + at;
+    const QChar *in = text.text().constData() + from;
+    for (int i = 0; i < n; ++i)
+        out[i] = encode(in[i]);
+    // A new run wherever the colour changes.
+    quint32 last = m_openRuns.empty() ? ~0u : m_openRuns.back().colour;
+    const auto follow = [&](int i, quint32 colour) {
+        if (colour != last) {
+            m_openRuns.push_back({at + i, colour});
+            last = colour;
+        }
+    };
+    if (const quint32 *colours = text.colorData(from, n)) {
+        for (int i = 0; i < n; ++i)
+            follow(i, colours[i]);
+    } else {
+        for (int i = 0; i < n; ++i)
+            follow(i, text.colorAt(from + i));
+    }
 }
 
-// Stores the kept start of the open line as lines of MaxLineLength, and what is
-// left of it too when the line has ended. True when it stored any.
-bool History::storeHead(bool all)
+bool History::storeOpen(bool ended)
 {
-    qsizetype at = 0;
-    while (m_head.size() - at >= MaxLineLength || (all && at < m_head.size())) {
-        const int n = int(std::min<qsizetype>(MaxLineLength, m_head.size() - at));
-        store(n, [&](int i) { return m_head[at + i]; }, [&](int i) { return m_headColours[size_t(at + i)]; });
+    if (ended && m_open.isEmpty()) {
+        store(nullptr, 0, nullptr, 0);
+        return true;
+    }
+    int at = 0;
+    size_t run = 0;
+    while (m_open.size() - at >= MaxLineLength || (ended && at < m_open.size())) {
+        const int n = int(std::min<qsizetype>(MaxLineLength, m_open.size() - at));
+        // The piece's runs: the one it starts in, and those that start in it.
+        m_pieceRuns.clear();
+        for (; run < m_openRuns.size() && m_openRuns[run].from < at + n; ++run)
+            m_pieceRuns.push_back({std::max(0, m_openRuns[run].from - at), m_openRuns[run].colour});
+        // The next piece starts in the last of them, unless a run starts right there.
+        if (run > 0 && (run == m_openRuns.size() || m_openRuns[run].from > at + n))
+            --run;
+        store(m_open.constData() + at, n, m_pieceRuns.data(), int(m_pieceRuns.size()));
         at += n;
     }
-    m_head.remove(0, at);
-    m_headColours.erase(m_headColours.begin(), m_headColours.begin() + at);
-    return at > 0;
+    if (at == 0)
+        return false;
+    // What is left keeps its runs, from its own start.
+    m_open.remove(0, at);
+    m_openRuns.erase(m_openRuns.begin(), m_openRuns.begin() + qsizetype(run));
+    for (Run &r : m_openRuns)
+        r.from = std::max(0, r.from - at);
+    if (m_open.isEmpty())
+        m_openRuns.clear();
+    return true;
 }
 
 void History::lineEnded(const RichTextModel &text, int from, int to)
 {
-    if (m_head.isEmpty() && to - from <= MaxLineLength) {
-        // The usual line: straight from the text into its record.
-        const QChar *chars = text.text().constData() + from;
-        store(to - from, [chars](int i) { return chars[i]; }, [&text, from](int i) { return text.colorAt(from + i); });
-    } else {
-        takeHead(text, from, to);
-        storeHead(true);
-    }
+    take(text, from, to);
+    storeOpen(true);
     emit added();
 }
 
 void History::lineHeadLeaving(const RichTextModel &text, int from, int to)
 {
-    takeHead(text, from, to);
-    if (storeHead(false))
+    take(text, from, to);
+    if (storeOpen(false))
         emit added();
 }
 
 void History::openLineTaken()
 {
-    m_head.clear();
-    m_headColours.clear();
+    m_open.resize(0);
+    m_openRuns.clear();
 }
 
 void History::textReplaced(const RichTextModel &text, int from, int to)
 {
     // An open line that was shown has ended too.
-    if (!m_head.isEmpty() || to > from)
+    if (!m_open.isEmpty() || to > from)
         lineEnded(text, from, to);
 }
 
 void History::pageCleared()
 {
-    store(0, [](int) { return QChar(); }, [](int) { return 0u; }, true);
+    store(nullptr, 0, nullptr, 0, true);
     emit added();
 }

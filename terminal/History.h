@@ -79,10 +79,12 @@ private:
         qint64 offset;   // characters of all lines before it since the start
     };
 
-    template <typename CharAt, typename ColourAt>
-    void store(int length, CharAt charAt, ColourAt colourAt, bool separator = false);
-    void takeHead(const RichTextModel &text, int from, int to);
-    bool storeHead(bool all);
+    // Takes the text's [from, to) into the open line.
+    void take(const RichTextModel &text, int from, int to);
+    // Stores the open line as lines of MaxLineLength, and, when it has ended, what
+    // is left of it too. True when it stored any.
+    bool storeOpen(bool ended);
+    void store(const char *chars, int length, const Run *runs, int runCount, bool separator = false);
     char *room(qsizetype bytes);
     void dropOldest();
     const char *record(qint64 line) const;
@@ -93,7 +95,9 @@ private:
     qint64 m_endOffset = 0;
     std::deque<Block> m_blocks;
     std::unique_ptr<char[]> m_spare;   // an emptied block, kept for the next
-    // The start of the open line that has left the view already.
-    QString m_head;
-    std::vector<quint32> m_headColours;
+    // The open line as far as it has left the view already, or has ended: its
+    // characters as they are stored, and its runs from its start.
+    QByteArray m_open;
+    std::vector<Run> m_openRuns;
+    std::vector<Run> m_pieceRuns;   // kept to spare allocations
 };

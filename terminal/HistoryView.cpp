@@ -347,10 +347,8 @@ QRegion HistoryView::refresh(bool barNow)
     if (m_current && m_current->line < first)
         m_current.reset();
 
-    std::vector<RowImage> rows = visibleRows();
     int longest = 0;
-    for (qint64 line = m_top; line < std::min(end, m_top + qint64(rows.size())); ++line)
-        longest = std::max(longest, int(m_history.text(line).size()));
+    std::vector<RowImage> rows = visibleRows(&longest);
     m_vbar.set(int(lastTop() - first), int(m_top - first), fullRows(), barNow);
     m_hbar.set(std::max(0, std::max(longest, m_left + columns()) - columns()), m_left, columns(), barNow);
 
@@ -387,7 +385,7 @@ QRegion HistoryView::refresh(bool barNow)
     return dirty;
 }
 
-std::vector<HistoryView::RowImage> HistoryView::visibleRows() const
+std::vector<HistoryView::RowImage> HistoryView::visibleRows(int *longest) const
 {
     // The partly visible row at the bottom is drawn too.
     const int count = (viewport()->height() + m_painter.lineHeight() - 1) / m_painter.lineHeight();
@@ -402,6 +400,7 @@ std::vector<HistoryView::RowImage> HistoryView::visibleRows() const
         RowImage &img = images[size_t(i)];
         img.line = line;
         const QString text = m_history.text(line);
+        *longest = std::max(*longest, int(text.size()));
         const int shown = std::clamp(int(text.size()) - m_left, 0, cols);
         img.chars.resize(shown);
         img.colours.assign(size_t(shown), 0);

@@ -25,7 +25,7 @@ class HistoryAccessible;
 // search are highlighted, the current one more strongly. Screen readers reach it as
 // a read-only text named "Verlauf", with its caret, selection and colours.
 //
-// It draws at most once a display frame and nothing while hidden; following, it
+// It draws at most four times a second and nothing while hidden; following, it
 // moves what it shows already with a blit and draws only the new lines.
 class HistoryView : public QAbstractScrollArea
 {
@@ -92,7 +92,8 @@ private:
 
     void frame();
     QRegion refresh(bool barNow = true);
-    std::vector<RowImage> visibleRows() const;
+    // And how long the longest of their lines is.
+    std::vector<RowImage> visibleRows(int *longest) const;
     int fullRows() const;
     int columns() const;
     qint64 lastTop() const;
@@ -108,7 +109,10 @@ private:
 
     History &m_history;
     HistorySearch *m_search = nullptr;
-    FrameClock m_frames{this};
+    // Following a stream, some forty lines go by in a display frame, more than
+    // anyone reads as they pass, and each frame costs about as much as the
+    // terminal's: four frames a second. What the user does shows at once.
+    FrameClock m_frames{this, 250};
     GlyphPainter m_painter{font()};
     LazyScrollBar m_vbar{verticalScrollBar()};
     LazyScrollBar m_hbar{horizontalScrollBar()};

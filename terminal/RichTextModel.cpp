@@ -44,10 +44,13 @@ void RichTextModel::setLineSink(LineSink *sink)
 void RichTextModel::endLines(qsizetype from, qsizetype to)
 {
     const QStringView t(m_text);
-    for (qsizetype p = t.indexOf(u'\n', from); p >= 0 && p < to; p = t.indexOf(u'\n', p + 1)) {
+    for (qsizetype p = t.sliced(from, to - from).indexOf(u'\n'); p >= 0;
+         p = t.sliced(from, to - from).indexOf(u'\n')) {
+        p += from;
         const qsizetype end = p > m_lineStart && t[p - 1] == u'\r' ? p - 1 : p;
         m_sink->lineEnded(*this, m_lineStart, int(end));
         m_lineStart = int(p + 1);
+        from = p + 1;
     }
 }
 

@@ -66,6 +66,13 @@ public:
     // Replaces the selection with the text in selColor(); the caret ends behind it.
     void setSelText(QStringView text);
 
+    // The colours of [from, from + count) one after another, or null when some of
+    // them are the black of text written whole.
+    const quint32 *colorData(int from, int count) const
+    {
+        const qsizetype at = qsizetype(from) - m_blackBelow;
+        return at >= 0 && at + count <= m_colors.size() ? m_colors.constData() + at : nullptr;
+    }
     // Black outside the text.
     quint32 colorAt(int pos) const
     {
