@@ -92,6 +92,7 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::newRow("cut inside the black part") << 1 << 5 << "bcdXY kkkrb";
         QTest::newRow("cut into the colours") << 4 << 2 << "XY rb";
+        QTest::newRow("cut past the black part") << 5 << 1 << "Y b";
         QTest::newRow("end taken away") << 0 << 4 << "abcd kkkk";
         QTest::newRow("everything") << 0 << 0 << " ";
     }

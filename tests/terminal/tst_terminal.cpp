@@ -255,8 +255,8 @@ private slots:
             << QStringList{GyroTitle + u' ' + rep(u'k', GyroTitle.size()), " "};
         // Its start has left the view long before the line ends.
         const QByteArray x(299, 'x');
-        QTest::newRow("a long line goes on in the next") << K << ">" + x + ">" + x + "\r\n"
-            << QStringList{">" + rep(u'x', 255) + " r" + rep(u'k', 255),
+        QTest::newRow("a long line goes on in the next") << K << "ab\r\n>" + x + ">" + x + "\r\n"
+            << QStringList{"ab kk", ">" + rep(u'x', 255) + " r" + rep(u'k', 255),
                            rep(u'x', 44) + ">" + rep(u'x', 211) + u' ' + rep(u'k', 44) + "r" + rep(u'k', 211),
                            rep(u'x', 88) + u' ' + rep(u'k', 88)};
     }
