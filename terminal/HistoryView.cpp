@@ -479,14 +479,15 @@ void HistoryView::resizeEvent(QResizeEvent *event)
     viewport()->update();
 }
 
-void HistoryView::scrollContentsBy(int, int)
+void HistoryView::scrollContentsBy(int dx, int dy)
 {
-    // Moved by the user; the bar's range may be a moment behind: its end is the end.
+    // Moved by the user. While lines fall out the bar may be a moment behind what
+    // it shows, so the view moves as far as the bar did, and the bar's end is the end.
     if (m_vbar.setting() || m_hbar.setting())
         return;
     const QScrollBar *bar = verticalScrollBar();
-    m_top = m_history.first() + bar->value();
-    m_left = horizontalScrollBar()->value();
+    m_top -= dy;
+    m_left = std::max(0, m_left - dx);
     setFollow(bar->value() >= bar->maximum());
     viewport()->update(refresh());
 }

@@ -86,15 +86,19 @@ private slots:
         QScrollBar *bar = rig.view->verticalScrollBar();
         bar->setValue(bar->value() - 50);
         const QString read = rig.top();
-        rig.arrive(History::MaxLines, History::MaxLines + 100);
-        QVERIFY(rig.frame());
-        QCOMPARE(rig.history.first(), 100);
-        QCOMPARE(rig.top(), read);
+        for (const auto [from, to] : {std::pair{0, 100}, std::pair{100, 150}}) {
+            rig.arrive(History::MaxLines + from, History::MaxLines + to);
+            QVERIFY(rig.frame());
+            QCOMPARE(rig.top(), read);
+        }
+        QCOMPARE(rig.history.first(), 150);
+        bar->setValue(bar->value() - 1);   // one line up, whether the bar has caught up or not
+        QCOMPARE(rig.top(), QStringLiteral("Zeile %1").arg(read.mid(6).toInt() - 1));
         auto *below = rig.find<QPushButton>("cmdNeueZeilen");
         QVERIFY(below->isVisible());
-        QCOMPARE(below->text(), QStringLiteral("▼ 100 neue Zeilen"));
+        QCOMPARE(below->text(), QStringLiteral("▼ 150 neue Zeilen"));
         below->click();
-        QCOMPARE(rig.bottom(), QStringLiteral("Zeile 100099"));
+        QCOMPARE(rig.bottom(), QStringLiteral("Zeile 100149"));
         QVERIFY(!below->isVisible());
 
         const QFontMetrics fm(rig.view->font());
