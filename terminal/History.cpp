@@ -81,7 +81,8 @@ void History::store(const char *chars, int length, const Run *runs, int runCount
         run[3] = char(runs[r].colour >> 8 & 0xFF);
         run[4] = char(runs[r].colour >> 16 & 0xFF);
     }
-    std::memcpy(run, chars, size_t(length));
+    if (length > 0)
+        std::memcpy(run, chars, size_t(length));
     const Entry entry{record, m_endOffset};
     if (qint64(m_index.size()) < MaxLines)
         m_index.push_back(entry);
