@@ -43,14 +43,18 @@ void RichTextModel::setLineSink(LineSink *sink)
 
 void RichTextModel::endLines(qsizetype from, qsizetype to)
 {
-    const QStringView t(m_text);
-    for (qsizetype p = t.sliced(from, to - from).indexOf(u'\n'); p >= 0;
-         p = t.sliced(from, to - from).indexOf(u'\n')) {
-        p += from;
+    // Mostly a few characters, or one CR LF: a plain look at each costs less than
+    // setting up a search.
+    const char16_t *t = reinterpret_cast<const char16_t *>(m_text.constData());
+    char16_t any = 0;
+    for (qsizetype p = from; p < to; ++p)
+        any |= t[p] == u'\n';
+    for (qsizetype p = from; any && p < to; ++p) {
+        if (t[p] != u'\n')
+            continue;
         const qsizetype end = p > m_lineStart && t[p - 1] == u'\r' ? p - 1 : p;
         m_sink->lineEnded(*this, m_lineStart, int(end));
         m_lineStart = int(p + 1);
-        from = p + 1;
     }
 }
 
