@@ -64,7 +64,11 @@ public:
         return from == to ? 0 : 1;
     }
     void addSelection(int start, int end) override { setSelection(0, start, end); }
-    void removeSelection(int) override { m_view->m_anchor = m_view->m_selEnd = m_view->m_caret; }
+    void removeSelection(int) override
+    {
+        m_view->m_anchor = m_view->m_selEnd = m_view->m_caret;
+        m_view->m_frames.request();
+    }
     void setSelection(int, int start, int end) override
     {
         m_view->m_anchor = m_view->placeOf(start);
