@@ -415,6 +415,7 @@ QRegion RichTextView::refresh(bool barNow)
         m_top = rowOfPos(m_topAt);
     m_followCaret = false;
     m_top = std::clamp(m_top, 0, lastTop());
+    m_topAt = m_rows[size_t(m_top)].start;
     m_bar.set(lastTop(), m_top, visibleRowCount(), barNow);
 
     std::vector<RowImage> rows = visibleRows();
@@ -494,15 +495,16 @@ void RichTextView::resizeEvent(QResizeEvent *event)
     viewport()->update();
 }
 
-void RichTextView::scrollContentsBy(int, int)
+void RichTextView::scrollContentsBy(int, int dy)
 {
     // Moved by the user (dragged, wheel, clicked); the view's own moves set the bar.
-    // The bar's range may be a moment behind the text: its end is the bottom.
+    // The bar may be a moment behind the text: the view moves as far as the bar
+    // did from the row it shows, and the bar's end is the bottom.
     if (m_bar.setting())
         return;
     const QScrollBar *bar = verticalScrollBar();
     const bool end = bar->value() >= bar->maximum();
-    scrollTo(bar->value());
+    scrollTo(rowOfPos(m_topAt) - dy);
     place(end ? Place::Follow : Place::Stay);
 }
 

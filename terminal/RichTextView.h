@@ -156,7 +156,7 @@ private:
     bool m_followCaret = true;
     int m_top = 0;                 // first row in view
     bool m_pinned = false;         // the user reads: arriving text does not move the view
-    int m_topAt = 0;               // the text the first row in view starts with
+    int m_topAt = 0;               // the text the first row in view starts with, moved with the cuts
     LazyScrollBar m_bar{verticalScrollBar()};
     int m_anchor = -1;
     int m_copyFrom = 0;
