@@ -25,7 +25,7 @@ class HistoryAccessible;
 // search are highlighted, the current one more strongly. Screen readers reach it as
 // a read-only text named "Verlauf", with its caret, selection and colours.
 //
-// It draws at most four times a second and nothing while hidden; following, it
+// It draws at most three times a second and nothing while hidden; following, it
 // moves what it shows already with a blit and draws only the new lines.
 class HistoryView : public QAbstractScrollArea
 {
@@ -111,8 +111,8 @@ private:
     HistorySearch *m_search = nullptr;
     // Following a stream, some forty lines go by in a display frame, more than
     // anyone reads as they pass, and each frame costs about as much as the
-    // terminal's: four frames a second. What the user does shows at once.
-    FrameClock m_frames{this, 250};
+    // terminal's: three frames a second. What the user does shows at once.
+    FrameClock m_frames{this, 333};
     GlyphPainter m_painter{font()};
     LazyScrollBar m_vbar{verticalScrollBar()};
     LazyScrollBar m_hbar{horizontalScrollBar()};
