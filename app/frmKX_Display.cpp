@@ -21,6 +21,7 @@
 #include "terminal/Colors.h"
 #include "terminal/GyroSeries.h"
 #include "terminal/GyroWindows.h"
+#include "terminal/HistoryWindow.h"
 #include "terminal/LabelIndicatorRow.h"
 #include "terminal/RichTextView.h"
 #include "terminal/SessionCapture.h"
@@ -141,6 +142,7 @@ frmKX_Display::frmKX_Display(const Services &services, QWidget *parent) : QMainW
     buildCapture();
     bindPortController();
     buildGyroHistory();
+    buildHistory();
 
     m_gyroWindows = new GyroWindows(this);
     connect(mnuGyro_Diagnose, &QAction::triggered, m_gyroWindows, &GyroWindows::mnuGyro_Diagnose_Click);
@@ -149,7 +151,11 @@ frmKX_Display::frmKX_Display(const Services &services, QWidget *parent) : QMainW
     Form_Load();
 }
 
-frmKX_Display::~frmKX_Display() = default;
+frmKX_Display::~frmKX_Display()
+{
+    // It shows the terminal's history, which goes before the windows do.
+    delete m_history;
+}
 
 void frmKX_Display::buildMenus()
 {
@@ -389,6 +395,22 @@ void frmKX_Display::showGyroVerlauf()
     m_gyroVerlauf->show();
     m_gyroVerlauf->raise();
     m_gyroVerlauf->activateWindow();
+}
+
+// The history of everything the terminal has shown, in a window of its own, offered
+// in the terminal view's context menu like capturing.
+void frmKX_Display::buildHistory()
+{
+    auto *open = new QAction(QStringLiteral("Verlauf…"), RichTextBox);
+    open->setObjectName(QStringLiteral("mnuVerlauf"));
+    open->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H));
+    RichTextBox->addAction(open);
+    connect(open, &QAction::triggered, this, [this] {
+        if (!m_history)
+            m_history = new HistoryWindow(m_terminal->history(), *m_dialogs, RichTextBox->font(),
+                                          RichTextBox->backColor(), this);
+        m_history->open();
+    });
 }
 
 void frmKX_Display::Form_Load()

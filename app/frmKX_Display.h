@@ -20,6 +20,7 @@ class Dialogs;
 class DirectoryWatcher;
 class GyroSeries;
 class GyroWindows;
+class HistoryWindow;
 class LabelIndicatorRow;
 class PortController;
 class PortDirectory;
@@ -100,6 +101,7 @@ private:
     void buildGyroHistory();
     // The gyro history window, made on first use and kept while the program runs.
     void showGyroVerlauf();
+    void buildHistory();
 
     void Form_Load();
     void UpdateEinstellungen();
@@ -170,6 +172,7 @@ private:
     GyroWindows *m_gyroWindows = nullptr;
     std::unique_ptr<GyroSeries> m_gyroSeries;
     frmGyro_Verlauf *m_gyroVerlauf = nullptr;
+    HistoryWindow *m_history = nullptr;   // made on first use, hidden when closed
     std::unique_ptr<LabelIndicatorRow> m_indicators;
     std::unique_ptr<TerminalEngine> m_terminal;
     QPointer<frmAbout> m_about;

@@ -1,7 +1,9 @@
 // The terminal's cost, measured against its targets:
 //
-//   bench_terminal core    [MB]          receive loop + text model alone, no widgets (ns/byte)
-//   bench_terminal rss     [MB]          peak memory while MB stream through (flat?)
+//   bench_terminal core    [MB]          receive loop + text model alone, no widgets (ns/byte),
+//                                        with the history and without it, taking turns
+//   bench_terminal rss     [MB]          memory while MB stream through (flat once the
+//                                        history is full?)
 //   bench_terminal drain   [MB]          target 2: pty -> serial component -> main window, as
 //                                        fast as the pty takes it (MB/s)
 //   bench_terminal paced   [s] [xpid]    target 1: 25,600 B/s of controller text: CPU of the
@@ -11,6 +13,8 @@
 //                                        timer fires, how long a typed key takes to the wire,
 //                                        and how long a byte after a quiet spell takes to the
 //                                        screen
+//   bench_terminal history [s] [xpid] [n] target 1 with the history window closed and open
+//                                        and following, taking turns n times
 //   bench_terminal targets [xpid]        all four with their targets, met or not
 //   bench_terminal gyro [s] [xpid] [B/s] the gyro test's readings at line rate (default
 //                                        25,600 B/s): CPU with the gyro history window
@@ -28,6 +32,7 @@
 #include "platform/SettingsStore.h"
 #include "settings/StoredSettings.h"
 #include "terminal/DisplayFrame.h"
+#include "terminal/History.h"
 #include "terminal/RichTextView.h"
 #include "terminal/TerminalEngine.h"
 #include "terminal/TerminalOptions.h"
@@ -205,6 +210,14 @@ struct Window
         return true;
     }
     RichTextView *view() const { return w->findChild<RichTextView *>(QStringLiteral("RichTextBox")); }
+    // The history window, open and following, as the user opens it.
+    bool openHistory()
+    {
+        w->findChild<QAction *>(QStringLiteral("mnuVerlauf"))->trigger();
+        QWidget *history = w->findChild<QWidget *>(QStringLiteral("frmVerlauf"));
+        runFor(500);
+        return history && history->isVisible();
+    }
 };
 
 struct Cpu
@@ -254,12 +267,22 @@ int core(double mb)
     const qint64 n = qint64(mb * 1e6);
     const struct { const char *name; QByteArray data; } cases[] = {
         {"controller text", controllerText(n)}, {"one line without CR", QByteArray(n, 'a')}};
-    for (const auto &c : cases) {
-        Engine e;
-        const Cpu cpu(0);
-        e.feed(c.data);
-        std::printf("core     %-20s %5.1f MB: %6.1f MB/s, %5.1f ns/byte\n", c.name, n / 1e6,
-                    n / 1e6 / cpu.program(), cpu.program() * 1e9 / n);
+    // KX_BENCH_ROUNDS rounds, each with the history and without it, so that a busy
+    // machine weighs on both alike.
+    const int rounds = qMax(1, qEnvironmentVariableIntValue("KX_BENCH_ROUNDS"));
+    for (int round = 0; round < rounds; ++round) {
+        for (const auto &c : cases) {
+            for (const bool history : {true, false}) {
+                Engine e;
+                if (!history)
+                    e.view.setLineSink(nullptr);
+                const Cpu cpu(0);
+                e.feed(c.data);
+                std::printf("core     %-20s %-16s %5.1f MB: %6.1f MB/s, %5.2f ns/byte\n", c.name,
+                            history ? "with history" : "without history", n / 1e6, n / 1e6 / cpu.program(),
+                            cpu.program() * 1e9 / n);
+            }
+        }
     }
     return 0;
 }
@@ -267,12 +290,15 @@ int core(double mb)
 int rss(double mb)
 {
     Engine e;
+    const History &history = e.engine.history();
     const QByteArray chunk = controllerText(1000000), noCr(1000000, 'b');
-    std::printf("rss      before: VmHWM %ld kB\n", statusKb("VmHWM:"));
+    std::printf("rss      before: VmRSS %ld kB, VmHWM %ld kB\n", statusKb("VmRSS:"), statusKb("VmHWM:"));
+    // Controller text, and every tenth megabyte one line without CR.
     for (int i = 1; i <= int(mb); ++i) {
-        e.feed(i % 2 ? chunk : noCr);
-        if (i % 10 == 0)
-            std::printf("rss      after %3d MB: VmHWM %ld kB\n", i, statusKb("VmHWM:"));
+        e.feed(i % 10 == 5 ? noCr : chunk);
+        if (i % 5 == 0)
+            std::printf("rss      after %3d MB: VmRSS %ld kB, VmHWM %ld kB, history %lld lines\n", i,
+                        statusKb("VmRSS:"), statusKb("VmHWM:"), history.end() - history.first());
     }
     return 0;
 }
@@ -322,11 +348,11 @@ struct PaintCensus : QObject
     }
 };
 
-// Target 1: CPU at line rate.
-double paced(double seconds, long xserver)
+// Target 1: CPU at line rate; with `history` the history window is open and follows.
+double paced(double seconds, long xserver, bool history = false)
 {
     Window win;
-    if (!win.open())
+    if (!win.open() || (history && !win.openHistory()))
         return -1;
     PaintCensus census;
     qApp->installEventFilter(&census);
@@ -336,8 +362,9 @@ double paced(double seconds, long xserver)
     const pid_t device = spawnDevice(win.pty.masterFd(), data, rate);
     runUntil([&] { return finished(device); }, 500);   // the check itself must not cost
     runFor(200);   // what arrived last is drawn too
-    std::printf("paced    %d B/s of controller text for %.1f s (%s): program %.2f %%, X server %.2f %%, "
-                "together %.2f %% of one core\n", rate, cpu.seconds(), qPrintable(QGuiApplication::platformName()),
+    std::printf("paced    %d B/s of controller text for %.1f s (%s), history window %s: program %.2f %%, "
+                "X server %.2f %%, together %.2f %% of one core\n", rate, cpu.seconds(),
+                qPrintable(QGuiApplication::platformName()), history ? "open" : "closed",
                 100 * cpu.program() / cpu.seconds(), 100 * cpu.x() / cpu.seconds(), cpu.share());
     census.print(QByteArrayLiteral("paced"), cpu.seconds());
     return cpu.share();
@@ -503,6 +530,21 @@ int gyro(double seconds, long xserver, int rate)
     return 0;
 }
 
+// Target 1 with the history window closed and open, taking turns, and the
+// differences of each pair.
+int historyTurns(double seconds, long xserver, int turns)
+{
+    std::vector<double> closed, open;
+    for (int i = 0; i < turns; ++i) {
+        closed.push_back(paced(seconds, xserver, false));
+        open.push_back(paced(seconds, xserver, true));
+    }
+    for (int i = 0; i < turns; ++i)
+        std::printf("history  turn %d: closed %.2f %%, open and following %.2f %%, %+.2f %% of one core\n", i + 1,
+                    closed[size_t(i)], open[size_t(i)], open[size_t(i)] - closed[size_t(i)]);
+    return 0;
+}
+
 int targets(long xserver)
 {
     Figures f;
@@ -554,6 +596,8 @@ int main(int argc, char *argv[])
         return respond(arg > 0 ? arg : 20, f), 0;
     if (what == "gyro")
         return gyro(arg > 0 ? arg : 20, xserver, argc > 4 ? QByteArray(argv[4]).toInt() : 25600);
+    if (what == "history")
+        return historyTurns(arg > 0 ? arg : 20, xserver, argc > 4 ? qMax(1, QByteArray(argv[4]).toInt()) : 3);
     if (what == "targets")
         return targets(argc > 2 ? QByteArray(argv[2]).toLong() : 0);
     std::fprintf(stderr, "unknown benchmark %s\n", what.constData());

@@ -63,7 +63,7 @@ public:
         return Answer::Ok;
     }
     QString inputBox(const QString &, const QString &, const QString &) override { return {}; }
-    QString saveFileName(const QString &, const QString &) override { return {}; }
+    QString saveFileName(const QString &, const QString &, const QStringList &, int *) override { return {}; }
 };
 
 bool waitFor(const std::function<bool()> &done, int ms = 5000)

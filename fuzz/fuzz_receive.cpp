@@ -3,7 +3,8 @@
 // block at a time, with line errors and typed keys in between. After every chunk
 // the caret stays inside the view, and read byte by byte the view holds no more than
 // its cap of 585 characters plus one append; at the end the open line must be what arrived since the
-// last CR.
+// last CR, and reading one byte or a block at a time must have shown the same: the
+// same view in the same colours, and the same history of lines.
 #include "terminal/RichTextModel.h"
 #include "serial/SerialComm.h"
 #include "terminal/TerminalEngine.h"
@@ -145,6 +146,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         for (int i = 0; i < rig.view.length(); ++i)
             if (rig.view.colorAt(i) != bytewise.view.colorAt(i))
                 fail("a colour differs from one byte per read", i, rig.view.colorAt(i));
+        const History &h = rig.engine.history(), &b = bytewise.engine.history();
+        if (h.first() != b.first() || h.end() != b.end())
+            fail("the history differs from one byte per read", h.end(), b.end());
+        for (qint64 n = h.first(); n < h.end(); ++n)
+            if (h.text(n) != b.text(n) || h.runs(n) != b.runs(n) || h.text(n).size() > History::MaxLineLength)
+                fail("a line of the history differs from one byte per read", n, h.text(n).size());
     }
     return 0;
 }

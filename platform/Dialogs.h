@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Message boxes and input boxes, behind one interface so that tests can answer
 // them without a human.
@@ -18,6 +19,8 @@ public:
     // Cancel gives the empty text.
     virtual QString inputBox(const QString &prompt, const QString &title,
                              const QString &defaultText) = 0;
-    // A file to write, chosen by the user; empty when cancelled.
-    virtual QString saveFileName(const QString &title, const QString &suggestion) = 0;
+    // A file to write, chosen by the user; empty when cancelled. Offered `types`
+    // (such as "Text (*.txt)"), the user also picks one, whose index goes to *type.
+    virtual QString saveFileName(const QString &title, const QString &suggestion,
+                                 const QStringList &types = {}, int *type = nullptr) = 0;
 };

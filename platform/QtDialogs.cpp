@@ -51,9 +51,14 @@ Dialogs::Answer QtDialogs::msgBox(const QString &prompt, Buttons buttons, Icon i
          : buttons == Buttons::OkCancel ? Answer::Cancel : Answer::Ok;
 }
 
-QString QtDialogs::saveFileName(const QString &title, const QString &suggestion)
+QString QtDialogs::saveFileName(const QString &title, const QString &suggestion, const QStringList &types, int *type)
 {
-    return QFileDialog::getSaveFileName(m_parent, title, suggestion);
+    QString chosen = types.value(type ? *type : 0);
+    const QString path = QFileDialog::getSaveFileName(m_parent, title, suggestion, types.join(QStringLiteral(";;")),
+                                                      types.isEmpty() ? nullptr : &chosen);
+    if (type)
+        *type = std::max(0, int(types.indexOf(chosen)));
+    return path;
 }
 
 QString QtDialogs::inputBox(const QString &prompt, const QString &title, const QString &defaultText)

@@ -17,7 +17,8 @@ public:
     static bool loadGermanQtTexts(QCoreApplication &app);
     Answer msgBox(const QString &prompt, Buttons buttons, Icon icon, const QString &title) override;
     QString inputBox(const QString &prompt, const QString &title, const QString &defaultText) override;
-    QString saveFileName(const QString &title, const QString &suggestion) override;
+    QString saveFileName(const QString &title, const QString &suggestion, const QStringList &types = {},
+                         int *type = nullptr) override;
 
 private:
     QWidget *m_parent;

@@ -17,6 +17,8 @@ inline constexpr quint32 LightGreen = 0xC0FFC0;
 // A port waiting for its device: neither the open green nor the closed red, and
 // dark text reads well on it.
 inline constexpr quint32 Amber = 0x00A8FF;
+inline constexpr quint32 Yellow = 0x00FFFF;
+inline constexpr quint32 Orange = 0x0080FF;
 
 // The same colour as an opaque 0xAARRGGBB value, which QColor takes as it is.
 constexpr quint32 toArgb(quint32 bgr)

@@ -58,7 +58,7 @@ void PageRecognizer::ColorRxZeile()
 {
     RichTextModel &view = m_appender.view();
     // The open line stands at the end of the view: take it away and write it again
-    // in blue. Writing the text drops every colour above it too.
+    // in blue. What stands above it keeps its colours.
     const int keep = qMax(0, view.length() - m_line.RxLen());
     view.keep(0, keep);
     m_appender.setTextLen(view.length());

@@ -5,6 +5,7 @@
 RichTextModel::RichTextModel(QObject *parent) : QObject(parent)
 {
     m_text.reserve(2048);   // room for the terminal's few hundred characters and their cuts
+    m_colors.reserve(2048);
 }
 
 RichTextModel::Batch::~Batch()
@@ -34,19 +35,47 @@ void RichTextModel::notifyMoved()
         emit selectionChanged();
 }
 
+void RichTextModel::setLineSink(LineSink *sink)
+{
+    m_sink = sink;
+    m_lineStart = int(m_text.lastIndexOf(u'\n') + 1);
+}
+
+void RichTextModel::endLines(qsizetype from, qsizetype to)
+{
+    // Mostly a few characters, or one CR LF: a plain look at each costs less than
+    // setting up a search.
+    const char16_t *t = reinterpret_cast<const char16_t *>(m_text.constData());
+    char16_t any = 0;
+    for (qsizetype p = from; p < to; ++p)
+        any |= t[p] == u'\n';
+    for (qsizetype p = from; any && p < to; ++p) {
+        if (t[p] != u'\n')
+            continue;
+        const qsizetype end = p > m_lineStart && t[p - 1] == u'\r' ? p - 1 : p;
+        m_sink->lineEnded(*this, m_lineStart, int(end));
+        m_lineStart = int(p + 1);
+    }
+}
+
 void RichTextModel::colourAll()
 {
-    m_colors.insert(m_colors.begin(), size_t(m_blackBelow), 0u);
+    m_colors.insert(0, m_blackBelow, 0u);
     m_blackBelow = 0;
 }
 
 void RichTextModel::setText(const QString &text)
 {
+    if (m_sink)
+        m_sink->textReplaced(*this, m_lineStart, length());
     m_text = text;
     m_blackBelow = m_text.size();
     m_colors.clear();
     m_selStart = 0;
     m_selLength = 0;
+    m_lineStart = 0;
+    if (m_sink)
+        endLines(0, length());
     emit kept(0, 0);
     notifyChanged();
 }
@@ -55,13 +84,34 @@ void RichTextModel::keep(int from, int count)
 {
     from = std::clamp(from, 0, length());
     count = std::clamp(count, 0, length() - from);
+    if (m_sink) {
+        if (from + count < length() && from + count <= m_lineStart) {
+            m_sink->openLineTaken();
+            m_lineStart = count;
+        } else if (m_lineStart < from) {
+            m_sink->lineHeadLeaving(*this, m_lineStart, from);
+            m_lineStart = 0;
+        } else {
+            m_lineStart -= from;
+        }
+    }
     // Cutting at the front only moves where the text starts in its buffer; the
     // text slides back to the buffer's start only when appends reach its end, once
     // in many cuts instead of on each.
     m_text.remove(0, from);
     m_text.truncate(count);
-    m_blackBelow = m_text.size();
-    m_colors.clear();
+    if (from <= m_blackBelow) {
+        m_blackBelow -= from;
+    } else {
+        m_colors.remove(0, from - m_blackBelow);
+        m_blackBelow = 0;
+    }
+    if (m_blackBelow >= count) {
+        m_blackBelow = count;
+        m_colors.clear();
+    } else {
+        m_colors.resize(count - m_blackBelow);
+    }
     m_selStart = 0;
     m_selLength = 0;
     emit kept(from, count);
@@ -103,17 +153,30 @@ void RichTextModel::setSelText(QStringView text)
         // The hot path: appending at the end, mostly a single character.
         if (text.size() == 1) {
             m_text.append(text.front());
-            m_colors.push_back(m_selColor);
+            m_colors.append(m_selColor);
+            if (m_sink && text.front() == u'\n')
+                endLines(length() - 1, length());
         } else {
             m_text.append(text);
-            m_colors.insert(m_colors.end(), size_t(text.size()), m_selColor);
+            m_colors.insert(m_colors.size(), text.size(), m_selColor);
+            if (m_sink)
+                endLines(length() - text.size(), length());
         }
     } else {
         colourAll();
         m_text.replace(m_selStart, m_selLength, text.toString());
-        auto at = m_colors.begin() + m_selStart;
-        at = m_colors.erase(at, at + m_selLength);
-        m_colors.insert(at, size_t(text.size()), m_selColor);
+        m_colors.remove(m_selStart, m_selLength);
+        m_colors.insert(m_selStart, text.size(), m_selColor);
+        // An edit in the open line may end it; one above it only moves it. Lines
+        // that have ended stay as they ended.
+        if (m_sink) {
+            if (m_selStart >= m_lineStart)
+                endLines(m_selStart, m_selStart + text.size());
+            else if (m_selStart + m_selLength <= m_lineStart)
+                m_lineStart += int(text.size()) - m_selLength;
+            else
+                m_lineStart = m_selStart + int(text.size());
+        }
     }
     m_selStart += int(text.size());
     m_selLength = 0;

@@ -1,10 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringView>
-
-#include <vector>
 
 // The content of a rich text view: characters, each with its colour, a caret with
 // a selection, and the colour for text inserted next. A line break is the two
@@ -15,20 +14,44 @@
 //
 // At line rate text arrives one character at a time; a writer that makes many
 // changes in a row holds a Batch, and the views hear of them once, when it ends.
+//
+// A LineSink hears of every line as it ends in the text (at a line feed), with the
+// characters and colours it shows then, and of the start of the open line when it
+// leaves the text at the top before the line has ended.
 class RichTextModel : public QObject
 {
     Q_OBJECT
 
 public:
+    class LineSink
+    {
+    public:
+        virtual ~LineSink() = default;
+        // The text's [from, to) is a line that has just ended; its line break
+        // (LF, or CR LF) is not part of it.
+        virtual void lineEnded(const RichTextModel &text, int from, int to) = 0;
+        // The text's [from, to), the start of the open line, is about to leave it.
+        virtual void lineHeadLeaving(const RichTextModel &text, int from, int to) = 0;
+        // The open line has been taken away at the end of the text, to be written anew.
+        virtual void openLineTaken() = 0;
+        // The whole text is about to be replaced; the open line shows [from, to) of it.
+        virtual void textReplaced(const RichTextModel &text, int from, int to) = 0;
+        // A form feed has emptied the text (told by whoever carries it out).
+        virtual void pageCleared() = 0;
+    };
+
     explicit RichTextModel(QObject *parent = nullptr);
+
+    // The sink must outlive the model or be taken away first.
+    void setLineSink(LineSink *sink);
+    LineSink *lineSink() const { return m_sink; }
 
     const QString &text() const { return m_text; }
     int length() const { return int(m_text.size()); }
     // Replaces everything; the new text is black and the selection collapses at 0.
     void setText(const QString &text);
-    // Keeps only the characters [from, from + count), as setText() with that part of
-    // the text does, without building a new text: they turn black, the selection
-    // collapses at 0.
+    // Keeps only the characters [from, from + count), each in the colour it had; the
+    // selection collapses at 0.
     void keep(int from, int count);
 
     int selStart() const { return m_selStart; }
@@ -43,11 +66,18 @@ public:
     // Replaces the selection with the text in selColor(); the caret ends behind it.
     void setSelText(QStringView text);
 
+    // The colours of [from, from + count) one after another, or null when some of
+    // them are the black of text written whole.
+    const quint32 *colorData(int from, int count) const
+    {
+        const qsizetype at = qsizetype(from) - m_blackBelow;
+        return at >= 0 && at + count <= m_colors.size() ? m_colors.constData() + at : nullptr;
+    }
     // Black outside the text.
     quint32 colorAt(int pos) const
     {
         const qsizetype at = qsizetype(pos) - m_blackBelow;
-        return at >= 0 && size_t(at) < m_colors.size() ? m_colors[size_t(at)] : 0u;
+        return at >= 0 && at < m_colors.size() ? m_colors[at] : 0u;
     }
 
     // Holds the notifications back until the outermost batch ends.
@@ -75,18 +105,23 @@ signals:
 private:
     void notifyChanged();
     void notifyMoved();
+    // Tells the sink of the lines that line feeds in the text's [from, to) end.
+    void endLines(qsizetype from, qsizetype to);
 
     // Every character is black but for those from m_blackBelow on, whose colours
-    // m_colors holds in order: after the view is cut, nothing needs painting black.
+    // m_colors holds in order: text written whole needs no colour of its own.
     void colourAll();
 
     QString m_text;
     qsizetype m_blackBelow = 0;
-    std::vector<quint32> m_colors;
+    // Like the text, cut at the front by moving where it starts, not by copying.
+    QList<quint32> m_colors;
     int m_selStart = 0;
     int m_selLength = 0;
     quint32 m_selColor = 0;
     int m_batch = 0;
+    LineSink *m_sink = nullptr;
+    int m_lineStart = 0;   // where the open line starts, kept while there is a sink
     bool m_changed = false;
     bool m_moved = false;
 };

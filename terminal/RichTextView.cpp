@@ -2,7 +2,6 @@
 
 #include "platform/Fonts.h"
 #include "terminal/Colors.h"
-#include "terminal/DisplayFrame.h"
 #include "terminal/Windows1252.h"
 
 #include <QAccessible>
@@ -14,18 +13,14 @@
 #include <QMenu>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QGlyphRun>
 #include <QPainter>
 #include <QPaintEvent>
-#include <QScopedValueRollback>
 #include <QScrollBar>
 
 #include <algorithm>
 #include <limits>
 
 namespace {
-constexpr int ScrollBarMs = 1000;
-
 bool isBreakStart(const QString &t, int i)
 {
     return t[i] == u'\n' || (t[i] == u'\r' && i + 1 < t.size() && t[i + 1] == u'\n');
@@ -81,7 +76,12 @@ public:
     {
         return m_view->posAt(m_view->viewport()->mapFromGlobal(point));
     }
-    void scrollToSubstring(int start, int) override { m_view->m_model.setSelStart(start); }
+    void scrollToSubstring(int start, int) override
+    {
+        m_view->m_model.setSelStart(start);
+        m_view->m_followCaret = true;
+        m_view->place(RichTextView::Place::StayIfScrolledUp);
+    }
 
     // A row as the view shows it is a line; everything else as Qt finds it.
     QString textAtOffset(int offset, QAccessible::TextBoundaryType type, int *start, int *end) const override
@@ -132,11 +132,7 @@ RichTextView::RichTextView(QWidget *parent) : QAbstractScrollArea(parent)
     // Every pixel is painted by paintEvent; Qt need not clear it first.
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
 
-    m_frame.setSingleShot(true);
-    m_frame.setTimerType(Qt::PreciseTimer);
-    connect(&m_frame, &QTimer::timeout, this, &RichTextView::frame);
-    m_barLate.setSingleShot(true);
-    connect(&m_barLate, &QTimer::timeout, this, [this] { syncScrollBar(true); });
+    connect(&m_frames, &FrameClock::due, this, &RichTextView::frame);
     connect(&m_model, &RichTextModel::changed, this, &RichTextView::contentChanged);
     connect(&m_model, &RichTextModel::selectionChanged, this, &RichTextView::caretMoved);
     connect(&m_model, &RichTextModel::kept, this, &RichTextView::textKept);
@@ -164,7 +160,7 @@ void RichTextView::placeSelection(int from, int to)
         return;
     m_copyFrom = from;
     m_copyTo = to;
-    scheduleFrame();
+    m_frames.request();
 }
 
 namespace {
@@ -184,6 +180,8 @@ void RichTextView::setSelected(int from, int to)
 {
     placeSelection(from, to);
     m_selectionMade = selectedText();
+    // While it has a selection the view stays where the user made it.
+    place(m_copyTo > m_copyFrom ? Place::Stay : Place::StayIfScrolledUp);
 }
 
 QString RichTextView::selectedText() const
@@ -218,6 +216,7 @@ void RichTextView::textKept(int from, int count)
         m_copyFrom = m_copyTo = 0;
     if (m_anchor >= 0)
         m_anchor = std::clamp(m_anchor - from, 0, count);
+    m_topAt = std::clamp(m_topAt - from, 0, count);
 }
 
 void RichTextView::contextMenuEvent(QContextMenuEvent *event)
@@ -243,37 +242,10 @@ void RichTextView::setBackColor(quint32 bgr)
 
 void RichTextView::takeFontMetrics()
 {
-    const QFontMetrics fm(font());
-    m_charW = std::max(1, fm.horizontalAdvance(QLatin1Char('M')));
-    m_lineH = std::max(1, fm.lineSpacing());
-    m_ascent = fm.ascent();
+    m_painter.setFont(font());
+    m_charW = m_painter.charWidth();
+    m_lineH = m_painter.lineHeight();
     m_layoutStale = true;
-}
-
-// ---------------------------------------------------------------- characters
-
-QChar RichTextView::placeholderFor(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u < 0x20)
-        return QChar(char16_t(0x2400 + u));     // the Control Pictures block
-    if (u == 0x7F)
-        return QChar(char16_t(0x2421));
-    if (u == 0xAD)
-        return QLatin1Char('-');                // a soft hyphen would leave an empty cell
-    switch (c.category()) {
-    case QChar::Other_Control:
-    case QChar::Other_Format:
-    case QChar::Other_Surrogate:
-    case QChar::Mark_NonSpacing:
-    case QChar::Mark_SpacingCombining:
-    case QChar::Mark_Enclosing:
-        // Anything that would steer the text layout (direction marks, combining
-        // marks) instead of taking one cell is shown as a replacement sign.
-        return QChar(char16_t(0xFFFD));
-    default:
-        return c;
-    }
 }
 
 // ------------------------------------------------------------------- layout
@@ -345,31 +317,23 @@ int RichTextView::lastTop() const
 
 void RichTextView::scrollTo(int top)
 {
+    ensureLayout();
     m_top = std::clamp(top, 0, lastTop());
+    m_topAt = m_rows[size_t(m_top)].start;
+    m_followCaret = false;
     viewport()->update(refresh());
 }
 
-// The scroll bar shows the rows in view. While text streams in, its range changes
-// with nearly every frame, and drawing it costs as much as the text; its picture
-// then follows at most once a second. The rows themselves are never late.
-void RichTextView::syncScrollBar(bool now)
+// The user has put the view somewhere. Pinned, it stays on the text it shows while
+// more arrives and the top is cut away, until that text is gone; otherwise it
+// follows the caret, which arriving text keeps at the end.
+void RichTextView::place(Place how)
 {
-    QScrollBar *bar = verticalScrollBar();
-    const int full = visibleRowCount();
-    if (bar->maximum() == lastTop() && bar->value() == m_top && bar->pageStep() == full)
-        return;
-    if (!now && m_barSynced.isValid() && m_barSynced.elapsed() < ScrollBarMs) {
-        if (!m_barLate.isActive())
-            m_barLate.start(int(ScrollBarMs - m_barSynced.elapsed()));
-        return;
-    }
-    m_barLate.stop();
-    m_barSynced.start();
-    const QScopedValueRollback<bool> own(m_syncingBar, true);
-    bar->setPageStep(full);
-    bar->setSingleStep(1);
-    bar->setRange(0, lastTop());
-    bar->setValue(m_top);
+    viewport()->update(refresh());   // a follow still due comes first: the view stands where the user saw it
+    m_pinned = how == Place::Stay || (how == Place::StayIfScrolledUp && m_top < lastTop());
+    m_topAt = m_rows[size_t(m_top)].start;
+    if (!m_pinned)
+        caretMoved();
 }
 
 // ----------------------------------------------------------------- painting
@@ -379,29 +343,18 @@ void RichTextView::contentChanged()
     if (m_copyTo > m_model.length())
         placeSelection(m_copyFrom, m_copyTo);
     m_layoutStale = true;
-    m_followCaret = true;
-    scheduleFrame();
+    m_followCaret = !m_pinned;
+    m_frames.request();
 }
 
 void RichTextView::caretMoved()
 {
-    m_followCaret = true;
-    scheduleFrame();
-}
-
-void RichTextView::scheduleFrame()
-{
-    if (m_frame.isActive())
-        return;
-    // After a quiet spell the change shows at once (a typed echo feels direct);
-    // under a stream, frames keep their distance.
-    const qint64 since = m_sinceFrame.isValid() ? m_sinceFrame.elapsed() : DisplayFrame::Ms;
-    m_frame.start(int(std::clamp<qint64>(DisplayFrame::Ms - since, 0, DisplayFrame::Ms)));
+    m_followCaret = !m_pinned;
+    m_frames.request();
 }
 
 void RichTextView::frame()
 {
-    m_sinceFrame.start();
     emit frameDue();
     const QRegion dirty = refresh(false);
     if (!dirty.isEmpty())
@@ -458,9 +411,12 @@ QRegion RichTextView::refresh(bool barNow)
     ensureLayout();
     if (m_followCaret)
         scrollToCaret();
+    else if (m_pinned)
+        m_top = rowOfPos(m_topAt);
     m_followCaret = false;
     m_top = std::clamp(m_top, 0, lastTop());
-    syncScrollBar(barNow);
+    m_topAt = m_rows[size_t(m_top)].start;
+    m_bar.set(lastTop(), m_top, visibleRowCount(), barNow);
 
     std::vector<RowImage> rows = visibleRows();
     QRegion dirty;
@@ -495,7 +451,7 @@ std::vector<RichTextView::RowImage> RichTextView::visibleRows() const
         img.chars.resize(row.length);
         img.colors.resize(size_t(row.length));
         for (int k = 0; k < row.length; ++k) {
-            img.chars[k] = placeholderFor(t[row.start + k]);
+            img.chars[k] = GlyphPainter::placeholderFor(t[row.start + k]);
             img.colors[size_t(k)] = m_model.colorAt(row.start + k);
         }
         img.selFrom = std::clamp(selFrom - row.start, 0, row.length);
@@ -513,7 +469,6 @@ void RichTextView::paintEvent(QPaintEvent *event)
     QPainter p(viewport());
     const QRect area = event->rect();
     p.fillRect(area, QColor(Colors::toArgb(m_back)));
-    p.setFont(font());
     const int w = viewport()->width();
     const int firstRow = std::max(0, area.top() / m_lineH);
     const int lastRow = std::min(int(m_shown.size()) - 1, area.bottom() / m_lineH);
@@ -523,45 +478,7 @@ void RichTextView::paintEvent(QPaintEvent *event)
         if (img.selTo > img.selFrom)
             p.fillRect(img.selFrom * m_charW, y, (img.selTo - img.selFrom) * m_charW, m_lineH,
                        palette().color(QPalette::Highlight));
-        // Each character sits on its cell. A run of equal colour is one glyph run
-        // whose glyphs come from a table, so nothing is shaped while text streams;
-        // blanks need no glyph. Characters the font lacks (placeholders among them)
-        // come from a fallback font of another width and get a call of their own.
-        const int n = int(img.chars.size());
-        for (int k = 0; k < n;) {
-            const quint32 color = img.colors[size_t(k)];
-            p.setPen(QColor(Colors::toArgb(color)));
-            const QChar c = img.chars[k];
-            if (glyphOf(c) == 0) {
-                if (isPlaceholder(c) && !fontMetrics().inFont(c))
-                    drawControl(p, k * m_charW, y, c);
-                else if (c != u' ')
-                    p.drawStaticText(k * m_charW, y, shaped(QString(c)));
-                ++k;
-                continue;
-            }
-            m_runGlyphs.clear();
-            m_runPlaces.clear();
-            int j = k;
-            for (; j < n && img.colors[size_t(j)] == color; ++j) {
-                const QChar d = img.chars[j];
-                if (d == u' ')
-                    continue;
-                const quint32 glyph = glyphOf(d);
-                if (glyph == 0)
-                    break;
-                m_runGlyphs.append(glyph);
-                m_runPlaces.append(QPointF((j - k) * m_charW, m_ascent));
-            }
-            if (!m_runGlyphs.isEmpty()) {
-                QGlyphRun run;
-                run.setRawFont(m_rawFont);
-                run.setGlyphIndexes(m_runGlyphs);
-                run.setPositions(m_runPlaces);
-                p.drawGlyphRun(QPointF(k * m_charW, y), run);
-            }
-            k = j;
-        }
+        m_painter.drawRow(p, 0, y, img.chars, img.colors.data(), m_back);
         if (img.caret >= 0) {
             const int x = std::min(img.caret * m_charW, w - 2);
             p.fillRect(x, y, 2, m_lineH, Qt::black);
@@ -569,37 +486,26 @@ void RichTextView::paintEvent(QPaintEvent *event)
     }
 }
 
-// A control character in a font without pictures for them: its caret-notation
-// letter (@ for NUL, G for BEL, I for TAB, [ for ESC, ? for DEL) reversed out of a
-// box in the text's colour, so that each shows as itself and none as a blank.
-void RichTextView::drawControl(QPainter &p, int x, int y, QChar placeholder) const
-{
-    const char16_t u = placeholder.unicode();
-    const QChar letter = u >= 0x2400 && u < 0x2420 ? QChar(char16_t(u - 0x2400 + 0x40))
-                         : u == 0x2421             ? QChar(u'?')
-                                                   : QChar(u'\uFFFD');
-    const QRect cell(x, y + 1, m_charW, m_lineH - 2);
-    p.fillRect(cell, p.pen().color());
-    p.save();
-    p.setPen(QColor(Colors::toArgb(m_back)));
-    p.drawText(cell, Qt::AlignCenter, QString(letter));
-    p.restore();
-}
-
 void RichTextView::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
     m_layoutStale = true;
-    m_followCaret = true;
+    m_followCaret = !m_pinned;
     refresh();
     viewport()->update();
 }
 
-void RichTextView::scrollContentsBy(int, int)
+void RichTextView::scrollContentsBy(int, int dy)
 {
     // Moved by the user (dragged, wheel, clicked); the view's own moves set the bar.
-    if (!m_syncingBar)
-        scrollTo(verticalScrollBar()->value());
+    // The bar may be a moment behind the text: the view moves as far as the bar
+    // did from the row it shows, and the bar's end is the bottom.
+    if (m_bar.setting())
+        return;
+    const QScrollBar *bar = verticalScrollBar();
+    const bool end = bar->value() >= bar->maximum();
+    scrollTo(rowOfPos(m_topAt) - dy);
+    place(end ? Place::Follow : Place::Stay);
 }
 
 void RichTextView::focusInEvent(QFocusEvent *event)
@@ -621,53 +527,10 @@ void RichTextView::changeEvent(QEvent *event)
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
         takeFontMetrics();
-        m_shapedRuns.clear();
-        m_glyphs.clear();
-        m_rawFont = QRawFont();
         m_shown.clear();
         refresh();
         viewport()->update();
     }
-}
-
-// The font's glyph for a character, 0 when the font has none (or for a blank,
-// which is drawn by leaving the cell empty). A fixed-pitch font needs no shaping:
-// the glyph of each character is looked up once.
-quint32 RichTextView::glyphOf(QChar c) const
-{
-    if (isPlaceholder(c))
-        return 0;
-    auto it = m_glyphs.constFind(c.unicode());
-    if (it != m_glyphs.cend())
-        return *it;
-    if (!m_rawFont.isValid())
-        m_rawFont = QRawFont::fromFont(font());
-    quint32 glyph = 0;
-    if (c != u' ' && m_rawFont.supportsCharacter(c))
-        glyph = m_rawFont.glyphIndexesForString(QString(c)).value(0);
-    m_glyphs.insert(c.unicode(), glyph);
-    return glyph;
-}
-
-bool RichTextView::isPlaceholder(QChar c)
-{
-    const char16_t u = c.unicode();
-    return (u >= 0x2400 && u <= 0x2426) || u == 0xFFFD;
-}
-
-// Characters the font lacks, one by one, shaped once and kept.
-const QStaticText &RichTextView::shaped(const QString &run) const
-{
-    auto it = m_shapedRuns.constFind(run);
-    if (it != m_shapedRuns.cend())
-        return *it;
-    if (m_shapedRuns.size() >= 2048)
-        m_shapedRuns.clear();
-    QStaticText text(run);
-    text.setTextFormat(Qt::PlainText);          // never markup, whatever arrives
-    text.setPerformanceHint(QStaticText::AggressiveCaching);
-    text.prepare(QTransform(), font());
-    return *m_shapedRuns.insert(run, text);
 }
 
 // ------------------------------------------------------------ keys and mouse
@@ -737,6 +600,10 @@ void RichTextView::keyPressEvent(QKeyEvent *event)
         return;
     }
     if (navigate(event)) {
+        // The view shows the caret where the keys put it, and stays there unless
+        // that is the end.
+        m_followCaret = true;
+        place(Place::StayIfScrolledUp);
         event->accept();
         return;
     }
@@ -754,6 +621,8 @@ void RichTextView::keyPressEvent(QKeyEvent *event)
         QAbstractScrollArea::keyPressEvent(event);
         return;
     }
+    // Typing goes back to the end, where the answer will show.
+    place(Place::Follow);
     for (int code : codes) {
         int keyAscii = code;
         emit KeyPress(keyAscii);

@@ -1,20 +1,22 @@
 #pragma once
 
 #include "terminal/Colors.h"
+#include "terminal/FrameClock.h"
+#include "terminal/GlyphPainter.h"
+#include "terminal/LazyScrollBar.h"
 #include "terminal/RichTextModel.h"
 
 #include <QAbstractScrollArea>
-#include <QElapsedTimer>
-#include <QHash>
-#include <QStaticText>
-#include <QRawFont>
-#include <QTimer>
 
 #include <optional>
 #include <vector>
 
 // The terminal view: shows a RichTextModel in a fixed-pitch font and takes typed
 // characters.
+//
+// While the user reads (the view scrolled up, or a selection made) arriving text
+// does not move the view as long as the text it shows is still there; scrolled
+// back to the end, or a key typed, it follows the text again.
 //
 // Text can be selected with the mouse and copied (context menu, Ctrl+Shift+C,
 // Ctrl+Insert; the X11 primary selection too), never pasted: a paste would type
@@ -32,10 +34,10 @@
 // as a visible placeholder; nothing is ever interpreted.
 //
 // Painting is cheap on purpose, because at line rate the model changes hundreds of
-// times a second: changes only mark the layout stale and start one frame timer, so
-// the view repaints at most once per frame interval (30 a second unless set)
-// however many changes arrive. Each frame compares the visible rows with the ones
-// last shown and repaints only the rows that differ.
+// times a second: changes only mark the layout stale and ask for a display frame
+// (FrameClock), so the view repaints at most once a frame however many changes
+// arrive, and not at all while it is hidden. Each frame compares the visible rows
+// with the ones last shown and repaints only the rows that differ.
 class RichTextAccessible;
 
 class RichTextView : public QAbstractScrollArea
@@ -50,9 +52,6 @@ public:
 
     quint32 backColor() const { return m_back; }
     void setBackColor(quint32 bgr);
-
-    // The character shown for a character of the text.
-    static QChar placeholderFor(QChar c);
 
     // How the text went from before to now when `cut` characters were cut at its
     // top in between: so many characters gone at the top and these added at the
@@ -124,17 +123,16 @@ private:
     void placeSelection(int from, int to);
     void textKept(int from, int count);
     void notifyAccessibility();
-    void drawControl(QPainter &p, int x, int y, QChar placeholder) const;
     void contentChanged();
     void caretMoved();
-    void scheduleFrame();
     void frame();
     QRegion refresh(bool barNow = true);
     void ensureLayout() const;
     void scrollToCaret();
     int lastTop() const;
     void scrollTo(int top);
-    void syncScrollBar(bool now);
+    enum class Place { Follow, StayIfScrolledUp, Stay };
+    void place(Place how);
     std::vector<RowImage> visibleRows() const;
     int visibleRowCount() const;
     int rowOfPos(int pos) const;
@@ -147,23 +145,19 @@ private:
     static int keyCode(const QKeyEvent *event, QChar typed);
     void typeChar(int keyAscii);
     void eraseAt(int pos, bool before);
-    const QStaticText &shaped(const QString &run) const;
-    quint32 glyphOf(QChar c) const;
-    static bool isPlaceholder(QChar c);
 
     RichTextModel m_model;
-    QTimer m_frame;
-    QElapsedTimer m_sinceFrame;
+    FrameClock m_frames{this};
+    GlyphPainter m_painter{font()};
     quint32 m_back = Colors::White;
     int m_charW = 8;
     int m_lineH = 16;
-    int m_ascent = 12;
     bool m_focused = false;
     bool m_followCaret = true;
     int m_top = 0;                 // first row in view
-    bool m_syncingBar = false;
-    QElapsedTimer m_barSynced;
-    QTimer m_barLate;
+    bool m_pinned = false;         // the user reads: arriving text does not move the view
+    int m_topAt = 0;               // the text the first row in view starts with, moved with the cuts
+    LazyScrollBar m_bar{verticalScrollBar()};
     int m_anchor = -1;
     int m_copyFrom = 0;
     int m_copyTo = 0;
@@ -176,9 +170,4 @@ private:
     mutable int m_cols = 1;
     mutable std::vector<Row> m_rows;
     std::vector<RowImage> m_shown;   // what the viewport shows now
-    mutable QHash<QString, QStaticText> m_shapedRuns;
-    mutable QRawFont m_rawFont;
-    mutable QHash<char16_t, quint32> m_glyphs;
-    QList<quint32> m_runGlyphs;   // kept between paints to spare allocations
-    QList<QPointF> m_runPlaces;
 };

@@ -12,6 +12,12 @@ TerminalEngine::TerminalEngine(SerialComm &port, RichTextModel &view, IndicatorR
       m_keys(port, view, options, [this](const QString &t) { emit statusMessage(t); },
              [this] { emit keyNotSent(); })
 {
+    view.setLineSink(&m_history);
+}
+
+TerminalEngine::~TerminalEngine()
+{
+    m_view.setLineSink(nullptr);
 }
 
 void TerminalEngine::MSComm1_OnComm()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "terminal/GyroPanel.h"
+#include "terminal/History.h"
 #include "terminal/KeySender.h"
 #include "terminal/PageRecognizer.h"
 #include "terminal/ReceiveLoop.h"
@@ -24,6 +25,7 @@ class TerminalEngine : public QObject
 public:
     TerminalEngine(SerialComm &port, RichTextModel &view, IndicatorRow &row,
                    const TerminalOptions &options, QObject *parent = nullptr);
+    ~TerminalEngine() override;
 
     void MSComm1_OnComm();
     void RichTextBox_KeyPress(int &keyAscii);
@@ -40,6 +42,8 @@ public:
 
     // The open line: what has arrived since the last CR.
     const RxLine &line() const { return m_line; }
+    // Every line the view has shown, as it showed it.
+    History &history() { return m_history; }
 
 signals:
     // A message for the "Status" panel, such as "Error: Rahmenfehler (Framing)".
@@ -49,6 +53,7 @@ signals:
 
 private:
     RichTextModel &m_view;
+    History m_history;
     TextAppender m_appender;
     RxLine m_line;
     GyroPanel m_gyro;

@@ -13,8 +13,9 @@ void TextAppender::measureAndCut()
     m_textLen = m_view.length();
     if (m_textLen > m_maxTextLen) {
         // Once per call, however long the view is: the view shrinks by 14 per
-        // append until it is back under the cap. All colours go, as when the whole
-        // text is written.
+        // append until it is back under the cap. What stays keeps its colours: the
+        // cursors and titles are what the view is for, and at line rate a cut comes
+        // every few characters.
         m_view.keep(CutLength, m_textLen - CutLength);
         m_textLen = m_view.length();
     }
@@ -63,6 +64,8 @@ void TextAppender::AppendText(QString &text)
     if (text.size() == 1 && text.at(0) == FF) {
         m_view.setText(QString());
         m_view.setSelColor(Colors::Black);
+        if (RichTextModel::LineSink *lines = m_view.lineSink())
+            lines->pageCleared();
         return;
     }
     m_view.setSelText(text);

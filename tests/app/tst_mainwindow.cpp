@@ -12,6 +12,7 @@
 #include "tests/support/ui/MainWindowFixture.h"
 #include "tests/support/ui/ModalDriver.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -336,6 +337,37 @@ private slots:
         const QSize designed = diag->size();
         diag->resize(designed + QSize(200, 100));
         QTRY_COMPARE(diag->size(), designed);
+    }
+
+    // "Verlauf…" (context menu, Ctrl+Shift+H) opens one history window, which shows
+    // what the terminal showed, in its colours, and keeps its place when closed.
+    void historyWindow()
+    {
+        MainWindowFixture f;
+        f.stored(StoredSettings::KeyEmulation, TerminalOptions::KestrixText);
+        f.start().show();
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        f.action("mnuOpen")->trigger();
+        f.port.feed(">a\r\nKONFIGURATIONSMENUE \r\n");
+        f.action("mnuVerlauf")->trigger();
+        auto *history = f.find<QWidget>(QStringLiteral("frmVerlauf"));
+        QVERIFY(QTest::qWaitForWindowExposed(history));
+        QAccessibleTextInterface *text = QAccessible::queryAccessibleInterface(f.find<QWidget>(QStringLiteral("txtVerlauf")))->textInterface();
+        QCOMPARE(text->text(0, text->characterCount()), QStringLiteral(">a\nKONFIGURATIONSMENUE "));
+        int start = 0, end = 0;
+        QVERIFY(text->attributes(0, &start, &end).contains(QStringLiteral("color:rgb(255,0,0)")));
+        QVERIFY(text->attributes(3, &start, &end).contains(QStringLiteral("color:rgb(0,0,255)")));
+        history->setGeometry(history->geometry().adjusted(30, 20, 70, 30));
+        const QRect placed = history->geometry();
+        history->close();
+        QVERIFY(!history->isVisible());
+        f.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        QTest::keyClick(f.find<QWidget>(QStringLiteral("RichTextBox")), Qt::Key_H, Qt::ControlModifier | Qt::ShiftModifier);
+        QTRY_VERIFY(history->isVisible());
+        QCOMPARE(history->geometry(), placed);
+        QCOMPARE(f.window->findChildren<QWidget *>(QStringLiteral("frmVerlauf")).size(), 1);
+        QCOMPARE(f.port.written, QByteArray());   // no key for the controller
     }
 
     // The diagnosis page in blue, roll selected, a reading in column 6; typed keys

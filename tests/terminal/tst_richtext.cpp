@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QAction>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QApplication>
 #include <QTimer>
@@ -80,6 +81,34 @@ private slots:
         m.setSelText(inserted);
         QTEST(QStringLiteral("%1 %2 %3").arg(m.text(), colourLetters(m)).arg(m.selStart()), "expected");
         QCOMPARE(m.selLength(), 0);
+    }
+
+    // Cutting keeps what stays in the colours it had, whether written whole
+    // (black) or appended in colour.
+    void keep_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("cut inside the black part") << 1 << 5 << "bcdXY kkkrb";
+        QTest::newRow("cut into the colours") << 4 << 2 << "XY rb";
+        QTest::newRow("cut past the black part") << 5 << 1 << "Y b";
+        QTest::newRow("end taken away") << 0 << 4 << "abcd kkkk";
+        QTest::newRow("everything") << 0 << 0 << " ";
+    }
+    void keep()
+    {
+        QFETCH(int, from);
+        QFETCH(int, count);
+        RichTextModel m;
+        m.setText(QStringLiteral("abcd"));
+        m.setSelStart(4);
+        m.setSelColor(0x0000FF);
+        m.setSelText(u"X");
+        m.setSelColor(0xFF0000);
+        m.setSelText(u"Y");
+        m.keep(from, count);
+        QTEST(m.text() + u' ' + colourLetters(m), "expected");
     }
 
     void keyCodes_data()
@@ -162,6 +191,87 @@ private slots:
         QTRY_COMPARE(bar->value(), bar->maximum());
         m.setSelStart(0);
         QTRY_COMPARE(bar->value(), 0);
+    }
+
+    // Frames come only while the view can be seen; one asked for meanwhile comes
+    // as soon as it is back.
+    void framesOnScreenOnly()
+    {
+        RichTextView view;
+        QVERIFY(shown(view, 300, 200));
+        QSignalSpy frames(&view, &RichTextView::frameDue);
+        view.model().setSelText(u"a");
+        QVERIFY(frames.wait(1000));
+        for (bool minimise : {true, false}) {
+            frames.clear();
+            minimise ? view.setWindowState(Qt::WindowMinimized) : view.hide();
+            view.model().setSelText(u"b");
+            QVERIFY(!frames.wait(300));
+            minimise ? view.setWindowState(Qt::WindowNoState) : view.show();
+            QVERIFY(frames.wait(1000));
+            QCOMPARE(frames.count(), 1);
+        }
+    }
+
+    // Scrolled up, or with a selection made, the view stays on its text while more
+    // arrives and the top is cut away; scrolled to the end, or after a typed key,
+    // it follows again.
+    void readingStaysPut()
+    {
+        RichTextView view;
+        RichTextModel &m = view.model();
+        QScrollBar *bar = view.verticalScrollBar();
+        QSignalSpy frames(&view, &RichTextView::frameDue);
+        int lines = 0;
+        const auto arrive = [&](int n) {   // as the terminal writes: cut at the top, appended at the end
+            frames.clear();
+            m.keep(20, m.length() - 20);
+            m.setSelStart(m.length());
+            for (int i = 0; i < n; ++i)
+                m.setSelText(QStringLiteral("line %1\r\n").arg(lines++));
+            return frames.wait(1000);
+        };
+        QAccessibleTextInterface *t = QAccessible::queryAccessibleInterface(&view)->textInterface();
+        const auto topRow = [&] {
+            int start = 0, end = 0;
+            return t->textAtOffset(t->offsetAtPoint(view.viewport()->mapToGlobal(QPoint(1, 1))),
+                                   QAccessible::LineBoundary, &start, &end);
+        };
+        // The caret, which arriving text keeps at the end, is in view.
+        const auto following = [&] {
+            const QRect viewport(view.viewport()->mapToGlobal(QPoint(0, 0)), view.viewport()->size());
+            return viewport.contains(t->characterRect(t->cursorPosition()));
+        };
+        arrive(40);
+        QVERIFY(shown(view, 300, 120));
+        QVERIFY(following());
+        bar->setValue(bar->maximum() - 3);
+        const QString read = topRow();
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY(arrive(5));
+            QCOMPARE(topRow(), read);
+            QVERIFY(!following());
+        }
+        bar->setValue(bar->value() - 1);   // a row up, whether the bar has caught up or not
+        QCOMPARE(topRow(), QStringLiteral("line %1").arg(read.mid(5).toInt() - 1));
+        bar->setValue(bar->maximum());
+        QVERIFY(arrive(5));
+        QVERIFY(following());
+
+        const QFontMetrics fm(view.font());
+        QTest::mousePress(view.viewport(), Qt::LeftButton, {}, QPoint(1, 2));
+        QTest::mouseMove(view.viewport(), QPoint(3 * fm.horizontalAdvance(u'M'), 2));
+        QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, QPoint(3 * fm.horizontalAdvance(u'M'), 2));
+        const QString selected = topRow();
+        QVERIFY(arrive(5));
+        QCOMPARE(topRow(), selected);
+        connect(&view, &RichTextView::KeyPress, &view, [&](int &code) {
+            code = 0;
+            m.setSelStart(m.length());
+        });
+        QTest::keyClick(&view, Qt::Key_A);
+        QVERIFY(arrive(5));
+        QVERIFY(following());
     }
 
     // A mouse selection is copied by Ctrl+Shift+C and Ctrl+Insert (Ctrl+C stays a key

@@ -1,6 +1,8 @@
 // The terminal engine without widgets: the receive loop, page recognition, the
 // gyro test panel and the key send path.
 #include "terminal/GyroSeries.h"
+#include "terminal/HistoryExport.h"
+#include "terminal/HistorySearch.h"
 #include "terminal/SessionCapture.h"
 #include "tests/support/core/ColourLetters.h"
 #include "tests/support/core/FakeClock.h"
@@ -11,6 +13,7 @@
 #include "tests/support/core/ScriptedDialogs.h"
 
 #include <QDir>
+#include <QBuffer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -60,7 +63,11 @@ struct TerminalRig
         port.setPortOpen(true);
     }
 
-    void receive(const QByteArray &bytes) { port.feed(bytes); }
+    void receive(const QByteArray &bytes)
+    {
+        for (qsizetype at = 0; at < bytes.size(); at += 4096)   // as the port delivers them
+            port.feed(bytes.mid(at, 4096));
+    }
     // Lines as the controller sends them; "+N" instead of a line moves the clock by N ms.
     void receiveLines(const QStringList &lines)
     {
@@ -99,6 +106,26 @@ const QString Menu = QStringLiteral("KONFIGURATIONSMENUE ");
 const QString GyroTitle = QStringLiteral("  Gyro Test (verlassen mit Roll links!)");
 
 QString col(int column) { return QString(column - 1, u' ') + u'*'; }
+
+// The history's lines, oldest first, each as its text, a blank and a colour letter
+// per character: k black, r red, b blue, g grey.
+QStringList historyLines(const History &h)
+{
+    QStringList out;
+    for (qint64 n = h.first(); n < h.end(); ++n) {
+        const QString text = h.text(n);
+        const QList<History::Run> runs = h.runs(n);
+        QString letters;
+        for (int i = 0, r = -1; i < text.size(); ++i) {
+            while (r + 1 < runs.size() && runs[r + 1].from <= i)
+                ++r;
+            const quint32 c = r >= 0 ? runs[r].colour : 0xFFFFFF;
+            letters += c == 0 ? u'k' : c == 0x0000FF ? u'r' : c == 0xFF0000 ? u'b' : c == 0x808080 ? u'g' : u'?';
+        }
+        out << text + u' ' + letters;
+    }
+    return out;
+}
 } // namespace
 
 class TerminalTest : public QObject
@@ -138,7 +165,7 @@ private slots:
         QTest::newRow("stick centring not at line start") << K << " " + stick << " " + s << rep(u'k', 38) << " " + s;
         QTest::newRow("stick centring then a title: only the title is blue") << K
             << stick + "KONFIGURATIONSMENUE \r\n" << s + "KONFIGURATIONSMENUE \r\n"
-            << rep(u'k', 37) + rep(u'b', 20) + "kk" << "";
+            << rep(u'r', 37) + rep(u'b', 20) + "kk" << "";
         QTest::newRow("NUL and escapes do not truncate") << A << QByteArray("a\0b\x1b[2J", 7)
             << QString::fromLatin1("a\0b\x1b[2J", 7) << rep(u'k', 7) << QString::fromLatin1("a\0b\x1b[2J", 7);
         QTest::newRow("kestrix: gyro test title set apart by an empty line") << K << GyroTitle.toLatin1() + "\r\n"
@@ -147,13 +174,13 @@ private slots:
             << rep(u'k', 41) << "";
         QTest::newRow("windows-1252 upper half") << A << QByteArray("\x80\x9f\xe4\x81")
             << QStringLiteral("\u20ac\u0178\u00e4\u0081") << "kkkk" << QStringLiteral("\u20ac\u0178\u00e4\u0081");
-        // A title is redrawn blue, and every colour above it is gone.
+        // A title is redrawn blue; every colour above it stays.
         for (const QString &t : {Menu, QStringLiteral("KONFIGURATIONSMENUE > ROTORANORDNUNG"),
                                  QStringLiteral("KONFIGURATIONSMENUE > AKKU"), QStringLiteral("KONFIGURATIONSMENUE > MOTOREN"),
                                  QStringLiteral("KONFIGURATIONSMENUE > SETTINGS"), QStringLiteral("KONFIGURATIONSMENUE > NOTLANDUNG"),
                                  Diag, QStringLiteral("Wirklich in den Grundzustand versetzen?")}) {
             const QString text = ">abc\r\n" + t + "\r\n";
-            QTest::addRow("kestrix title: %s", qPrintable(t)) << K << text.toLatin1() << text << "kkkkkk" + rep(u'b', t.size()) + "kk" << "";
+            QTest::addRow("kestrix title: %s", qPrintable(t)) << K << text.toLatin1() << text << "rkkkkk" + rep(u'b', t.size()) + "kk" << "";
             QTest::addRow("ascii: %s", qPrintable(t)) << A << text.toLatin1() << text << rep(u'k', text.size()) << "";
         }
         for (const QString t : {"KONFIGURATIONSMENUE", "KONFIGURATIONSMENUE  ", "KONFIGURATIONSMENUE > AKKU ",
@@ -195,30 +222,31 @@ private slots:
     {
         QTest::addColumn<QByteArray>("input");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("red");   // the one red character left, -1: none
-        QTest::newRow("586 not cut yet") << digits(586) << QString::fromLatin1(digits(586)) << -1;
-        QTest::newRow("587th char cuts 14 first") << digits(587) << QString::fromLatin1(digits(587).mid(14)) << -1;
-        QTest::newRow("cut once per call") << digits(600) << QString::fromLatin1(digits(600).mid(14)) << -1;
+        QTest::addColumn<QList<int>>("red");   // where the red characters are left
+        QTest::newRow("586 not cut yet") << digits(586) << QString::fromLatin1(digits(586)) << QList<int>{};
+        QTest::newRow("587th char cuts 14 first") << digits(587) << QString::fromLatin1(digits(587).mid(14)) << QList<int>{};
+        QTest::newRow("cut once per call") << digits(600) << QString::fromLatin1(digits(600).mid(14)) << QList<int>{};
         QTest::newRow("585 plus CR LF is 587, next cuts once") << (digits(585) + "\ry")
-            << QString::fromLatin1(digits(585).mid(14)) + "\r\ny" << -1;
+            << QString::fromLatin1(digits(585).mid(14)) + "\r\ny" << QList<int>{};
         QTest::newRow("BS on a full view cuts, then erases") << (digits(586) + "\b")
-            << QString::fromLatin1(digits(585).mid(14)) << -1;
-        // Colours go with the cut; a cursor after it is red again.
-        QTest::newRow("colours drop at the cut") << ">" + digits(585) + "x>"
-            << QString::fromLatin1((">" + digits(585) + "x>").mid(14)) << 573;
+            << QString::fromLatin1(digits(585).mid(14)) << QList<int>{};
+        // What the cut leaves keeps its colours; a cursor cut away is gone with it.
+        const QByteArray cursors = ">" + digits(13) + ">" + digits(571) + ">x";
+        QTest::newRow("colours stay through the cut") << cursors << QString::fromLatin1(cursors.mid(14))
+            << QList<int>{0, 572};
     }
     // The cap holds from the engine's construction: a start-up that ends early
     // must not leave a view that keeps a handful of characters.
     void cap()
     {
         QFETCH(QByteArray, input);
-        QFETCH(int, red);
+        QFETCH(QList<int>, red);
         TerminalRig rig(K);
         rig.receive(input);
         QTEST(rig.view.text(), "text");
         QString colors(rig.view.length(), u'k');
-        if (red >= 0)
-            colors[red] = u'r';
+        for (int at : red)
+            colors[at] = u'r';
         QCOMPARE(rig.colors(), colors);
     }
 
@@ -237,6 +265,139 @@ private slots:
         rig.receive("> Roll\r\n");
         QCOMPARE(rig.row.checkCaption, QStringLiteral("Roll Gyro"));
         QCOMPARE(rig.reports, QStringList());
+    }
+
+    // The history keeps each line as the view showed it when it ended.
+    void history_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QStringList>("lines");
+        const QString akku = QStringLiteral("KONFIGURATIONSMENUE > AKKU");
+        const QByteArray stick("Erkenne Mittelpositionen der Hebel...");
+        QTest::newRow("cursor red, title blue") << K << ">ab\r\n" + akku.toLatin1() + "\r\n"
+            << QStringList{">ab rkk", akku + u' ' + rep(u'b', akku.size())};
+        QTest::newRow("the open line is no line yet") << A << QByteArray("ab\r\ncd") << QStringList{"ab kk"};
+        QTest::newRow("backspaces carried out") << A << QByteArray("abc\bd\r\n") << QStringList{"abd kkk"};
+        QTest::newRow("form feed: a separator after the line it ended") << A << QByteArray("ab\r\ncd\fef\r\n")
+            << QStringList{"ab kk", "cd kk", History::PageSeparator + u' ' + rep(u'g', History::PageSeparator.size()), "ef kk"};
+        QTest::newRow("stick centring red") << K << stick + "  \r\n"
+            << QStringList{QString::fromLatin1(stick) + "   " + rep(u'r', 37) + "kk"};
+        QTest::newRow("gyro title and its empty line") << K << GyroTitle.toLatin1() + "\r\n"
+            << QStringList{GyroTitle + u' ' + rep(u'k', GyroTitle.size()), " "};
+        // Its start has left the view long before the line ends.
+        const QByteArray x(299, 'x');
+        QTest::newRow("a long line goes on in the next") << K << "ab\r\n>" + x + ">" + x + "\r\n"
+            << QStringList{"ab kk", ">" + rep(u'x', 255) + " r" + rep(u'k', 255),
+                           rep(u'x', 44) + ">" + rep(u'x', 211) + u' ' + rep(u'k', 44) + "r" + rep(u'k', 211),
+                           rep(u'x', 88) + u' ' + rep(u'k', 88)};
+    }
+    void history()
+    {
+        QFETCH(QString, mode);
+        QFETCH(QByteArray, input);
+        TerminalRig rig(mode);
+        rig.receive(input);
+        QTEST(historyLines(rig.engine.history()), "lines");
+    }
+
+    // The history keeps its newest lines, and finds every one by where it stands in
+    // the text of them all. Lines of many colours take more room, which is bounded;
+    // a count of matches follows the lines that come and go.
+    void historyLimit()
+    {
+        TerminalRig rig(K);
+        QByteArray lines;
+        for (int i = 0; i < History::MaxLines + 3; ++i)
+            lines += "L" + QByteArray::number(i) + "\r\n";
+        rig.receive(lines);
+        const History &h = rig.engine.history();
+        QCOMPARE(h.end() - h.first(), History::MaxLines);
+        QCOMPARE(h.text(h.first()), QStringLiteral("L3"));
+        QCOMPARE(h.text(h.end() - 1), QStringLiteral("L100002"));
+        QCOMPARE(h.characterCount(), lines.size() - 3 * 4 - h.end() + h.first());
+        const qint64 at = h.offsetOf(h.first() + 500);
+        QCOMPARE(at, lines.indexOf("L503\r") - 3 * 4 - 500);   // one line feed a line, not CR LF
+        QCOMPARE(h.lineAt(at + 3), h.first() + 500);
+        QCOMPARE(h.lineAt(at - 1), h.first() + 499);
+
+        RichTextModel painted;
+        for (int i = 0; i < History::MaxLineLength; ++i) {
+            painted.setSelColor(i % 2 ? 0x0000FF : 0);
+            painted.setSelText(i % 2 ? u">" : u"x");
+        }
+        History many;
+        HistorySearch search(many);
+        search.setNeedle(QStringLiteral("X>X"), Qt::CaseInsensitive);
+        for (int i = 0; i < 30000; ++i) {
+            many.lineEnded(painted, 0, painted.length());
+            if (i % 10000 == 0)
+                search.count();
+        }
+        QVERIFY(many.end() - many.first() < 30000);
+        // The count kept up to date as lines came and went is the count afresh.
+        HistorySearch fresh(many);
+        fresh.setNeedle(QStringLiteral("x>x"), Qt::CaseSensitive);
+        QCOMPARE(search.count(), fresh.count());
+        QCOMPARE(search.count(), (many.end() - many.first()) * History::MaxLineLength / 4);
+        QCOMPARE(many.end(), 30000);
+        QCOMPARE(historyLines(many).constLast(), painted.text() + u' ' + QStringLiteral("kr").repeated(128));
+    }
+
+    // Saved as text, the history is its lines as they stand; as HTML, in their
+    // colours, with nothing that came from the line taken as markup.
+    void historyExport()
+    {
+        TerminalRig rig(K);
+        rig.receive("<i>&amp;\"'\x01\x81\xe4 >a\r\n\f\r\nKONFIGURATIONSMENUE \r\n");
+        const History &h = rig.engine.history();
+        QBuffer text, html, full;
+        text.open(QIODevice::WriteOnly);
+        html.open(QIODevice::WriteOnly);
+        QVERIFY(HistoryExport::write(h, HistoryExport::Format::Text, 0xFFC0C0, text));
+        QCOMPARE(text.data(), "<i>&amp;\"'\x01\xc2\x81\xc3\xa4 >a\n" + History::PageSeparator.toUtf8() + "\n\nKONFIGURATIONSMENUE \n");
+        QVERIFY(HistoryExport::write(h, HistoryExport::Format::Html, 0xFFC0C0, html));
+        const QByteArray page = html.data();
+        QVERIFY(page.startsWith("<!DOCTYPE html>") && page.contains("<meta charset=\"utf-8\">"));
+        QVERIFY(page.contains("<body style=\"background-color:#c0c0ff\">"));
+        const QByteArray red = "<span style=\"color:#ff0000\">&#62;</span>", black = "<span style=\"color:#000000\">";
+        QVERIFY(page.contains("<pre>\n" + black + "&#60;i</span>" + red + black + "&#38;amp;&#34;&#39;&#9217;&#65533;&#228; </span>"
+                              + red + black + "a</span>\n<span style=\"color:#808080\">&#9472;&#9472;&#9472;&#9472; Seite gel&#246;scht "));
+        QVERIFY(page.contains("\n\n<span style=\"color:#0000ff\">KONFIGURATIONSMENUE </span>\n</pre>"));
+        QVERIFY(!HistoryExport::write(h, HistoryExport::Format::Html, 0, full));   // not open for writing
+    }
+
+    // Looking for a text: how often it stands in the history, case-insensitive
+    // unless asked, and where, one match after another, going round at the ends.
+    void historySearch_data()
+    {
+        QTest::addColumn<QString>("needle");
+        QTest::addColumn<bool>("matchCase");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("forward");    // line:column of five matches on from the top
+        QTest::addColumn<QString>("backward");   // the same backwards
+        QTest::newRow("any case") << "roll" << false << 4 << "0:2 1:0 2:0 2:5 0:2" << "2:5 2:0 1:0 0:2 2:5";
+        QTest::newRow("this case") << "roll" << true << 1 << "1:0 1:0 1:0 1:0 1:0" << "1:0 1:0 1:0 1:0 1:0";
+        QTest::newRow("none") << "Gier" << false << 0 << "" << "";
+        QTest::newRow("umlaut, any case") << "Ä" << false << 2 << "3:0 3:1 3:0 3:1 3:0" << "3:1 3:0 3:1 3:0 3:1";
+    }
+    void historySearch()
+    {
+        QFETCH(QString, needle);
+        QFETCH(bool, matchCase);
+        TerminalRig rig(A);
+        rig.receive("> Roll links\r\nroll\r\nROLL ROLL\r\n\xe4\xe4\r\nroll, the open line");
+        HistorySearch search(rig.engine.history());
+        search.setNeedle(needle, matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive);
+        QTEST(int(search.count()), "count");
+        for (const char *direction : {"forward", "backward"}) {
+            const bool backwards = direction[0] == 'b';
+            QStringList found;
+            std::optional<HistorySearch::Match> at = HistorySearch::Match{0, backwards ? 0 : -1};
+            while (found.size() < 5 && (at = search.next(*at, backwards)))
+                found << QStringLiteral("%1:%2").arg(at->line).arg(at->column);
+            QTEST(found.join(u' '), direction);
+        }
     }
 
     // Keys go out while the port is open; with echo off the caret goes to the end

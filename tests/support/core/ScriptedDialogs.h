@@ -23,6 +23,8 @@ public:
     QStringList inputs;        // the next input boxes' answers; Cancel (empty) when empty
     QStringList files;         // the next files chosen; Cancel (empty) when empty
     QStringList suggestions;   // the files suggested, in order
+    QList<int> fileTypes;      // the types chosen with them; the first offered when empty
+    QStringList offeredTypes;  // the types the last file dialog offered
     QList<Shown> shown;
     const Clock *clock = nullptr;
 
@@ -36,9 +38,13 @@ public:
         shown.append({prompt, Buttons::OkCancel, Icon::None, defaultText, true, clock ? clock->msecs() : 0});
         return inputs.isEmpty() ? QString() : inputs.takeFirst();
     }
-    QString saveFileName(const QString &, const QString &suggestion) override
+    QString saveFileName(const QString &, const QString &suggestion, const QStringList &types, int *type) override
     {
         suggestions << suggestion;
+        offeredTypes = types;
+        const int chosen = fileTypes.isEmpty() ? 0 : fileTypes.takeFirst();
+        if (type)
+            *type = chosen;
         return files.isEmpty() ? QString() : files.takeFirst();
     }
     // The message boxes shown, as "! prompt" with an exclamation icon, "- prompt" without.
