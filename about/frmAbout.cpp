@@ -2,7 +2,7 @@
 
 #include "platform/Fonts.h"
 #include "platform/Twips.h"
-#include "terminal/Colors.h"
+#include "platform/Colors.h"
 
 #include <QCoreApplication>
 #include <QFrame>

@@ -18,7 +18,7 @@
 #include "serial/SerialTuning.h"
 #include "settings/StoredSettings.h"
 #include "settings/frmProperties.h"
-#include "terminal/Colors.h"
+#include "platform/Colors.h"
 #include "terminal/GyroSeries.h"
 #include "terminal/GyroWindows.h"
 #include "terminal/HistoryWindow.h"
@@ -98,7 +98,7 @@ frmKX_Display::frmKX_Display(const Services &services, QWidget *parent) : QMainW
     m_clock = services.clock ? services.clock : m_ownClock.get();
     // The stored settings belong to this exact title: another version starts afresh.
     m_stored = std::make_unique<StoredSettings>(*m_store, ProgramInfo::title());
-    m_directory = std::make_unique<PortDirectory>(*m_stored);
+    m_directory = std::make_unique<PortDirectory>([this](int n) { return m_stored->device(n); });
     if (services.port)
         m_port = services.port;
     else

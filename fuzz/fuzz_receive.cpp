@@ -9,7 +9,7 @@
 #include "serial/SerialComm.h"
 #include "terminal/TerminalEngine.h"
 #include "terminal/TerminalOptions.h"
-#include "terminal/Windows1252.h"
+#include "platform/Windows1252.h"
 #include "tests/support/core/FakeSerialComm.h"
 #include "tests/support/core/IndicatorRowState.h"
 

@@ -82,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         fail("settings", 0);
     if (comPort.size() > StoredSettings::MaxValueLength + 1 || options.emulationText().size() > StoredSettings::MaxValueLength + 1)
         fail("stored text length", qMax(comPort.size(), options.emulationText().size()));
-    const PortDirectory directory(stored, [] { return QStringList(); });
+    const PortDirectory directory([&](int n) { return stored.device(n); }, [] { return QStringList(); });
     for (int com = 1; com <= 16; ++com)
         if (directory.device(com).size() > StoredSettings::MaxDeviceLength + 6)
             fail("device path length", com);

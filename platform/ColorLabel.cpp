@@ -1,6 +1,6 @@
 #include "platform/ColorLabel.h"
 
-#include "terminal/Colors.h"
+#include "platform/Colors.h"
 
 #include <QPaintEvent>
 #include <QPainter>

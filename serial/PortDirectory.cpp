@@ -1,7 +1,5 @@
 #include "serial/PortDirectory.h"
 
-#include "settings/StoredSettings.h"
-
 #include <QFileInfo>
 #include <QSerialPortInfo>
 
@@ -62,8 +60,8 @@ bool naturalLess(const QString &a, const QString &b)
 
 } // namespace
 
-PortDirectory::PortDirectory(const StoredSettings &stored, Lister lister)
-    : m_stored(stored), m_lister(std::move(lister)) {}
+PortDirectory::PortDirectory(Stored stored, Lister lister)
+    : m_stored(std::move(stored)), m_lister(std::move(lister)) {}
 
 QString PortDirectory::device(int port) const
 {
@@ -72,7 +70,7 @@ QString PortDirectory::device(int port) const
 #else
     if (port < 1)
         return {};
-    const QString stored = m_stored.device(port);
+    const QString stored = m_stored(port);
     if (!stored.isEmpty())
         return stored;
     const QStringList ports = orderPorts(m_lister ? m_lister() : presentPorts());

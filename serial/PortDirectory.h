@@ -7,10 +7,8 @@
 
 #include <functional>
 
-class StoredSettings;
-
 // Which device Com N is. On Windows Com N is "COMN". Elsewhere it is the device
-// stored for it (see StoredSettings); without such an entry it is the N-th serial
+// the user stored for it; without such an entry it is the N-th serial
 // port present on the host, USB and ACM adapters first, then built-in ports, each
 // group in name order (numbers compared as numbers: ttyS2 before ttyS10). An empty
 // result means no device. Pseudo-terminals are never listed by the host, so a
@@ -18,11 +16,13 @@ class StoredSettings;
 class PortDirectory
 {
 public:
+    // The device the user stored for Com N, or empty.
+    using Stored = std::function<QString(int port)>;
     // The system paths of the serial ports present, in any order.
     using Lister = std::function<QStringList()>;
 
     // Without a lister the host's ports are asked (QSerialPortInfo).
-    explicit PortDirectory(const StoredSettings &stored, Lister lister = {});
+    explicit PortDirectory(Stored stored, Lister lister = {});
 
     QString device(int port) const;
 
@@ -39,6 +39,6 @@ public:
                             const QList<QSerialPortInfo> &ports = QSerialPortInfo::availablePorts());
 
 private:
-    const StoredSettings &m_stored;
+    Stored m_stored;
     Lister m_lister;
 };

@@ -1,7 +1,7 @@
 #include "serial/QtSerialComm.h"
 
 #include "serial/PortFailure.h"
-#include "terminal/Windows1252.h"
+#include "platform/Windows1252.h"
 
 #include <QFileInfo>
 #include <QSocketNotifier>

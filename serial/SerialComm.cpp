@@ -1,7 +1,7 @@
 #include "serial/SerialComm.h"
 
 #include "platform/Log.h"
-#include "terminal/Windows1252.h"
+#include "platform/Windows1252.h"
 
 #include <QScopeGuard>
 

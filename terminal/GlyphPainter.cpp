@@ -1,6 +1,6 @@
 #include "terminal/GlyphPainter.h"
 
-#include "terminal/Colors.h"
+#include "platform/Colors.h"
 
 #include <QFontMetrics>
 #include <QGlyphRun>

@@ -1,6 +1,6 @@
 #include "terminal/GyroPanel.h"
 
-#include "terminal/Colors.h"
+#include "platform/Colors.h"
 #include "terminal/GyroSeries.h"
 #include "terminal/IndicatorRow.h"
 

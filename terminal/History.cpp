@@ -1,7 +1,7 @@
 #include "terminal/History.h"
 
-#include "terminal/Colors.h"
-#include "terminal/Windows1252.h"
+#include "platform/Colors.h"
+#include "platform/Windows1252.h"
 
 #include <algorithm>
 #include <cstring>

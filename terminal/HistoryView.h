@@ -1,6 +1,6 @@
 #pragma once
 
-#include "terminal/Colors.h"
+#include "platform/Colors.h"
 #include "terminal/FrameClock.h"
 #include "terminal/GlyphPainter.h"
 #include "terminal/HistorySearch.h"

@@ -4,7 +4,7 @@
 #include "terminal/GyroPanel.h"
 #include "terminal/IndicatorRow.h"
 #include "terminal/RxLine.h"
-#include "terminal/Colors.h"
+#include "platform/Colors.h"
 #include "terminal/TerminalOptions.h"
 #include "terminal/TextAppender.h"
 

@@ -4,10 +4,10 @@
 #include "serial/SerialComm.h"
 #include "terminal/PageRecognizer.h"
 #include "terminal/RxLine.h"
-#include "terminal/Colors.h"
+#include "platform/Colors.h"
 #include "terminal/TerminalOptions.h"
 #include "terminal/TextAppender.h"
-#include "terminal/Windows1252.h"
+#include "platform/Windows1252.h"
 
 #include <QVarLengthArray>
 

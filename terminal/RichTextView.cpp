@@ -1,8 +1,8 @@
 #include "terminal/RichTextView.h"
 
 #include "platform/Fonts.h"
-#include "terminal/Colors.h"
-#include "terminal/Windows1252.h"
+#include "platform/Colors.h"
+#include "platform/Windows1252.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

@@ -1,7 +1,7 @@
 #include "terminal/TextAppender.h"
 
 #include "terminal/RichTextModel.h"
-#include "terminal/Colors.h"
+#include "platform/Colors.h"
 
 namespace {
 constexpr QChar BS(8);

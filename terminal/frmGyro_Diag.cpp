@@ -3,7 +3,7 @@
 #include "platform/Fonts.h"
 #include "platform/ColorLabel.h"
 #include "platform/Twips.h"
-#include "terminal/Colors.h"
+#include "platform/Colors.h"
 #include "terminal/GyroWindows.h"
 
 #include <QFrame>

@@ -3,7 +3,7 @@
 #include "platform/ColorLabel.h"
 #include "terminal/RichTextView.h"
 #include "platform/Twips.h"
-#include "terminal/Colors.h"
+#include "platform/Colors.h"
 #include "terminal/GyroWindows.h"
 
 #include <QScopedValueRollback>

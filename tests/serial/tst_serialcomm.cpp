@@ -186,7 +186,7 @@ private slots:
         StoredSettings stored(store, QStringLiteral("KX"));
         stored.setDevice(2, QStringLiteral(" ttyACM0 "));
         stored.setDevice(9, QStringLiteral("/dev/pts/7"));
-        const PortDirectory dir(stored, [] { return QStringList{"/dev/ttyS0", "/dev/ttyUSB0", "/dev/ttyS1"}; });
+        const PortDirectory dir([&](int n) { return stored.device(n); }, [] { return QStringList{"/dev/ttyS0", "/dev/ttyUSB0", "/dev/ttyS1"}; });
         QStringList devices;
         for (int port : {0, 1, 2, 3, 4, 9})
             devices << dir.device(port);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "terminal/Colors.h"
+#include "platform/Colors.h"
 #include "terminal/IndicatorRow.h"
 
 #include <array>
