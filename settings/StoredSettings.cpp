@@ -28,8 +28,10 @@ bool StoredSettings::load(SerialComm &port, TerminalOptions &options, QString &c
                           Dialogs &dialogs) const
 {
     // Up to the echo, a failing step is skipped and remembered; the latest failure
-    // is shown at the two checkpoints.
+    // is shown at the two checkpoints. A number the port cannot take is refused in
+    // the same way as a value it refuses.
     FailureRecorder failure;
+    const auto run = [&](const auto &step) { failure.run([&] { LenientNumber::refusedAs<CommError>(step); }); };
     const auto check = [&] {
         if (!failure.failed())
             return true;
@@ -39,21 +41,21 @@ bool StoredSettings::load(SerialComm &port, TerminalOptions &options, QString &c
 
     const QString settings = value(Section, KeySettings, MaxValueLength);
     if (!settings.isEmpty()) {
-        failure.run([&] { port.setSettings(settings); });
+        run([&] { port.setSettings(settings); });
         if (!check())
             return false;
     }
     comPort = value(Section, KeyPort, MaxValueLength);
     if (!comPort.isEmpty())
-        failure.run([&] { port.setCommPort(LenientNumber::toInt16(comPort)); });
+        run([&] { port.setCommPort(LenientNumber::toInt16(comPort)); });
     const QString handshaking = value(Section, KeyHandshaking, MaxValueLength);
     if (!handshaking.isEmpty()) {
-        failure.run([&] { port.setHandshaking(LenientNumber::toInt32(handshaking)); });
+        run([&] { port.setHandshaking(LenientNumber::toInt32(handshaking)); });
         if (!check())
             return false;
     }
     const QString echo = value(Section, KeyEcho, MaxValueLength);
-    failure.run([&] { options.localEcho = LenientNumber::toBoolean(echo); });
+    run([&] { options.localEcho = LenientNumber::toBoolean(echo); });
 
     const QString mode = value(Section, KeyEmulation, MaxValueLength);
     options.setEmulationText(mode.isEmpty() ? TerminalOptions::AsciiText : mode);

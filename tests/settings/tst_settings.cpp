@@ -32,7 +32,7 @@ template <typename F>
 QString outcome(F &&read)
 {
     QString number;
-    const QString why = refusal([&] { number = QString::number(read()); });
+    const QString why = refusal<LenientNumber::Error>([&] { number = QString::number(read()); });
     return why.isEmpty() ? number : why;
 }
 
