@@ -451,10 +451,11 @@ void frmKX_Display::Form_Load()
     }
 
     // A stored value the port refuses is shown, and start-up ends where it stands.
-    QString comPort;
-    const bool complete = m_stored->load(*m_port, m_options, comPort, *m_dialogs);
-    m_ports->setComPort(comPort);
-    if (!complete)
+    const StoredSettings::Loaded loaded = m_stored->load(*m_port, m_options);
+    if (loaded.refused)
+        m_dialogs->msgBox(*loaded.refused, Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
+    m_ports->setComPort(loaded.comPort);
+    if (loaded.refused)
         return;
     // Neither can fail on a port object that exists: both values are in range.
     m_port->setInputLen(1);

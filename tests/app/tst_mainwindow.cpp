@@ -37,14 +37,14 @@ private slots:
     void startUp_data()
     {
         QTest::addColumn<QStringList>("stored");   // key=value
-        QTest::addColumn<QString>("shown");        // messages | port label | two panels | checked menu entry
-        QTest::newRow("empty store") << QStringList{} << "0|Com 1  closed ffffff/ff|COM 1 - 9600,n,8,1|Ascii-Modus|A";
+        QTest::addColumn<QString>("shown");        // message | port label | two panels | checked menu entry
+        QTest::newRow("empty store") << QStringList{} << "|Com 1  closed ffffff/ff|COM 1 - 9600,n,8,1|Ascii-Modus|A";
         QTest::newRow("all stored") << QStringList{"Einstellungen=19200,E,7,2", "COM-Anschluß=3", "Handshaking=2", "TermEmu=Kestrix"}
-                                    << "0|Com 3  closed ffffff/ff|COM 3 - 19200,e,7,2|Kestrix|K";
+                                    << "|Com 3  closed ffffff/ff|COM 3 - 19200,e,7,2|Kestrix|K";
         // Start-up ended early: the window keeps its design texts.
         QTest::newRow("refused settings") << QStringList{"Einstellungen=9600,X,8,1", "COM-Anschluß=3", "TermEmu=Kestrix"}
-                                          << "1|Com ffffff/ff|COM|Emulation:|";
-        QTest::newRow("other mode") << QStringList{"TermEmu=VT100"} << "0|Com 1  closed ffffff/ff|COM 1 - 9600,n,8,1|VT100|";
+            << "! Ungültige Parität \"X\": erlaubt sind E, O, N, M und S.|Com ffffff/ff|COM|Emulation:|";
+        QTest::newRow("other mode") << QStringList{"TermEmu=VT100"} << "|Com 1  closed ffffff/ff|COM 1 - 9600,n,8,1|VT100|";
     }
     void startUp()
     {
@@ -53,7 +53,7 @@ private slots:
         for (const QString &entry : stored)
             f.stored(entry.section(u'=', 0, 0), entry.section(u'=', 1));
         f.start();
-        QTEST(QStringList({QString::number(f.dialogs.shown.size()), f.look(QStringLiteral("lblComOpen")), f.panel("Settings"),
+        QTEST(QStringList({f.dialogs.messages().join(u'/'), f.look(QStringLiteral("lblComOpen")), f.panel("Settings"),
                            f.panel("Emulation"), QString(f.action("mnuASCII")->isChecked() ? "A" : "")
                                                      + (f.action("mnuKestrix")->isChecked() ? "K" : "")}).join(u'|'),
               "shown");
