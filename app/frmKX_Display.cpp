@@ -390,8 +390,8 @@ void frmKX_Display::Form_Load()
     Version = ProgramInfo::Version;
     // The About box is made here, hidden, so it carries the program name that is
     // in force before the full title is set.
-    aboutBox().lblDatum->setText(QStringLiteral("Stand: ") + Stand);
-    aboutBox().lblVersion->setText(QStringLiteral("Version: ") + Version);
+    aboutBox().setDatum(QStringLiteral("Stand: ") + Stand);
+    aboutBox().setVersion(QStringLiteral("Version: ") + Version);
     setWindowTitle(ProgramInfo::title());
     QCoreApplication::setApplicationName(ProgramInfo::title());
     m_ports->showClosed(false);
@@ -521,8 +521,8 @@ frmAbout &frmKX_Display::aboutBox()
 void frmKX_Display::mnuInfo_Click()
 {
     frmAbout &box = aboutBox();
-    box.lblDatum->setText(QStringLiteral("Stand: ") + Stand);
-    box.lblVersion->setText(QStringLiteral("Version: ") + Version);
+    box.setDatum(QStringLiteral("Stand: ") + Stand);
+    box.setVersion(QStringLiteral("Version: ") + Version);
     box.exec();
 }
 

@@ -312,7 +312,8 @@ private slots:
         for (int i = 0; i < 2; ++i) {
             onModal([&](QWidget *w) {
                 if (auto *box = qobject_cast<frmAbout *>(w)) {
-                    seen << box->windowTitle() << box->lblDatum->text() + u' ' + box->lblVersion->text();
+                    seen << box->windowTitle() << box->findChild<QLabel *>(QStringLiteral("lblDatum"))->text() + u' '
+                                                       + box->findChild<QLabel *>(QStringLiteral("lblVersion"))->text();
                     box->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
                 }
             });
