@@ -40,7 +40,6 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
           240, 1200, 5055);
     label(this, QStringLiteral("lbl_3"),
           QStringLiteral("die Benutzung der Software entstanden sein sollen."), 240, 1440, 5055);
-    // The two texts are written by whoever shows the box.
     lblDatum = label(this, QStringLiteral("lblDatum"), QString(), 840, 1800, 1695, true);
     lblVersion = label(this, QStringLiteral("lblVersion"), QString(), 3000, 1800, 1335, true);
 
@@ -74,6 +73,16 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
 void frmAbout::Form_Load()
 {
     setWindowTitle(QStringLiteral("Info zu ") + QCoreApplication::applicationName());
+}
+
+void frmAbout::setDatum(const QString &caption)
+{
+    lblDatum->setText(caption);
+}
+
+void frmAbout::setVersion(const QString &caption)
+{
+    lblVersion->setText(caption);
 }
 
 void frmAbout::cmdOK_Click()

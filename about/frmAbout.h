@@ -16,12 +16,16 @@ class frmAbout : public QDialog
 public:
     explicit frmAbout(QWidget *parent = nullptr);
 
-    QLabel *lblDatum = nullptr;
-    QLabel *lblVersion = nullptr;
+    // The captions of the date and version labels, which whoever shows the box writes.
+    void setDatum(const QString &caption);
+    void setVersion(const QString &caption);
 
 public slots:
     void cmdOK_Click();
 
 private:
     void Form_Load();
+
+    QLabel *lblDatum = nullptr;
+    QLabel *lblVersion = nullptr;
 };

@@ -2,19 +2,15 @@
 
 #include "about/frmAbout.h"
 #include "app/ProgramInfo.h"
+#include "app/Session.h"
 #include "app/StatusBar.h"
 #include "app/WindowState.h"
-#include "platform/Clock.h"
 #include "platform/ColorLabel.h"
-#include "platform/QtDialogs.h"
-#include "platform/SettingsStore.h"
+#include "platform/Dialogs.h"
 #include "platform/Twips.h"
 #include "serial/DrainWait.h"
-#include "serial/FolderWatcher.h"
-#include "serial/HostDevices.h"
 #include "serial/PortController.h"
-#include "serial/PortDirectory.h"
-#include "serial/QtSerialComm.h"
+#include "serial/SerialComm.h"
 #include "serial/SerialTuning.h"
 #include "settings/StoredSettings.h"
 #include "settings/frmProperties.h"
@@ -74,35 +70,14 @@ QFrame *addLine(QWidget *parent, const QString &name, QFrame::Shape shape)
 }
 } // namespace
 
-frmKX_Display::frmKX_Display() : frmKX_Display(Services{}) {}
-
-frmKX_Display::frmKX_Display(const Services &services, QWidget *parent) : QMainWindow(parent)
+frmKX_Display::frmKX_Display(Session &session, QWidget *parent)
+    : QMainWindow(parent), m_session(session), m_dialogs(&session.dialogs()), m_clock(&session.clock()),
+      m_port(&session.port()), m_options(session.options())
 {
     setObjectName(QStringLiteral("frmKX_Display"));
     // No docks or tool bars to animate; with animation on, each new text of a status
     // panel (the connect clock's every second) set up and tore down an animation.
     setAnimated(false);
-    if (!services.store)
-        m_ownStore = std::make_unique<SettingsStore>();
-    if (!services.dialogs)
-        m_ownDialogs = std::make_unique<QtDialogs>(this);
-    if (!services.clock)
-        m_ownClock = std::make_unique<SteadyClock>();
-    if (!services.devices)
-        m_ownDevices = std::make_unique<HostDevices>();
-    if (!services.watcher)
-        m_ownWatcher = std::make_unique<FolderWatcher>();
-    m_statePath = services.stateFile.isEmpty() ? WindowState::defaultPath() : services.stateFile;
-    m_store = services.store ? services.store : m_ownStore.get();
-    m_dialogs = services.dialogs ? services.dialogs : m_ownDialogs.get();
-    m_clock = services.clock ? services.clock : m_ownClock.get();
-    // The stored settings belong to this exact title: another version starts afresh.
-    m_stored = std::make_unique<StoredSettings>(*m_store, ProgramInfo::title());
-    m_directory = std::make_unique<PortDirectory>([this](int n) { return m_stored->device(n); });
-    if (services.port)
-        m_port = services.port;
-    else
-        m_port = new QtSerialComm([this](int n) { return m_directory->device(n); }, this, services.serialLocks);
 
     buildMenus();
     buildControls();
@@ -114,9 +89,7 @@ frmKX_Display::frmKX_Display(const Services &services, QWidget *parent) : QMainW
     Timer2->setSingleShot(true);
     connect(Timer2, &QTimer::timeout, this, &frmKX_Display::Timer2_Timer);
 
-    m_ports = new PortController(*m_port, *m_dialogs, *m_clock,
-                                 services.devices ? *services.devices : *m_ownDevices,
-                                 services.watcher ? *services.watcher : *m_ownWatcher, this);
+    m_ports = new PortController(*m_port, *m_dialogs, *m_clock, session.devices(), session.watcher(), this);
 
     m_indicators = std::make_unique<LabelIndicatorRow>(
         QList<ColorLabel *>(lbl_G1.begin(), lbl_G1.end()), lbl_Check);
@@ -147,8 +120,6 @@ frmKX_Display::frmKX_Display(const Services &services, QWidget *parent) : QMainW
     m_gyroWindows = new GyroWindows(this);
     connect(mnuGyro_Diagnose, &QAction::triggered, m_gyroWindows, &GyroWindows::mnuGyro_Diagnose_Click);
     connect(mnuGyro_Scale, &QAction::triggered, m_gyroWindows, &GyroWindows::mnuGyro_Scale_Click);
-
-    Form_Load();
 }
 
 frmKX_Display::~frmKX_Display()
@@ -419,8 +390,8 @@ void frmKX_Display::Form_Load()
     Version = ProgramInfo::Version;
     // The About box is made here, hidden, so it carries the program name that is
     // in force before the full title is set.
-    aboutBox().lblDatum->setText(QStringLiteral("Stand: ") + Stand);
-    aboutBox().lblVersion->setText(QStringLiteral("Version: ") + Version);
+    aboutBox().setDatum(QStringLiteral("Stand: ") + Stand);
+    aboutBox().setVersion(QStringLiteral("Version: ") + Version);
     setWindowTitle(ProgramInfo::title());
     QCoreApplication::setApplicationName(ProgramInfo::title());
     m_ports->showClosed(false);
@@ -433,7 +404,7 @@ void frmKX_Display::Form_Load()
              area.y() + int((float(area.height()) - float(frameGeometry().height())) / 2.0f));
     }
     // Where the user left the window, if that can still be reached.
-    const WindowState saved = WindowState::read(m_statePath);
+    const WindowState saved = WindowState::read(m_session.stateFile());
     QList<QRect> screens;
     for (const QScreen *each : QGuiApplication::screens())
         screens << each->availableGeometry();
@@ -451,14 +422,13 @@ void frmKX_Display::Form_Load()
     }
 
     // A stored value the port refuses is shown, and start-up ends where it stands.
-    QString comPort;
-    const bool complete = m_stored->load(*m_port, m_options, comPort, *m_dialogs);
-    m_ports->setComPort(comPort);
-    if (!complete)
+    const StoredSettings::Loaded loaded = m_session.loadSettings();
+    if (loaded.refused)
+        m_dialogs->msgBox(*loaded.refused, Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
+    m_ports->setComPort(loaded.comPort);
+    if (loaded.refused)
         return;
-    // Neither can fail on a port object that exists: both values are in range.
-    m_port->setInputLen(1);
-    m_port->setOutBufferSize(2048);
+    m_session.fixPortProperties();
     UpdateEinstellungen();
     m_ports->showClosed();
     m_ports->CheckUART();
@@ -522,7 +492,7 @@ void frmKX_Display::mnuProperties_Click()
 {
     frmProperties::Services services;
     services.port = m_port;
-    services.stored = m_stored.get();
+    services.stored = &m_session.stored();
     services.options = &m_options;
     services.dialogs = m_dialogs;
     services.setOpenChecked = [this](bool open) {
@@ -530,7 +500,7 @@ void frmKX_Display::mnuProperties_Click()
         mnuOpen->setCheckable(true);
         mnuOpen->setChecked(open);
     };
-    services.deviceOf = [this](int port) { return m_directory->device(port); };
+    services.deviceOf = [this](int port) { return m_session.deviceOf(port); };
     auto *dialog = new frmProperties(services, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->exec();
@@ -551,8 +521,8 @@ frmAbout &frmKX_Display::aboutBox()
 void frmKX_Display::mnuInfo_Click()
 {
     frmAbout &box = aboutBox();
-    box.lblDatum->setText(QStringLiteral("Stand: ") + Stand);
-    box.lblVersion->setText(QStringLiteral("Version: ") + Version);
+    box.setDatum(QStringLiteral("Stand: ") + Stand);
+    box.setVersion(QStringLiteral("Version: ") + Version);
     box.exec();
 }
 
@@ -623,7 +593,7 @@ void frmKX_Display::programEnding()
     // A maximised or minimised window keeps the place it had at start-up.
     const bool placed = !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
     // Nothing to do if it cannot be written: the next start is as designed.
-    WindowState{placed ? QRect(pos(), size()) : m_placeAtStart, m_captureFolder}.write(m_statePath);
+    WindowState{placed ? QRect(pos(), size()) : m_placeAtStart, m_captureFolder}.write(m_session.stateFile());
 }
 
 void frmKX_Display::Form_Unload(bool &cancel)

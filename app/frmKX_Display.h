@@ -1,7 +1,5 @@
 #pragma once
 
-#include "terminal/TerminalOptions.h"
-
 #include <QMainWindow>
 #include <QPointer>
 
@@ -15,54 +13,42 @@ class QMenu;
 class QTimer;
 class Clock;
 class ColorLabel;
-class DeviceInfoSource;
 class Dialogs;
-class DirectoryWatcher;
 class GyroSeries;
 class GyroWindows;
 class HistoryWindow;
 class LabelIndicatorRow;
 class PortController;
-class PortDirectory;
 class RichTextView;
 class SerialComm;
 class SerialTuning;
+class Session;
 class SessionCapture;
-class SettingsStore;
 class StatusBar;
-class StoredSettings;
 class TerminalEngine;
+struct TerminalOptions;
 class frmAbout;
 class frmGyro_Verlauf;
 
-// The main window: owns the controls, the serial port object and the terminal
-// options, composes the subsystems and binds its menus, labels and status bar to
-// what they report. Start-up, the status bar and shut-down are its own.
+// The main window: owns the controls and the parts that drive them (the port
+// controller, the terminal engine, the service menu, capture and history), binds
+// its menus, labels and status bar to what they report, and shows start-up, the
+// status bar and shut-down. The port, the stored settings and the terminal options
+// are the session's.
 class frmKX_Display : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    // What the window works with. Anything left null is made by the window itself
-    // (the host's serial ports, the user's settings store, real dialogs, a steady
-    // clock, the host's devices and a watch on their folders).
-    struct Services
-    {
-        SerialComm *port = nullptr;
-        SettingsStore *store = nullptr;
-        Dialogs *dialogs = nullptr;
-        Clock *clock = nullptr;
-        DeviceInfoSource *devices = nullptr;
-        DirectoryWatcher *watcher = nullptr;
-        QString stateFile;   // where the window's place is kept; empty: the user's state folder
-        // The folder in which the window's own serial component keeps its locks
-        // (see QtSerialComm): for tests on pseudo-terminals.
-        QString serialLocks;
-    };
-
-    frmKX_Display();
-    explicit frmKX_Display(const Services &services, QWidget *parent = nullptr);
+    // The window works with the session's services, port and options; the session
+    // outlives it.
+    explicit frmKX_Display(Session &session, QWidget *parent = nullptr);
     ~frmKX_Display() override;
+
+    // Start-up: runs once, after the window is made and before it is shown; apart
+    // from making it, so that message boxes, start-up's own included, can be set
+    // to stand over the window first.
+    void Form_Load();
 
     QString Version;
     QString Stand;
@@ -103,25 +89,17 @@ private:
     void showGyroVerlauf();
     void buildHistory();
 
-    void Form_Load();
     void UpdateEinstellungen();
     void Form_Resize();
     void Form_Unload(bool &cancel);
     // The About box, made on first use; it deletes itself when closed.
     frmAbout &aboutBox();
 
-    std::unique_ptr<SettingsStore> m_ownStore;
-    std::unique_ptr<Dialogs> m_ownDialogs;
-    std::unique_ptr<Clock> m_ownClock;
-    std::unique_ptr<DeviceInfoSource> m_ownDevices;
-    std::unique_ptr<DirectoryWatcher> m_ownWatcher;
-    SettingsStore *m_store;
+    Session &m_session;
     Dialogs *m_dialogs;
     Clock *m_clock;
     SerialComm *m_port;
-    TerminalOptions m_options;
-    std::unique_ptr<StoredSettings> m_stored;
-    std::unique_ptr<PortDirectory> m_directory;
+    TerminalOptions &m_options;
     bool m_openChecked = false;
 
     // Menus
@@ -162,7 +140,6 @@ private:
     StatusBar *sbrStatus = nullptr;
     QTimer *Timer2 = nullptr;
     QString m_restingStatus = QStringLiteral("Status");
-    QString m_statePath;
     QRect m_placeAtStart;    // the place start-up took from the state file, if any
     QString m_captureFolder;
 

@@ -1,3 +1,4 @@
+#include "app/Session.h"
 #include "app/frmKX_Display.h"
 
 #include "platform/QtDialogs.h"
@@ -12,7 +13,11 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("KX_Display"));
     QApplication::setDesktopFileName(QStringLiteral("org.kxdisplay.KX_Display"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.kxdisplay.KX_Display")));
-    frmKX_Display window;
+    QtDialogs dialogs;
+    Session session(dialogs);
+    frmKX_Display window(session);
+    dialogs.setParent(&window);
+    window.Form_Load();
     window.show();
     return app.exec();
 }

@@ -28,6 +28,7 @@
 // give the X server's pid: a GUI terminal's cost includes its drawing there.
 #include "ProcessStats.h"
 #include "app/ProgramInfo.h"
+#include "app/Session.h"
 #include "app/frmKX_Display.h"
 #include "platform/SettingsStore.h"
 #include "settings/StoredSettings.h"
@@ -188,6 +189,7 @@ struct Window
     PtyPair pty;
     MemoryStore store;
     ScriptedDialogs dialogs;
+    std::unique_ptr<Session> session;
     std::unique_ptr<frmKX_Display> w;
 
     bool open()
@@ -199,7 +201,9 @@ struct Window
         StoredSettings(store, ProgramInfo::title()).setDevice(1, pty.slavePath());
         store.saveSetting(ProgramInfo::title(), StoredSettings::Section, StoredSettings::KeyEmulation,
                           TerminalOptions::KestrixText);
-        w = std::make_unique<frmKX_Display>(frmKX_Display::Services{nullptr, &store, &dialogs, nullptr});
+        session = std::make_unique<Session>(dialogs, Session::Services{nullptr, &store});
+        w = std::make_unique<frmKX_Display>(*session);
+        w->Form_Load();
         if (!qEnvironmentVariableIsSet("KX_BENCH_HIDDEN")) w->show();
         w->findChild<QAction *>(QStringLiteral("mnuOpen"))->trigger();
         if (!w->findChild<QAction *>(QStringLiteral("mnuClose"))->isEnabled()) {

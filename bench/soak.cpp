@@ -11,6 +11,7 @@
 //   soak [cycles]      default 1000; prints a line every 100 cycles, exits 1 on a fault
 #include "ProcessStats.h"
 #include "app/ProgramInfo.h"
+#include "app/Session.h"
 #include "app/frmKX_Display.h"
 #include "platform/ColorLabel.h"
 #include "platform/Dialogs.h"
@@ -101,7 +102,9 @@ int main(int argc, char *argv[])
     MemoryStore store;
     CountingDialogs dialogs;
     StoredSettings(store, ProgramInfo::title()).setDevice(1, link);
-    frmKX_Display window(frmKX_Display::Services{nullptr, &store, &dialogs, nullptr});
+    Session session(dialogs, {nullptr, &store});
+    frmKX_Display window(session);
+    window.Form_Load();
     window.show();
     QAction *open = window.findChild<QAction *>(QStringLiteral("mnuOpen"));
     QAction *close = window.findChild<QAction *>(QStringLiteral("mnuClose"));

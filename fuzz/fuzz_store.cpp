@@ -1,7 +1,7 @@
 // Any bytes as the program's settings file, through the store and every reader
 // behind start-up: the settings string, port number, handshaking, echo, mode and
 // the device of every Com number. Whatever the file holds, start-up either
-// completes without a message or ends with exactly one short one, the port object
+// completes or ends with one short message, the port object
 // holds only values it accepts, and nothing read from the file is longer than the
 // program lets a stored value be. The file's text, once read and written again,
 // reads and writes the same from then on.
@@ -11,7 +11,6 @@
 #include "settings/StoredSettings.h"
 #include "terminal/TerminalOptions.h"
 #include "tests/support/core/FakeSerialComm.h"
-#include "tests/support/core/ScriptedDialogs.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -68,20 +67,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     StoredSettings stored(store, application);
     FakeSerialComm port;
     TerminalOptions options;
-    ScriptedDialogs dialogs;
-    QString comPort;
-    const bool complete = stored.load(port, options, comPort, dialogs);
-    if (dialogs.shown.size() != (complete ? 0 : 1))
-        fail("messages", dialogs.shown.size());
-    for (const auto &s : dialogs.shown)
-        if (s.prompt.size() > 300)
-            fail("message length", s.prompt.size());
+    const StoredSettings::Loaded loaded = stored.load(port, options);
+    if (loaded.refused && loaded.refused->size() > 300)
+        fail("message length", loaded.refused->size());
     if (port.commPort() < 1 || port.commPort() > 255 || port.handshaking() < 0 || port.handshaking() > 3)
         fail("port number or handshaking", port.commPort() * 10 + port.handshaking());
     if (!LineSettings::parse(port.settings()))
         fail("settings", 0);
-    if (comPort.size() > StoredSettings::MaxValueLength + 1 || options.emulationText().size() > StoredSettings::MaxValueLength + 1)
-        fail("stored text length", qMax(comPort.size(), options.emulationText().size()));
+    if (loaded.comPort.size() > StoredSettings::MaxValueLength + 1
+        || options.emulationText().size() > StoredSettings::MaxValueLength + 1)
+        fail("stored text length", qMax(loaded.comPort.size(), options.emulationText().size()));
     const PortDirectory directory([&](int n) { return stored.device(n); }, [] { return QStringList(); });
     for (int com = 1; com <= 16; ++com)
         if (directory.device(com).size() > StoredSettings::MaxDeviceLength + 6)

@@ -9,7 +9,9 @@ class QWidget;
 class QtDialogs : public Dialogs
 {
 public:
-    explicit QtDialogs(QWidget *parent) : m_parent(parent) {}
+    explicit QtDialogs(QWidget *parent = nullptr) : m_parent(parent) {}
+    // The window the boxes stand over, once it is made.
+    void setParent(QWidget *parent) { m_parent = parent; }
 
     // Qt's own texts (standard buttons, file dialogs) in German, whatever the
     // user's locale, like the rest of the program. False when the translation

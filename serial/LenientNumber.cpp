@@ -1,5 +1,7 @@
 #include "serial/LenientNumber.h"
 
+#include "serial/CommError.h"
+
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -165,8 +167,8 @@ qint64 inRange(double value, const QString &number, qint64 low, qint64 high)
 {
     const double rounded = LenientNumber::roundHalfEven(value);
     if (!(rounded >= double(low) && rounded <= double(high)))
-        throw CommError(QStringLiteral("Überlauf: \"%1\" liegt außerhalb von %2 bis %3.")
-                            .arg(CommError::quote(number)).arg(low).arg(high));
+        throw LenientNumber::Error(QStringLiteral("Überlauf: \"%1\" liegt außerhalb von %2 bis %3.")
+                                       .arg(CommError::quote(number)).arg(low).arg(high));
     return qint64(rounded);
 }
 
@@ -174,8 +176,8 @@ LenientNumber::Scan whole(const QString &text)
 {
     const LenientNumber::Scan s = LenientNumber::scan(text.trimmed(), LenientNumber::Form::Strict);
     if (s.number.isEmpty() || !s.whole)
-        throw CommError(QStringLiteral("Typen unverträglich: \"%1\" ist keine Zahl.")
-                            .arg(CommError::quote(text)));
+        throw LenientNumber::Error(QStringLiteral("Typen unverträglich: \"%1\" ist keine Zahl.")
+                                       .arg(CommError::quote(text)));
     return s;
 }
 } // namespace

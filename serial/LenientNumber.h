@@ -1,8 +1,9 @@
 #pragma once
 
-#include "serial/CommError.h"
-
+#include <QByteArray>
 #include <QString>
+
+#include <exception>
 
 // Reading numbers as the program's users and its settings file write them: "&H"
 // introduces a hexadecimal, "&O" an octal number (letters in either case), the
@@ -20,6 +21,32 @@ namespace LenientNumber {
 
 enum class Form { Lenient, Strict };
 
+// A text that is no number, or a number out of range, with a German description
+// that the program shows unchanged.
+class Error : public std::exception
+{
+public:
+    explicit Error(QString description) : m_description(std::move(description)), m_utf8(m_description.toUtf8()) {}
+    const QString &description() const { return m_description; }
+    const char *what() const noexcept override { return m_utf8.constData(); }
+
+private:
+    QString m_description;
+    QByteArray m_utf8;
+};
+
+// Runs step, which reads numbers, for a caller whose failures are all of one type:
+// a refused number is thrown on as Refusal, in the same words.
+template <typename Refusal, typename Step>
+void refusedAs(Step &&step)
+{
+    try {
+        step();
+    } catch (const Error &e) {
+        throw Refusal(e.description());
+    }
+}
+
 struct Scan
 {
     double value = 0.0;
@@ -32,12 +59,12 @@ struct Scan
 // The value of the leading number of the text.
 Scan scan(const QString &text, Form form = Form::Lenient);
 
-// The leading number rounded to a whole number. Throws CommError with an
-// overflow description when the result lies outside -32768 to 32767.
+// The leading number rounded to a whole number. Throws Error with an overflow
+// description when the result lies outside -32768 to 32767.
 qint16 read(const QString &text);
 
 // The whole text as a number (strict form) rounded to a whole number that must lie
-// in [low, high]; throws CommError with a type-mismatch or overflow description.
+// in [low, high]; throws Error with a type-mismatch or overflow description.
 int toInteger(const QString &text, qint64 low, qint64 high);
 inline int toInt16(const QString &text) { return toInteger(text, -32768, 32767); }
 inline int toInt32(const QString &text) { return toInteger(text, INT32_MIN, INT32_MAX); }

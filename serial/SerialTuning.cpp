@@ -28,7 +28,8 @@ bool SerialTuning::adjustNumber(const NumberDialogue &d)
         return false;
     qint16 value = 0;
     // A number out of range is never written: the property keeps its value.
-    if (failure.run([&] { value = LenientNumber::read(m_answer); }))
+    const auto read = [&] { value = LenientNumber::read(m_answer); };
+    if (failure.run([&] { LenientNumber::refusedAs<CommError>(read); }))
         failure.run([&] { d.set(value); });
     if (failure.failed())
         showFailure(failure.description());

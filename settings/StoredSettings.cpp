@@ -1,6 +1,5 @@
 #include "settings/StoredSettings.h"
 
-#include "platform/Dialogs.h"
 #include "platform/Log.h"
 #include "platform/SettingsStore.h"
 #include "serial/CommError.h"
@@ -24,40 +23,41 @@ QString StoredSettings::value(const QString &section, const QString &key, qsizet
     return v;
 }
 
-bool StoredSettings::load(SerialComm &port, TerminalOptions &options, QString &comPort,
-                          Dialogs &dialogs) const
+StoredSettings::Loaded StoredSettings::load(SerialComm &port, TerminalOptions &options) const
 {
     // Up to the echo, a failing step is skipped and remembered; the latest failure
-    // is shown at the two checkpoints.
+    // counts at the two checkpoints. A number the port cannot take is refused in
+    // the same way as a value it refuses.
     FailureRecorder failure;
-    const auto check = [&] {
-        if (!failure.failed())
-            return true;
-        dialogs.msgBox(failure.description(), Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
-        return false;
+    const auto run = [&](const auto &step) { failure.run([&] { LenientNumber::refusedAs<CommError>(step); }); };
+    Loaded loaded;
+    const auto stop = [&] {
+        if (failure.failed())
+            loaded.refused = failure.description();
+        return failure.failed();
     };
 
     const QString settings = value(Section, KeySettings, MaxValueLength);
     if (!settings.isEmpty()) {
-        failure.run([&] { port.setSettings(settings); });
-        if (!check())
-            return false;
+        run([&] { port.setSettings(settings); });
+        if (stop())
+            return loaded;
     }
-    comPort = value(Section, KeyPort, MaxValueLength);
-    if (!comPort.isEmpty())
-        failure.run([&] { port.setCommPort(LenientNumber::toInt16(comPort)); });
+    loaded.comPort = value(Section, KeyPort, MaxValueLength);
+    if (!loaded.comPort.isEmpty())
+        run([&] { port.setCommPort(LenientNumber::toInt16(loaded.comPort)); });
     const QString handshaking = value(Section, KeyHandshaking, MaxValueLength);
     if (!handshaking.isEmpty()) {
-        failure.run([&] { port.setHandshaking(LenientNumber::toInt32(handshaking)); });
-        if (!check())
-            return false;
+        run([&] { port.setHandshaking(LenientNumber::toInt32(handshaking)); });
+        if (stop())
+            return loaded;
     }
     const QString echo = value(Section, KeyEcho, MaxValueLength);
-    failure.run([&] { options.localEcho = LenientNumber::toBoolean(echo); });
+    run([&] { options.localEcho = LenientNumber::toBoolean(echo); });
 
     const QString mode = value(Section, KeyEmulation, MaxValueLength);
     options.setEmulationText(mode.isEmpty() ? TerminalOptions::AsciiText : mode);
-    return true;
+    return loaded;
 }
 
 void StoredSettings::save(const SerialComm &port, const TerminalOptions &options)

@@ -2,7 +2,8 @@
 
 #include <QString>
 
-class Dialogs;
+#include <optional>
+
 class SerialComm;
 class SettingsStore;
 struct TerminalOptions;
@@ -40,12 +41,20 @@ public:
 
     const QString &application() const { return m_application; }
 
+    // What start-up's reading leaves to start-up.
+    struct Loaded
+    {
+        // The stored port number text; empty when the reading stopped before it.
+        QString comPort;
+        // A refused value's failure: start-up shows it and ends where it stands.
+        std::optional<QString> refused;
+    };
+
     // Start-up's reading: puts the stored values into the port object and the
-    // terminal options, tolerating failures. The latest failure is shown after the
+    // terminal options, tolerating failures. The latest failure counts after the
     // settings string and after the handshaking, each only when that key holds a
-    // value; then start-up must end where it stands, and load() returns false.
-    // comPort gets the stored port number text.
-    bool load(SerialComm &port, TerminalOptions &options, QString &comPort, Dialogs &dialogs) const;
+    // value: the reading stops there and hands the failure back.
+    Loaded load(SerialComm &port, TerminalOptions &options) const;
 
     // Confirming the settings dialog: the settings string, port number and
     // handshaking as the port object reports them, then echo and mode, in this

@@ -37,14 +37,15 @@ private slots:
     void startUp_data()
     {
         QTest::addColumn<QStringList>("stored");   // key=value
-        QTest::addColumn<QString>("shown");        // messages | port label | two panels | checked menu entry
-        QTest::newRow("empty store") << QStringList{} << "0|Com 1  closed ffffff/ff|COM 1 - 9600,n,8,1|Ascii-Modus|A";
+        // message | port label | two panels | checked menu entry | InputLen and OutBufferSize, from 8 and 512
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("empty store") << QStringList{} << "|Com 1  closed ffffff/ff|COM 1 - 9600,n,8,1|Ascii-Modus|A|1 2048";
         QTest::newRow("all stored") << QStringList{"Einstellungen=19200,E,7,2", "COM-Anschluß=3", "Handshaking=2", "TermEmu=Kestrix"}
-                                    << "0|Com 3  closed ffffff/ff|COM 3 - 19200,e,7,2|Kestrix|K";
+                                    << "|Com 3  closed ffffff/ff|COM 3 - 19200,e,7,2|Kestrix|K|1 2048";
         // Start-up ended early: the window keeps its design texts.
         QTest::newRow("refused settings") << QStringList{"Einstellungen=9600,X,8,1", "COM-Anschluß=3", "TermEmu=Kestrix"}
-                                          << "1|Com ffffff/ff|COM|Emulation:|";
-        QTest::newRow("other mode") << QStringList{"TermEmu=VT100"} << "0|Com 1  closed ffffff/ff|COM 1 - 9600,n,8,1|VT100|";
+            << "! Ungültige Parität \"X\": erlaubt sind E, O, N, M und S.|Com ffffff/ff|COM|Emulation:||8 512";
+        QTest::newRow("other mode") << QStringList{"TermEmu=VT100"} << "|Com 1  closed ffffff/ff|COM 1 - 9600,n,8,1|VT100||1 2048";
     }
     void startUp()
     {
@@ -52,10 +53,13 @@ private slots:
         MainWindowFixture f;
         for (const QString &entry : stored)
             f.stored(entry.section(u'=', 0, 0), entry.section(u'=', 1));
+        f.port.setInputLen(8);
+        f.port.setOutBufferSize(512);
         f.start();
-        QTEST(QStringList({QString::number(f.dialogs.shown.size()), f.look(QStringLiteral("lblComOpen")), f.panel("Settings"),
+        QTEST(QStringList({f.dialogs.messages().join(u'/'), f.look(QStringLiteral("lblComOpen")), f.panel("Settings"),
                            f.panel("Emulation"), QString(f.action("mnuASCII")->isChecked() ? "A" : "")
-                                                     + (f.action("mnuKestrix")->isChecked() ? "K" : "")}).join(u'|'),
+                                                     + (f.action("mnuKestrix")->isChecked() ? "K" : ""),
+                           QStringLiteral("%1 %2").arg(f.port.inputLen()).arg(f.port.outBufferSize())}).join(u'|'),
               "shown");
         QCOMPARE(f.label(QStringLiteral("lbl_G1_38"))->backColor(), 0xC0C0C0u);
         QCOMPARE(f.window->windowTitle(), QStringLiteral("Kestrix II/LT - Display  V 1.1.2"));
@@ -312,7 +316,8 @@ private slots:
         for (int i = 0; i < 2; ++i) {
             onModal([&](QWidget *w) {
                 if (auto *box = qobject_cast<frmAbout *>(w)) {
-                    seen << box->windowTitle() << box->lblDatum->text() + u' ' + box->lblVersion->text();
+                    seen << box->windowTitle() << box->findChild<QLabel *>(QStringLiteral("lblDatum"))->text() + u' '
+                                                       + box->findChild<QLabel *>(QStringLiteral("lblVersion"))->text();
                     box->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
                 }
             });

@@ -32,7 +32,7 @@ template <typename F>
 QString outcome(F &&read)
 {
     QString number;
-    const QString why = refusal([&] { number = QString::number(read()); });
+    const QString why = refusal<LenientNumber::Error>([&] { number = QString::number(read()); });
     return why.isEmpty() ? number : why;
 }
 
@@ -121,7 +121,7 @@ private slots:
     void load_data()
     {
         QTest::addColumn<QStringList>("stored");   // settings, port, handshaking, echo, mode; null: none
-        QTest::addColumn<QString>("message");      // the one message, empty for none
+        QTest::addColumn<QString>("message");      // the refusal start-up shows, empty for none
         QTest::addColumn<QString>("after");        // complete (+/-), settings, port number, handshaking, echo, mode
         const QString n;
         QTest::newRow("empty store") << QStringList{n, n, n, n, n} << "" << "+ 9600,n,8,1 1 0 0 Ascii-Modus";
@@ -159,11 +159,9 @@ private slots:
         store.written.clear();
         FakeSerialComm port;
         TerminalOptions options;
-        ScriptedDialogs dialogs;
-        QString comPort;
-        const bool complete = settings.load(port, options, comPort, dialogs);
-        QCOMPARE(dialogs.messages(), message.isEmpty() ? QStringList() : QStringList{"! " + message});
-        QTEST(QStringLiteral("%1 %2 %3 %4 %5 %6").arg(QChar(complete ? u'+' : u'-')).arg(port.settings()).arg(port.commPort())
+        const StoredSettings::Loaded loaded = settings.load(port, options);
+        QCOMPARE(loaded.refused.value_or(QString()), message);
+        QTEST(QStringLiteral("%1 %2 %3 %4 %5 %6").arg(QChar(loaded.refused ? u'-' : u'+')).arg(port.settings()).arg(port.commPort())
                   .arg(port.handshaking()).arg(int(options.localEcho)).arg(options.emulationText()), "after");
         QVERIFY(store.written.isEmpty());   // start-up writes nothing
     }

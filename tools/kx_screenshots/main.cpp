@@ -3,7 +3,9 @@
 // dialog. Used for the README and where there is no display to show the program on.
 //
 //   kx_screenshots --sim build/tools/kx_sim/kx_sim --out docs
+#include "app/Session.h"
 #include "app/frmKX_Display.h"
+#include "platform/QtDialogs.h"
 #include "terminal/RichTextView.h"
 
 #include <QAction>
@@ -88,7 +90,11 @@ int main(int argc, char *argv[])
     }
     int failures = 0;
     {
-        frmKX_Display window;
+        QtDialogs dialogs;
+        Session session(dialogs);
+        frmKX_Display window(session);
+        dialogs.setParent(&window);
+        window.Form_Load();
         const auto act = [&window](const char *name) {
             return window.findChild<QAction *>(QLatin1StringView(name));
         };

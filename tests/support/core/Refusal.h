@@ -4,12 +4,12 @@
 
 
 // The description a call was refused with; empty when it went through.
-template <typename F>
+template <typename Error = CommError, typename F>
 QString refusal(F &&call)
 {
     try {
         call();
-    } catch (const CommError &e) {
+    } catch (const Error &e) {
         return e.description();
     }
     return {};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ProgramInfo.h"
+#include "app/Session.h"
 #include "app/frmKX_Display.h"
 #include "platform/ColorLabel.h"
 #include "settings/StoredSettings.h"
@@ -29,17 +30,22 @@ struct MainWindowFixture
     FakeWatcher watcher;
     QTemporaryDir stateDir{QDir::tempPath() + QStringLiteral("/kx-state-XXXXXX")};
     QString stateFile = stateDir.filePath(QStringLiteral("fenster"));
+    std::unique_ptr<Session> session;
     std::unique_ptr<frmKX_Display> window;
     bool realPort = false;   // the program's own serial component, clock and devices instead
     QString serialLocks;     // where that component keeps its locks (see QtSerialComm)
 
-    // Creates the window, which runs its start-up.
+    // Makes the session and the window, and runs start-up, as the program does; a
+    // second start is the program started again.
     frmKX_Display &start()
     {
-        window = std::make_unique<frmKX_Display>(
-            realPort ? frmKX_Display::Services{nullptr, &store, &dialogs, nullptr, nullptr, nullptr, stateFile, serialLocks}
-                     : frmKX_Display::Services{&port, &store, &dialogs, &clock, &devices, &watcher, stateFile});
+        window.reset();
+        session = std::make_unique<Session>(
+            dialogs, realPort ? Session::Services{nullptr, &store, nullptr, nullptr, nullptr, stateFile, serialLocks}
+                              : Session::Services{&port, &store, &clock, &devices, &watcher, stateFile});
+        window = std::make_unique<frmKX_Display>(*session);
         window->setQuitHook([] {});
+        window->Form_Load();
         return *window;
     }
     void stored(const QString &key, const QString &value)
