@@ -13,7 +13,8 @@ PacedReader::PacedReader(QSerialPort &port, QObject *parent) : QObject(parent), 
 
 void PacedReader::read()
 {
-    if (!m_port.isOpen())
+    // A pausing port's byte waits for the others.
+    if (m_resume.isActive() || !m_port.isOpen())
         return;
     const QByteArray bytes = m_port.readAll();
     if (bytes.isEmpty())
@@ -25,13 +26,7 @@ void PacedReader::read()
 
 void PacedReader::pause()
 {
-    if (!m_notifier)
-        for (auto *notifier : m_port.findChildren<QSocketNotifier *>())
-            if (notifier->type() == QSocketNotifier::Read && notifier->isEnabled())
-                m_notifier = notifier;   // a closed port's old one is disabled
-    if (!m_notifier || m_resume.isActive())
-        return;
-    m_notifier->setEnabled(false);
+    m_port.setReadBufferSize(1);
     m_resume.start();
 }
 
@@ -44,18 +39,20 @@ void PacedReader::takeGathered()
 void PacedReader::resume()
 {
     m_resume.stop();
-    if (!m_notifier || !m_port.isOpen())
+    if (!m_port.isOpen())
         return;
-    m_notifier->setEnabled(true);
+    m_port.setReadBufferSize(0);
     // What gathered is read in this turn of the event loop rather than in the next
     // one the port's notifier would cause: one wake-up per read, not two.
     if (!m_port.waitForReadyRead(0) && m_port.error() == QSerialPort::TimeoutError)
         m_port.clearError();
+    // The byte the pausing port took when nothing followed it.
+    if (m_port.isOpen() && m_port.bytesAvailable() > 0)
+        read();
 }
 
 void PacedReader::stop()
 {
-    // The port deletes its notifiers later; a reopened port gets new ones.
     m_resume.stop();
-    m_notifier = nullptr;
+    m_port.setReadBufferSize(0);
 }

@@ -2,8 +2,6 @@
 
 #include <QByteArray>
 #include <QObject>
-#include <QPointer>
-#include <QSocketNotifier>
 #include <QTimer>
 
 class QSerialPort;
@@ -16,8 +14,10 @@ class QSerialPort;
 // follows without a pause. When no frame comes, what gathered is taken after
 // FallbackMs.
 //
-// QSerialPort has no call for this, so its read notifier (a child of the port) is
-// paused and resumed.
+// The pause is QSerialPort's read buffer limit: a port whose buffer is full reads
+// no more from the device until the buffer is read. A pausing port may hold one
+// byte, so the first chunk after a read wakes the program once more and the rest
+// gathers in the kernel.
 class PacedReader : public QObject
 {
     Q_OBJECT
@@ -41,6 +41,5 @@ private:
     void resume();
 
     QSerialPort &m_port;
-    QPointer<QSocketNotifier> m_notifier;
     QTimer m_resume;   // runs while the port pauses
 };

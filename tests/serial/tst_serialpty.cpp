@@ -13,6 +13,7 @@
 #include <QTest>
 
 #include <cstdio>
+#include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -42,6 +43,13 @@ struct Rig
         });
     }
 };
+
+// Whether bytes wait on the line, within five seconds, the event loop standing still.
+bool waiting(const PtyPair &pty)
+{
+    pollfd p{pty.slaveFd(), POLLIN, 0};
+    return ::poll(&p, 1, 5000) == 1;
+}
 
 // Handshake and format flags of the line: R(TS/CTS), X(ON), X(OFF), A(ny byte
 // restarts output), P(arity), S(tick), 2 (stop bits).
@@ -102,6 +110,23 @@ private slots:
         rig.comm.setPortOpen(false);
         QCOMPARE(rig.comm.inBufferCount(), 0);
         QCOMPARE(refusal([&] { rig.comm.setPortOpen(true); }), QString());
+    }
+
+    // After a read, what follows gathers until the display frame takes it at once,
+    // or until a tenth of a second has passed when no frame comes.
+    void readsAtTheDisplaysPace()
+    {
+        Rig rig(pty->slavePath(), locks.path());
+        rig.comm.setPortOpen(true);
+        QVERIFY(pty->writeMaster("a"));
+        QTRY_COMPARE(rig.received, QByteArray("a"));
+        QVERIFY(pty->writeMaster("bc") && waiting(*pty));
+        QCoreApplication::processEvents();
+        QCOMPARE(rig.received, QByteArray("a"));
+        rig.comm.takeGathered();
+        QCOMPARE(rig.received, QByteArray("abc"));
+        QVERIFY(pty->writeMaster("d"));
+        QTRY_COMPARE(rig.received, QByteArray("abcd"));
     }
 
     // Two programs never share a line, also as root and through another path; the
