@@ -9,6 +9,7 @@
 #include "serial/PortController.h"
 #include "serial/PortDirectory.h"
 #include "serial/PortFailure.h"
+#include "serial/PortLossWatch.h"
 #include "serial/QtSerialComm.h"
 #include "serial/Termios.h"
 #include "settings/StoredSettings.h"
@@ -113,6 +114,32 @@ private slots:
                  (QList<int>{SerialComm::comEventBreak, SerialComm::comEventFrame, SerialComm::comEventOverrun,
                              SerialComm::comEventRxParity}));
         QCOMPARE(LineErrorCounters::events(C{9, 9, 9, 9}, C{}), QList<int>{});   // counters reset
+    }
+
+    // A device that went away shows as a read, write or resource error; none of
+    // them raised inside the component's own calls is taken for a loss.
+    void lossFromErrors_data()
+    {
+        QTest::addColumn<QSerialPort::SerialPortError>("error");
+        QTest::addColumn<bool>("lost");
+        QTest::newRow("read") << QSerialPort::ReadError << true;
+        QTest::newRow("write") << QSerialPort::WriteError << true;
+        QTest::newRow("resource") << QSerialPort::ResourceError << true;
+        QTest::newRow("timeout") << QSerialPort::TimeoutError << false;
+        QTest::newRow("unsupported") << QSerialPort::UnsupportedOperationError << false;
+    }
+    void lossFromErrors()
+    {
+        QFETCH(QSerialPort::SerialPortError, error);
+        QSerialPort port;
+        PortLossWatch watch(port);
+        QSignalSpy lost(&watch, &PortLossWatch::lost);
+        {
+            PortLossWatch::OwnCall call(watch);
+            emit port.errorOccurred(error);
+        }
+        emit port.errorOccurred(error);
+        QTEST(lost.count() == 1, "lost");
     }
 
     // What goes onto the native handle after QSerialPort has set the line, from the
