@@ -1,6 +1,8 @@
 #pragma once
 
 #include "serial/CommError.h"
+#include "serial/LineSettings.h"
+#include "serial/Termios.h"
 
 #include <QSerialPort>
 #include <QString>
@@ -29,5 +31,32 @@ inline CommError error(CommError::Cause cause, int port, const QString &device,
 {
     return CommError(text(cause, port, device, reason, settings), cause);
 }
+
+// The failure the system gave as errno `error`, with its words where they are needed.
+CommError fromErrno(int error, int port, const QString &device, const QString &settings = {});
+
+// The operating system's reason for the port's last failure, or nothing when
+// there is none: after a successful open QSerialPort reports NoError with the
+// text "Unknown error", which must never reach the user.
+QString systemReason(const QSerialPort &port);
+
+// How a sentence names an open port: "Com3 (/dev/ttyUSB0)", or "Com3" without a device.
+QString where(int port, const QString &device);
+
+// Com `port` stands for no device at all.
+QString noDevice(int port);
+// The folder of the component's own locks takes no link to `device`.
+QString noLockLink(int port, const QString &device, const QString &folder);
+// What this host cannot run at all, or empty when it can.
+QString hostRefusal(int port, const LineSettings &line, int handshaking);
+// QSerialPort did not take the speed, or the rest of the line, of the port `where`.
+QString speedRefused(const QString &where, qint32 baud, const QSerialPort &port);
+QString lineRefused(const QString &where, const LineSettings &line, const QSerialPort &port);
+// The device took the line but did not keep the `missing` parts of it.
+QString deviceLacks(const QString &where, const LineSettings &line, Termios::Parts missing);
+// Output was not taken.
+QString notSent(const QString &where, const QSerialPort &port);
+// The device went away while the port was open.
+QString connectionLost(const QString &where);
 
 } // namespace PortFailure

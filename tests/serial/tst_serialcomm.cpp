@@ -4,11 +4,14 @@
 // how a lost device is known again and waited for.
 #include "serial/DrainWait.h"
 #include "serial/HostDevices.h"
+#include "serial/LineErrorCounters.h"
 #include "serial/ParityMarks.h"
 #include "serial/PortController.h"
 #include "serial/PortDirectory.h"
 #include "serial/PortFailure.h"
+#include "serial/PortLossWatch.h"
 #include "serial/QtSerialComm.h"
+#include "serial/Termios.h"
 #include "settings/StoredSettings.h"
 #include "tests/support/core/FakeClock.h"
 #include "tests/support/core/FakeDevices.h"
@@ -105,12 +108,38 @@ private slots:
 
     void lineErrorEvents()
     {
-        using C = QtSerialComm::LineCounters;
-        QCOMPARE(QtSerialComm::lineErrorEvents(C{1, 2, 3, 4}, C{1, 2, 3, 4}), QList<int>{});
-        QCOMPARE(QtSerialComm::lineErrorEvents(C{}, C{1, 1, 1, 1}),
+        using C = LineErrorCounters::Counts;
+        QCOMPARE(LineErrorCounters::events(C{1, 2, 3, 4}, C{1, 2, 3, 4}), QList<int>{});
+        QCOMPARE(LineErrorCounters::events(C{}, C{1, 1, 1, 1}),
                  (QList<int>{SerialComm::comEventBreak, SerialComm::comEventFrame, SerialComm::comEventOverrun,
                              SerialComm::comEventRxParity}));
-        QCOMPARE(QtSerialComm::lineErrorEvents(C{9, 9, 9, 9}, C{}), QList<int>{});   // counters reset
+        QCOMPARE(LineErrorCounters::events(C{9, 9, 9, 9}, C{}), QList<int>{});   // counters reset
+    }
+
+    // A device that went away shows as a read, write or resource error; none of
+    // them raised inside the component's own calls is taken for a loss.
+    void lossFromErrors_data()
+    {
+        QTest::addColumn<QSerialPort::SerialPortError>("error");
+        QTest::addColumn<bool>("lost");
+        QTest::newRow("read") << QSerialPort::ReadError << true;
+        QTest::newRow("write") << QSerialPort::WriteError << true;
+        QTest::newRow("resource") << QSerialPort::ResourceError << true;
+        QTest::newRow("timeout") << QSerialPort::TimeoutError << false;
+        QTest::newRow("unsupported") << QSerialPort::UnsupportedOperationError << false;
+    }
+    void lossFromErrors()
+    {
+        QFETCH(QSerialPort::SerialPortError, error);
+        QSerialPort port;
+        PortLossWatch watch(port);
+        QSignalSpy lost(&watch, &PortLossWatch::lost);
+        {
+            PortLossWatch::OwnCall call(watch);
+            emit port.errorOccurred(error);
+        }
+        emit port.errorOccurred(error);
+        QTEST(lost.count() == 1, "lost");
     }
 
     // What goes onto the native handle after QSerialPort has set the line, from the
@@ -137,14 +166,14 @@ private slots:
         const termios full{.c_iflag = IXON | IXOFF | IXANY | INPCK | PARMRK | IGNPAR | ISTRIP,
                            .c_cflag = CS6 | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | CREAD | CLOCAL};
         for (termios t : {full, termios{.c_cflag = CS5 | CREAD | CLOCAL}}) {
-            QtSerialComm::adjustTermios(t, parsed, c.handshaking, c.mark);
+            Termios::adjust(t, parsed, c.handshaking, c.mark);
             if (c.cflagSet & CSIZE)
                 QCOMPARE(uint(t.c_cflag & CSIZE), c.cflagSet & CSIZE);
             QCOMPARE(uint(t.c_cflag & (c.cflagSet & ~CSIZE)), c.cflagSet & ~CSIZE);
             QCOMPARE(uint(t.c_cflag & c.cflagClear) | uint(t.c_iflag & c.iflagClear), 0u);
             QCOMPARE(uint(t.c_iflag & c.iflagSet), c.iflagSet);
             // What was set is what the read-back wants.
-            QCOMPARE(QtSerialComm::termiosMismatch(t, parsed, c.handshaking), QString());
+            QCOMPARE(Termios::mismatch(t, parsed, c.handshaking).toInt(), 0);
         }
     }
 

@@ -1,11 +1,13 @@
 // The real serial port component on a pseudo-terminal, opened by its path exactly
 // as a USB adapter would be; the test works the master side.
 #include "serial/FolderWatcher.h"
+#include "serial/PacedReader.h"
 #include "serial/QtSerialComm.h"
 #include "tests/support/core/PtyPair.h"
 #include "tests/support/core/Refusal.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLockFile>
 #include <QSignalSpy>
@@ -13,6 +15,7 @@
 #include <QTest>
 
 #include <cstdio>
+#include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -42,6 +45,13 @@ struct Rig
         });
     }
 };
+
+// Whether bytes wait on the line, within five seconds, the event loop standing still.
+bool waiting(const PtyPair &pty)
+{
+    pollfd p{pty.slaveFd(), POLLIN, 0};
+    return ::poll(&p, 1, 5000) == 1;
+}
 
 // Handshake and format flags of the line: R(TS/CTS), X(ON), X(OFF), A(ny byte
 // restarts output), P(arity), S(tick), 2 (stop bits).
@@ -104,17 +114,39 @@ private slots:
         QCOMPARE(refusal([&] { rig.comm.setPortOpen(true); }), QString());
     }
 
-    // Two programs never share a line, also as root and through another path; the
-    // second may open once the first lets go.
+    // After a read, what follows gathers until the display frame takes it at once,
+    // or until the fallback has passed when no frame comes.
+    void readsAtTheDisplaysPace()
+    {
+        Rig rig(pty->slavePath(), locks.path());
+        QElapsedTimer sinceRead;
+        connect(&rig.comm, &SerialComm::bytesArrived, this, [&] { sinceRead.start(); });
+        rig.comm.setPortOpen(true);
+        QVERIFY(pty->writeMaster("a"));
+        QTRY_COMPARE(rig.received, QByteArray("a"));
+        QVERIFY(pty->writeMaster("bc") && waiting(*pty));
+        // A machine too busy to get here well within the fallback cannot tell.
+        const bool gathering = sinceRead.elapsed() < PacedReader::FallbackMs / 2;
+        QCoreApplication::processEvents();
+        if (gathering)
+            QCOMPARE(rig.received, QByteArray("a"));
+        rig.comm.takeGathered();
+        QCOMPARE(rig.received, QByteArray("abc"));
+        QVERIFY(pty->writeMaster("d"));
+        QTRY_COMPARE(rig.received, QByteArray("abcd"));
+    }
+
+    // Two programs never share a line, also as root, through another path and with
+    // locks kept apart; the second may open once the first lets go.
     void busyPortRefused()
     {
         QTemporaryDir dir;
         const QString link = dir.filePath(QStringLiteral("ttyKX"));
         QVERIFY(QFile::link(pty->slavePath(), link));
         Rig first(pty->slavePath(), locks.path()), samePath(pty->slavePath(), locks.path()),
-            viaLink(link, locks.path());
+            viaLink(link, locks.path()), locksApart(pty->slavePath(), dir.path());
         first.comm.setPortOpen(true);
-        for (Rig *other : {&samePath, &viaLink}) {
+        for (Rig *other : {&samePath, &viaLink, &locksApart}) {
             const QString text = refusal([&] { other->comm.setPortOpen(true); });
             QVERIFY2(text.contains(QLatin1StringView("von einem anderen Programm benutzt"))
                          && !text.contains(QLatin1StringView("Unknown error")), qPrintable(text));
@@ -125,16 +157,20 @@ private slots:
 
     // A pty number is used again once it is free, and a program that held it
     // before may still hold its lock. Such a lock keeps the program out, as it
-    // keeps out every serial program; the tests' components, with locks of their
-    // own, open all the same.
+    // keeps out every serial program, also through a link; the tests' components,
+    // with locks of their own, open all the same.
     void lockOfAnotherProgram()
     {
         // QSerialPort's lock: named after the path, in the machine's lock folder.
         QLockFile other(QStringLiteral("/var/lock/LCK..") + pty->slavePath().mid(5).replace(u'/', u'_'));
         if (!other.tryLock(0))
             QSKIP("the machine's lock folder cannot be written here");
-        Rig program(pty->slavePath(), {}), test(pty->slavePath(), locks.path());
-        QVERIFY(refusal([&] { program.comm.setPortOpen(true); }).contains(QLatin1StringView("von einem anderen Programm benutzt")));
+        QTemporaryDir dir;
+        const QString link = dir.filePath(QStringLiteral("ttyKX"));
+        QVERIFY(QFile::link(pty->slavePath(), link));
+        Rig program(pty->slavePath(), {}), viaLink(link, {}), test(pty->slavePath(), locks.path());
+        for (Rig *refused : {&program, &viaLink})
+            QVERIFY(refusal([&] { refused->comm.setPortOpen(true); }).contains(QLatin1StringView("von einem anderen Programm benutzt")));
         QCOMPARE(refusal([&] { test.comm.setPortOpen(true); }), QString());
     }
 
@@ -221,10 +257,13 @@ private slots:
         // No modem lines on a pty: DTR and RTS keep their values, nothing is lost.
         rig.comm.setDTREnable(false);
         QVERIFY(!rig.comm.dtrEnable() && !rig.comm.ctsHolding() && rig.comm.portOpen());
-        // Closed, a format is taken as text; the open refuses it.
+        // Closed, a format is taken as text; the open refuses it and leaves nothing
+        // behind that would keep a line the device takes from opening.
         rig.comm.setPortOpen(false);
         rig.comm.setSettings(QStringLiteral("9600,e,7,1"));
         QVERIFY(!refusal([&] { rig.comm.setPortOpen(true); }).isEmpty());
+        rig.comm.setSettings(QStringLiteral("9600,n,8,1"));
+        QCOMPARE(refusal([&] { rig.comm.setPortOpen(true); }), QString());
     }
 };
 
