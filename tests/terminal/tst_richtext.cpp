@@ -1,6 +1,6 @@
 // The terminal's text: the model that keeps characters and colours, and the view
 // that shows it and takes typed keys.
-#include "terminal/RichTextView.h"
+#include "terminal/views/RichTextView.h"
 #include "tests/support/core/ColourLetters.h"
 
 #include <QAccessible>

@@ -4,7 +4,7 @@
 //
 //   kx_screenshots --sim build/tools/kx_sim/kx_sim --out docs
 #include "app/frmKX_Display.h"
-#include "terminal/RichTextView.h"
+#include "terminal/views/RichTextView.h"
 
 #include <QAction>
 #include <QApplication>

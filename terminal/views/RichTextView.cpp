@@ -1,4 +1,4 @@
-#include "terminal/RichTextView.h"
+#include "terminal/views/RichTextView.h"
 
 #include "platform/Fonts.h"
 #include "platform/Colors.h"

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "platform/Colors.h"
-#include "terminal/FrameClock.h"
-#include "terminal/GlyphPainter.h"
-#include "terminal/LazyScrollBar.h"
+#include "terminal/views/FrameClock.h"
+#include "terminal/views/GlyphPainter.h"
+#include "terminal/views/LazyScrollBar.h"
 #include "terminal/RichTextModel.h"
 
 #include <QAbstractScrollArea>

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "platform/Colors.h"
-#include "terminal/FrameClock.h"
-#include "terminal/GlyphPainter.h"
+#include "terminal/views/FrameClock.h"
+#include "terminal/views/GlyphPainter.h"
 #include "terminal/HistorySearch.h"
-#include "terminal/LazyScrollBar.h"
+#include "terminal/views/LazyScrollBar.h"
 
 #include <QAbstractScrollArea>
 

@@ -1,4 +1,4 @@
-#include "terminal/HistoryView.h"
+#include "terminal/views/HistoryView.h"
 
 #include "platform/Fonts.h"
 #include "terminal/History.h"
