@@ -364,7 +364,7 @@ private slots:
         QFETCH(QString, before);
         QFETCH(QString, now);
         QFETCH(int, cut);
-        const auto change = RichTextView::textChange(before, now, cut);
+        const auto change = RichTextNews::change(before, now, cut);
         QTEST(change ? QStringLiteral("-%1 +%2").arg(change->removed).arg(change->added) : QStringLiteral("all"),
               "told");
     }
