@@ -100,7 +100,7 @@ private:
     // Following a stream, some forty lines go by in a display frame, more than
     // anyone reads as they pass, and each frame costs about as much as the
     // terminal's: three frames a second. What the user does shows at once.
-    FrameClock m_frames{this, 333};
+    FrameClock m_frames{this, 1000 / 3};
     RowPainter m_rows{font()};
     CopyCommands m_copy{this, [this] { return selectedText(); }, [this] { return allText(); }};
     LazyScrollBar m_vbar{verticalScrollBar()};
