@@ -277,14 +277,15 @@ void RichTextView::keyPressEvent(QKeyEvent *event)
     event->accept();
 }
 
-// Typing into the text ends the highlight: its places would move.
+// Typing into the text, or erasing from it, ends the highlight: its places would
+// move.
 void RichTextView::type(int keyAscii)
 {
     if (m_model.type(keyAscii))
         placeSelection(0, 0);
 }
 
-void RichTextView::erase(int pos)
+void RichTextView::eraseAt(int pos)
 {
     placeSelection(0, 0);
     m_model.erase(pos, false);
@@ -334,7 +335,7 @@ bool RichTextView::navigate(QKeyEvent *event)
     }
     case Qt::Key_Delete:
         // No character code: Delete edits but is not typed.
-        erase(pos);
+        eraseAt(pos);
         return true;
     default:
         return false;

@@ -95,7 +95,7 @@ private:
     int posAt(QPoint viewportPoint) const;
     bool navigate(QKeyEvent *event);
     void type(int keyAscii);
-    void erase(int pos);
+    void eraseAt(int pos);
 
     RichTextModel m_model;
     FrameClock m_frames{this};
