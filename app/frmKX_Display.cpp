@@ -16,13 +16,13 @@
 #include "settings/frmProperties.h"
 #include "platform/Colors.h"
 #include "terminal/GyroSeries.h"
-#include "terminal/GyroWindows.h"
-#include "terminal/HistoryWindow.h"
-#include "terminal/LabelIndicatorRow.h"
-#include "terminal/RichTextView.h"
+#include "terminal/views/GyroWindows.h"
+#include "terminal/views/HistoryWindow.h"
+#include "terminal/views/LabelIndicatorRow.h"
+#include "terminal/views/RichTextView.h"
 #include "terminal/SessionCapture.h"
 #include "terminal/TerminalEngine.h"
-#include "terminal/frmGyro_Verlauf.h"
+#include "terminal/views/frmGyro_Verlauf.h"
 
 #include <QApplication>
 #include <QDateTime>

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <Qt>
 
 #include <functional>
 
@@ -13,6 +15,12 @@ class KeySender
 {
 public:
     using Report = std::function<void(const QString &)>;
+
+    // The character codes (1 to 255) a key press types: key is its Qt::Key, text
+    // what the keyboard made of it. Composed text types each of its characters;
+    // a key without a character stands for the code a terminal sends for it.
+    // Alt combinations are commands, and keys without a code type nothing.
+    static QList<int> codesOf(int key, Qt::KeyboardModifiers modifiers, const QString &text);
 
     KeySender(SerialComm &port, RichTextModel &view, const TerminalOptions &options, Report report,
               std::function<void()> notSent)

@@ -1,5 +1,7 @@
 #include "terminal/RichTextModel.h"
 
+#include "platform/Windows1252.h"
+
 #include <algorithm>
 
 RichTextModel::RichTextModel(QObject *parent) : QObject(parent)
@@ -181,4 +183,56 @@ void RichTextModel::setSelText(QStringView text)
     m_selStart += int(text.size());
     m_selLength = 0;
     notifyChanged();
+}
+
+bool RichTextModel::type(int keyAscii)
+{
+    QString typed;
+    switch (keyAscii) {
+    case 8:
+        erase(m_selStart, true);
+        return true;
+    case 10:
+    case 13:
+        typed = QStringLiteral("\r\n");
+        break;
+    case 9:
+        typed = QStringLiteral("\t");
+        break;
+    default:
+        // Other control codes (Escape, Ctrl+C, ...) are not text.
+        if (keyAscii < 32 || keyAscii == 127 || keyAscii > 255)
+            return false;
+        typed = Windows1252::toChar(static_cast<unsigned char>(keyAscii));
+    }
+    setSelText(typed);
+    return true;
+}
+
+// A CR LF goes at once.
+void RichTextModel::erase(int pos, bool before)
+{
+    if (m_selLength == 0) {
+        const int from = before ? stepBack(pos) : pos;
+        const int to = before ? pos : stepOn(pos);
+        if (from == to)
+            return;
+        setSelStart(from);
+        setSelLength(to - from);
+    }
+    setSelText(QString());
+}
+
+int RichTextModel::stepBack(int pos) const
+{
+    if (pos >= 2 && pos <= length() && m_text[pos - 2] == u'\r' && m_text[pos - 1] == u'\n')
+        return pos - 2;
+    return std::max(0, pos - 1);
+}
+
+int RichTextModel::stepOn(int pos) const
+{
+    if (pos >= 0 && pos + 1 < length() && m_text[pos] == u'\r' && m_text[pos + 1] == u'\n')
+        return pos + 2;
+    return std::min(length(), pos + 1);
 }

@@ -66,6 +66,18 @@ public:
     // Replaces the selection with the text in selColor(); the caret ends behind it.
     void setSelText(QStringView text);
 
+    // Editing as in a text box, which the terminal is while typing goes into the
+    // text itself (the port closed, or echo on); a line break is one step.
+    // Types a character code over the selection: Backspace erases, CR and LF break
+    // the line, Tab and every character of the code page are inserted in
+    // selColor(). Other control codes are no text: false, and nothing changes.
+    bool type(int keyAscii);
+    // Erases the selection, or else the character before or after pos.
+    void erase(int pos, bool before);
+    // The position a step before or after pos.
+    int stepBack(int pos) const;
+    int stepOn(int pos) const;
+
     // The colours of [from, from + count) one after another, or null when some of
     // them are the black of text written whole.
     const quint32 *colorData(int from, int count) const

@@ -1,7 +1,7 @@
 // The gyro history window as the user meets it, on the main window: where it opens,
 // its figures as a screen reader reads them, holding the picture, and the files it
 // writes.
-#include "terminal/RichTextView.h"
+#include "terminal/views/RichTextView.h"
 #include "tests/support/ui/MainWindowFixture.h"
 
 #include <QAccessible>

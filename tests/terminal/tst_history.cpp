@@ -2,8 +2,8 @@
 // looked through, copied and saved, and as screen readers reach it.
 #include "platform/Fonts.h"
 #include "terminal/History.h"
-#include "terminal/HistoryView.h"
-#include "terminal/HistoryWindow.h"
+#include "terminal/views/HistoryView.h"
+#include "terminal/views/HistoryWindow.h"
 #include "tests/support/core/ScriptedDialogs.h"
 
 #include <QAccessible>

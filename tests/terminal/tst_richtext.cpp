@@ -1,6 +1,6 @@
 // The terminal's text: the model that keeps characters and colours, and the view
 // that shows it and takes typed keys.
-#include "terminal/RichTextView.h"
+#include "terminal/views/RichTextView.h"
 #include "tests/support/core/ColourLetters.h"
 
 #include <QAccessible>
@@ -364,7 +364,7 @@ private slots:
         QFETCH(QString, before);
         QFETCH(QString, now);
         QFETCH(int, cut);
-        const auto change = RichTextView::textChange(before, now, cut);
+        const auto change = RichTextNews::change(before, now, cut);
         QTEST(change ? QStringLiteral("-%1 +%2").arg(change->removed).arg(change->added) : QStringLiteral("all"),
               "told");
     }

@@ -6,7 +6,7 @@
 #include "app/Session.h"
 #include "app/frmKX_Display.h"
 #include "platform/QtDialogs.h"
-#include "terminal/RichTextView.h"
+#include "terminal/views/RichTextView.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "terminal/GlyphPainter.h"
+#include "terminal/views/GlyphPainter.h"
 
 #include "platform/Colors.h"
 

@@ -1,10 +1,10 @@
-#include "terminal/frmGyro_Scale.h"
+#include "terminal/views/frmGyro_Scale.h"
 
 #include "platform/ColorLabel.h"
-#include "terminal/RichTextView.h"
+#include "terminal/views/RichTextView.h"
 #include "platform/Twips.h"
 #include "platform/Colors.h"
-#include "terminal/GyroWindows.h"
+#include "terminal/views/GyroWindows.h"
 
 #include <QScopedValueRollback>
 #include <QVBoxLayout>

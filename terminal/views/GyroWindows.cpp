@@ -1,8 +1,8 @@
-#include "terminal/GyroWindows.h"
+#include "terminal/views/GyroWindows.h"
 
 #include "platform/Twips.h"
-#include "terminal/frmGyro_Diag.h"
-#include "terminal/frmGyro_Scale.h"
+#include "terminal/views/frmGyro_Diag.h"
+#include "terminal/views/frmGyro_Scale.h"
 
 #include <QSize>
 #include <QWidget>

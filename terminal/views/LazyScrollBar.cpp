@@ -1,4 +1,4 @@
-#include "terminal/LazyScrollBar.h"
+#include "terminal/views/LazyScrollBar.h"
 
 #include <QScopedValueRollback>
 #include <QScrollBar>

@@ -1,4 +1,4 @@
-#include "terminal/GyroPlot.h"
+#include "terminal/views/GyroPlot.h"
 
 #include "platform/Twips.h"
 

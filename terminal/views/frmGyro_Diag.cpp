@@ -1,10 +1,10 @@
-#include "terminal/frmGyro_Diag.h"
+#include "terminal/views/frmGyro_Diag.h"
 
 #include "platform/Fonts.h"
 #include "platform/ColorLabel.h"
 #include "platform/Twips.h"
 #include "platform/Colors.h"
-#include "terminal/GyroWindows.h"
+#include "terminal/views/GyroWindows.h"
 
 #include <QFrame>
 #include <QScopedValueRollback>

@@ -1,10 +1,10 @@
-#include "terminal/HistoryWindow.h"
+#include "terminal/views/HistoryWindow.h"
 
 #include "platform/Dialogs.h"
 #include "serial/CommError.h"
 #include "terminal/History.h"
 #include "terminal/HistoryExport.h"
-#include "terminal/HistoryView.h"
+#include "terminal/views/HistoryView.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "terminal/DisplayFrame.h"
+#include "terminal/views/DisplayFrame.h"
 #include "terminal/GyroSeries.h"
 
 #include <QElapsedTimer>

@@ -1,4 +1,4 @@
-#include "terminal/FrameClock.h"
+#include "terminal/views/FrameClock.h"
 
 #include <QEvent>
 #include <QWidget>

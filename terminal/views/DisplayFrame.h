@@ -6,5 +6,5 @@
 // costs the program and the X server the same again whatever it shows: at 20
 // frames a second the stream cost half as much more.
 namespace DisplayFrame {
-constexpr int Ms = 66;
+constexpr int Ms = 1000 / 15;
 }

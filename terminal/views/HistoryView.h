@@ -1,10 +1,11 @@
 #pragma once
 
 #include "platform/Colors.h"
-#include "terminal/FrameClock.h"
-#include "terminal/GlyphPainter.h"
 #include "terminal/HistorySearch.h"
-#include "terminal/LazyScrollBar.h"
+#include "terminal/views/CopyCommands.h"
+#include "terminal/views/FrameClock.h"
+#include "terminal/views/LazyScrollBar.h"
+#include "terminal/views/RowPainter.h"
 
 #include <QAbstractScrollArea>
 
@@ -77,23 +78,10 @@ protected:
 private:
     friend class HistoryAccessible;
 
-    // One row as it appears on screen; equal images need no repaint.
-    struct RowImage
-    {
-        qint64 line = -1;
-        QString chars;
-        std::vector<quint32> colours;
-        QList<int> matches;   // columns on screen where a match starts
-        int current = -1;     // the current match's column on screen
-        int selFrom = 0, selTo = 0;
-        int caret = -1;
-        bool operator==(const RowImage &) const = default;
-    };
-
     void frame();
     QRegion refresh(bool barNow = true);
     // And how long the longest of their lines is.
-    std::vector<RowImage> visibleRows(int *longest) const;
+    std::vector<RowPainter::Row> visibleRows(int *longest) const;
     int fullRows() const;
     int columns() const;
     qint64 lastTop() const;
@@ -112,8 +100,9 @@ private:
     // Following a stream, some forty lines go by in a display frame, more than
     // anyone reads as they pass, and each frame costs about as much as the
     // terminal's: three frames a second. What the user does shows at once.
-    FrameClock m_frames{this, 333};
-    GlyphPainter m_painter{font()};
+    FrameClock m_frames{this, 1000 / 3};
+    RowPainter m_rows{font()};
+    CopyCommands m_copy{this, [this] { return selectedText(); }, [this] { return allText(); }};
     LazyScrollBar m_vbar{verticalScrollBar()};
     LazyScrollBar m_hbar{horizontalScrollBar()};
     quint32 m_back = Colors::White;
@@ -130,5 +119,4 @@ private:
     bool m_focused = false;
     qint64 m_shownFirst = -1, m_shownEnd = -1;
     qint64 m_toldEnd = -1;     // how far screen readers have heard of the lines
-    std::vector<RowImage> m_shown;
 };

@@ -1,15 +1,10 @@
-#include "terminal/HistoryView.h"
+#include "terminal/views/HistoryView.h"
 
 #include "platform/Fonts.h"
 #include "terminal/History.h"
+#include "terminal/views/HistoryAccessible.h"
 
-#include <QAccessible>
-#include <QAccessibleWidget>
-#include <QClipboard>
-#include <QContextMenuEvent>
-#include <QGuiApplication>
 #include <QKeyEvent>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEvent>
@@ -28,119 +23,6 @@ bool before(HistoryView::Place a, HistoryView::Place b)
 }
 } // namespace
 
-// The history as screen readers see it: a read-only text named "Verlauf", its lines
-// each ended by a line feed, with the caret, the selection and the colours.
-class HistoryAccessible : public QAccessibleWidget, public QAccessibleTextInterface
-{
-public:
-    explicit HistoryAccessible(HistoryView *view)
-        : QAccessibleWidget(view, QAccessible::EditableText, QStringLiteral("Verlauf")), m_view(view) {}
-
-    void *interface_cast(QAccessible::InterfaceType type) override
-    {
-        return type == QAccessible::TextInterface ? static_cast<QAccessibleTextInterface *>(this)
-                                                  : QAccessibleWidget::interface_cast(type);
-    }
-    QString text(QAccessible::Text t) const override
-    {
-        return t == QAccessible::Value ? text(0, characterCount()) : QAccessibleWidget::text(t);
-    }
-    QAccessible::State state() const override
-    {
-        QAccessible::State s = QAccessibleWidget::state();
-        s.readOnly = s.multiLine = s.selectableText = true;
-        return s;
-    }
-
-    void selection(int, int *start, int *end) const override
-    {
-        const auto [from, to] = m_view->selection();
-        *start = int(m_view->offsetOf(from));
-        *end = int(m_view->offsetOf(to));
-    }
-    int selectionCount() const override
-    {
-        const auto [from, to] = m_view->selection();
-        return from == to ? 0 : 1;
-    }
-    void addSelection(int start, int end) override { setSelection(0, start, end); }
-    void removeSelection(int) override
-    {
-        m_view->m_anchor = m_view->m_selEnd = m_view->m_caret;
-        m_view->m_frames.request();
-    }
-    void setSelection(int, int start, int end) override
-    {
-        m_view->m_anchor = m_view->placeOf(start);
-        m_view->m_selEnd = m_view->placeOf(end);
-        m_view->m_frames.request();
-    }
-    int cursorPosition() const override { return int(m_view->offsetOf(m_view->m_caret)); }
-    void setCursorPosition(int position) override
-    {
-        m_view->m_caret = m_view->placeOf(position);
-        m_view->m_frames.request();
-    }
-    QString text(int start, int end) const override
-    {
-        return m_view->textBetween(m_view->placeOf(start), m_view->placeOf(end));
-    }
-    // The lines with a line feed between each two.
-    int characterCount() const override { return int(std::max<qint64>(0, m_view->m_history.characterCount() - 1)); }
-    QRect characterRect(int offset) const override
-    {
-        const HistoryView::Place p = m_view->placeOf(offset);
-        const QPoint at(int(p.column - m_view->m_left) * m_view->m_painter.charWidth(),
-                        int(p.line - m_view->m_top) * m_view->m_painter.lineHeight());
-        return QRect(m_view->viewport()->mapToGlobal(at),
-                     QSize(m_view->m_painter.charWidth(), m_view->m_painter.lineHeight()));
-    }
-    int offsetAtPoint(const QPoint &point) const override
-    {
-        return int(m_view->offsetOf(m_view->placeAt(m_view->viewport()->mapFromGlobal(point))));
-    }
-    void scrollToSubstring(int start, int) override { m_view->scrollToLine(m_view->placeOf(start).line); }
-
-    // A line of the history is a line here too; everything else as Qt finds it.
-    QString textAtOffset(int offset, QAccessible::TextBoundaryType type, int *start, int *end) const override
-    {
-        if (type != QAccessible::LineBoundary)
-            return QAccessibleTextInterface::textAtOffset(offset, type, start, end);
-        const qint64 line = m_view->m_history.lineAt(offset);
-        *start = int(m_view->m_history.offsetOf(line));
-        *end = int(m_view->m_history.offsetOf(line + 1)) - 1;
-        return m_view->m_history.text(line);
-    }
-    // Runs of one colour, as Qt's own text widgets report them.
-    QString attributes(int offset, int *start, int *end) const override
-    {
-        const History &h = m_view->m_history;
-        if (offset < 0 || offset >= characterCount()) {
-            *start = *end = offset;
-            return {};
-        }
-        const qint64 line = h.lineAt(offset);
-        const int column = int(offset - h.offsetOf(line));
-        const QList<History::Run> runs = h.runs(line);
-        quint32 colour = 0;
-        int from = 0, to = int(h.text(line).size()) + 1;   // the line feed goes with the last run
-        for (qsizetype r = 0; r < runs.size() && runs[r].from <= column; ++r) {
-            colour = runs[r].colour;
-            from = runs[r].from;
-            to = r + 1 < runs.size() ? runs[r + 1].from : int(h.text(line).size()) + 1;
-        }
-        *start = int(h.offsetOf(line)) + from;
-        *end = int(h.offsetOf(line)) + to;
-        const auto rgb = [](quint32 bgr) {
-            return QStringLiteral("rgb(%1,%2,%3)").arg(bgr & 0xFF).arg(bgr >> 8 & 0xFF).arg(bgr >> 16 & 0xFF);
-        };
-        return QStringLiteral("background-color:%1;color:%2;").arg(rgb(m_view->m_back), rgb(colour));
-    }
-
-private:
-    HistoryView *m_view;
-};
-
 HistoryView::HistoryView(History &history, QWidget *parent) : QAbstractScrollArea(parent), m_history(history)
 {
     setFont(Fonts::fixedsys());
@@ -152,14 +34,7 @@ HistoryView::HistoryView(History &history, QWidget *parent) : QAbstractScrollAre
     m_top = m_stoppedAt = history.end();
     connect(&m_frames, &FrameClock::due, this, &HistoryView::frame);
     connect(&history, &History::added, &m_frames, &FrameClock::request);
-    static const bool accessible = [] {
-        QAccessible::installFactory([](const QString &, QObject *object) -> QAccessibleInterface * {
-            auto *view = qobject_cast<HistoryView *>(object);
-            return view ? new HistoryAccessible(view) : nullptr;
-        });
-        return true;
-    }();
-    Q_UNUSED(accessible);
+    TextAccessible::install<HistoryView, HistoryAccessible>();
 }
 
 void HistoryView::setBackColor(quint32 bgr)
@@ -184,12 +59,12 @@ void HistoryView::searchChanged()
 
 int HistoryView::fullRows() const
 {
-    return std::max(1, viewport()->height() / m_painter.lineHeight());
+    return std::max(1, viewport()->height() / m_rows.lineHeight());
 }
 
 int HistoryView::columns() const
 {
-    return std::max(1, viewport()->width() / m_painter.charWidth());
+    return std::max(1, viewport()->width() / m_rows.charWidth());
 }
 
 qint64 HistoryView::lastTop() const
@@ -210,8 +85,8 @@ HistoryView::Place HistoryView::clamped(Place p) const
 
 HistoryView::Place HistoryView::placeAt(QPoint point) const
 {
-    const int row = point.y() < 0 ? -1 : point.y() / m_painter.lineHeight();
-    const int column = std::max(0, (point.x() + m_painter.charWidth() / 2) / m_painter.charWidth());
+    const int row = point.y() < 0 ? -1 : point.y() / m_rows.lineHeight();
+    const int column = std::max(0, (point.x() + m_rows.charWidth() / 2) / m_rows.charWidth());
     return clamped({m_top + row, m_left + column});
 }
 
@@ -307,29 +182,17 @@ QString HistoryView::allText() const
 
 void HistoryView::copy()
 {
-    const QString text = selectedText();
-    if (!text.isEmpty())
-        QGuiApplication::clipboard()->setText(text);
+    m_copy.copy();
 }
 
 void HistoryView::copyAll()
 {
-    QGuiApplication::clipboard()->setText(allText());
+    m_copy.copyAll();
 }
 
 void HistoryView::contextMenuEvent(QContextMenuEvent *event)
 {
-    QMenu menu(this);
-    QAction *copySelection = menu.addAction(QStringLiteral("Kopieren"), this, &HistoryView::copy);
-    copySelection->setObjectName(QStringLiteral("mnuCopy"));
-    copySelection->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
-    copySelection->setEnabled(!selectedText().isEmpty());
-    menu.addAction(QStringLiteral("Alles kopieren"), this, &HistoryView::copyAll)->setObjectName(QStringLiteral("mnuCopyAll"));
-    if (!actions().isEmpty()) {
-        menu.addSeparator();
-        menu.addActions(actions());
-    }
-    menu.exec(event->globalPos());
+    m_copy.showMenu(event);
 }
 
 // ----------------------------------------------------------------- painting
@@ -352,30 +215,18 @@ QRegion HistoryView::refresh(bool barNow)
         m_current.reset();
 
     int longest = 0;
-    std::vector<RowImage> rows = visibleRows(&longest);
+    std::vector<RowPainter::Row> rows = visibleRows(&longest);
     m_vbar.set(int(lastTop() - first), int(m_top - first), fullRows(), barNow);
     m_hbar.set(std::max(0, std::max(longest, m_left + columns()) - columns()), m_left, columns(), barNow);
 
     // Following, the rows move up as a whole: what is on screen moves with a blit,
     // and only what differs from it is drawn.
-    const int lineH = m_painter.lineHeight();
-    const qint64 shift = !rows.empty() && !m_shown.empty() && rows.size() == m_shown.size() && m_shown[0].line >= 0
-                             ? rows[0].line - m_shown[0].line
-                             : 0;
+    const qint64 shift = m_rows.movedBy(rows);
     if (shift != 0 && std::abs(shift) < qint64(rows.size()) && isVisible()) {
-        viewport()->scroll(0, int(-shift * lineH));
-        std::vector<RowImage> moved(rows.size());
-        for (qint64 i = 0; i < qint64(rows.size()); ++i)
-            if (i + shift >= 0 && i + shift < qint64(m_shown.size()))
-                moved[size_t(i)] = std::move(m_shown[size_t(i + shift)]);
-        m_shown = std::move(moved);
+        viewport()->scroll(0, int(-shift * m_rows.lineHeight()));
+        m_rows.moved(shift);
     }
-    QRegion dirty;
-    const int w = viewport()->width();
-    for (size_t i = 0; i < rows.size(); ++i)
-        if (i >= m_shown.size() || !(rows[i] == m_shown[i]))
-            dirty += QRect(0, int(i) * lineH, w, lineH);
-    m_shown = std::move(rows);
+    const QRegion dirty = m_rows.show(std::move(rows), viewport()->width());
 
     if (const qint64 waiting = newLines(); waiting != m_toldNew) {
         m_toldNew = waiting;
@@ -389,19 +240,18 @@ QRegion HistoryView::refresh(bool barNow)
     return dirty;
 }
 
-std::vector<HistoryView::RowImage> HistoryView::visibleRows(int *longest) const
+std::vector<RowPainter::Row> HistoryView::visibleRows(int *longest) const
 {
-    // The partly visible row at the bottom is drawn too.
-    const int count = (viewport()->height() + m_painter.lineHeight() - 1) / m_painter.lineHeight();
+    const int count = m_rows.rowsIn(viewport()->height());
     const int cols = columns() + 1;
     const auto [selFrom, selTo] = selection();
     const int length = m_search ? m_search->length() : 0;
-    std::vector<RowImage> images(size_t(std::max(0, count)));
+    std::vector<RowPainter::Row> images(size_t(std::max(0, count)));
     for (int i = 0; i < count; ++i) {
         const qint64 line = m_top + i;
         if (line >= m_history.end())
             break;
-        RowImage &img = images[size_t(i)];
+        RowPainter::Row &img = images[size_t(i)];
         img.line = line;
         const QString text = m_history.text(line);
         *longest = std::max(*longest, int(text.size()));
@@ -419,9 +269,9 @@ std::vector<HistoryView::RowImage> HistoryView::visibleRows(int *longest) const
         if (m_search && length > 0) {
             for (int column : m_search->columnsIn(line))
                 if (column + length > m_left && column < m_left + cols)
-                    img.matches.append(column - m_left);
+                    img.marks.append({column - m_left, length, MatchBack});
             if (m_current && m_current->line == line)
-                img.current = m_current->column - m_left;
+                img.marks.append({m_current->column - m_left, length, CurrentBack});
         }
         if (selFrom != selTo && line >= selFrom.line && line <= selTo.line) {
             img.selFrom = std::clamp((line == selFrom.line ? selFrom.column : 0) - m_left, 0, cols);
@@ -436,26 +286,7 @@ std::vector<HistoryView::RowImage> HistoryView::visibleRows(int *longest) const
 void HistoryView::paintEvent(QPaintEvent *event)
 {
     QPainter p(viewport());
-    const QRect area = event->rect();
-    p.fillRect(area, QColor(Colors::toArgb(m_back)));
-    const int charW = m_painter.charWidth(), lineH = m_painter.lineHeight();
-    const int length = m_search ? m_search->length() : 0;
-    const int firstRow = std::max(0, area.top() / lineH);
-    const int lastRow = std::min(int(m_shown.size()) - 1, area.bottom() / lineH);
-    for (int i = firstRow; i <= lastRow; ++i) {
-        const RowImage &img = m_shown[size_t(i)];
-        const int y = i * lineH;
-        for (int column : img.matches)
-            p.fillRect(column * charW, y, length * charW, lineH, QColor(Colors::toArgb(MatchBack)));
-        if (img.current != -1)
-            p.fillRect(img.current * charW, y, length * charW, lineH, QColor(Colors::toArgb(CurrentBack)));
-        if (img.selTo > img.selFrom)
-            p.fillRect(img.selFrom * charW, y, (img.selTo - img.selFrom) * charW, lineH,
-                       palette().color(QPalette::Highlight));
-        m_painter.drawRow(p, 0, y, img.chars, img.colours.data(), m_back);
-        if (img.caret >= 0)
-            p.fillRect(std::min(img.caret * charW, viewport()->width() - 2), y, 2, lineH, Qt::black);
-    }
+    m_rows.paint(p, event->rect(), m_back, palette().color(QPalette::Highlight), viewport()->width());
 }
 
 // Screen readers hear of new lines and a moved caret once a frame, like the screen.
@@ -514,8 +345,7 @@ void HistoryView::changeEvent(QEvent *event)
 {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
-        m_painter.setFont(font());
-        m_shown.clear();
+        m_rows.setFont(font());
         refresh();
         viewport()->update();
     }
@@ -523,10 +353,9 @@ void HistoryView::changeEvent(QEvent *event)
 
 void HistoryView::keyPressEvent(QKeyEvent *event)
 {
-    const auto mods = event->modifiers() & ~Qt::KeypadModifier;
-    const bool ctrl = mods & Qt::ControlModifier;
-    if ((event->key() == Qt::Key_C && (mods == Qt::ControlModifier || mods == (Qt::ControlModifier | Qt::ShiftModifier)))
-        || (event->key() == Qt::Key_Insert && mods == Qt::ControlModifier)) {
+    const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    // Nothing is sent from here: Ctrl+C copies too.
+    if (CopyCommands::isCopyKey(event, true)) {
         copy();
         event->accept();
         return;
@@ -576,10 +405,8 @@ void HistoryView::mouseMoveEvent(QMouseEvent *event)
 
 void HistoryView::mouseReleaseEvent(QMouseEvent *event)
 {
-    QClipboard *clipboard = QGuiApplication::clipboard();
-    const QString text = selectedText();
-    if (m_dragging && !text.isEmpty() && clipboard->supportsSelection())
-        clipboard->setText(text, QClipboard::Selection);
+    if (m_dragging)
+        m_copy.offerPrimary();
     m_dragging = false;
     event->accept();
 }

@@ -1,7 +1,7 @@
-#include "terminal/LabelIndicatorRow.h"
+#include "terminal/views/LabelIndicatorRow.h"
 
 #include "platform/ColorLabel.h"
-#include "terminal/DisplayFrame.h"
+#include "terminal/views/DisplayFrame.h"
 
 LabelIndicatorRow::LabelIndicatorRow(QList<ColorLabel *> cells, ColorLabel *check, QObject *parent)
     : QObject(parent), m_cells(std::move(cells)), m_check(check)

@@ -1,9 +1,9 @@
-#include "terminal/frmGyro_Verlauf.h"
+#include "terminal/views/frmGyro_Verlauf.h"
 
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "serial/CommError.h"
-#include "terminal/GyroPlot.h"
+#include "terminal/views/GyroPlot.h"
 
 #include <QComboBox>
 #include <QDateTime>

@@ -5,7 +5,7 @@
 #include <QPointer>
 #include <QTimer>
 
-#include "terminal/DisplayFrame.h"
+#include "terminal/views/DisplayFrame.h"
 
 class QWidget;
 
