@@ -20,6 +20,7 @@
 #include "terminal/views/HistoryWindow.h"
 #include "terminal/views/LabelIndicatorRow.h"
 #include "terminal/views/RichTextView.h"
+#include "terminal/views/ViewAccessibility.h"
 #include "terminal/SessionCapture.h"
 #include "terminal/TerminalEngine.h"
 #include "terminal/views/frmGyro_Verlauf.h"
@@ -78,6 +79,7 @@ frmKX_Display::frmKX_Display(Session &session, QWidget *parent)
     // No docks or tool bars to animate; with animation on, each new text of a status
     // panel (the connect clock's every second) set up and tore down an animation.
     setAnimated(false);
+    ViewAccessibility::install();
 
     buildMenus();
     buildControls();

@@ -3,9 +3,6 @@
 #include <QObject>
 #include <QPointer>
 
-#include <optional>
-
-class QSize;
 class QWidget;
 class frmGyro_Diag;
 class frmGyro_Scale;
@@ -20,13 +17,6 @@ class GyroWindows : public QObject
 
 public:
     explicit GyroWindows(QWidget *mainWindow);
-
-    // Puts a gyro window below the main window as both windows place themselves:
-    // left edge on the main window's left edge, top edge at the main window's
-    // inner width plus topOffset. With an outer size given the window takes it too.
-    // All values in twips.
-    static void dock(QWidget *window, const QWidget *mainWindow, int topOffset,
-                     std::optional<QSize> outerSize);
 
 public slots:
     void mnuGyro_Diagnose_Click();

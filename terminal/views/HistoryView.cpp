@@ -2,8 +2,8 @@
 
 #include "platform/Fonts.h"
 #include "terminal/History.h"
-#include "terminal/views/HistoryAccessible.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -34,7 +34,6 @@ HistoryView::HistoryView(History &history, QWidget *parent) : QAbstractScrollAre
     m_top = m_stoppedAt = history.end();
     connect(&m_frames, &FrameClock::due, this, &HistoryView::frame);
     connect(&history, &History::added, &m_frames, &FrameClock::request);
-    TextAccessible::install<HistoryView, HistoryAccessible>();
 }
 
 void HistoryView::setBackColor(quint32 bgr)

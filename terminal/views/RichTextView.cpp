@@ -34,7 +34,6 @@ RichTextView::RichTextView(QWidget *parent)
     connect(&m_model, &RichTextModel::changed, this, &RichTextView::contentChanged);
     connect(&m_model, &RichTextModel::selectionChanged, this, &RichTextView::caretMoved);
     connect(&m_model, &RichTextModel::kept, this, &RichTextView::textKept);
-    TextAccessible::install<RichTextView, RichTextAccessible>();
 }
 
 void RichTextView::setBackColor(quint32 bgr)

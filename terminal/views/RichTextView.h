@@ -7,7 +7,7 @@
 #include "terminal/views/CopyCommands.h"
 #include "terminal/views/FrameClock.h"
 #include "terminal/views/LazyScrollBar.h"
-#include "terminal/views/RichTextAccessible.h"
+#include "terminal/views/RichTextNews.h"
 #include "terminal/views/RowPainter.h"
 
 #include <QAbstractScrollArea>

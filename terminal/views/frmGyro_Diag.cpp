@@ -4,7 +4,7 @@
 #include "platform/ColorLabel.h"
 #include "platform/Twips.h"
 #include "platform/Colors.h"
-#include "terminal/views/GyroWindows.h"
+#include "terminal/views/GyroDock.h"
 
 #include <QFrame>
 #include <QScopedValueRollback>
@@ -75,5 +75,5 @@ void frmGyro_Diag::Form_Resize()
     if (m_placing)
         return;
     const QScopedValueRollback guard(m_placing, true);
-    GyroWindows::dock(this, m_main, TopBelowMain, QSize(FormWidth, FormHeight));
+    GyroDock::place(this, m_main, TopBelowMain, QSize(FormWidth, FormHeight));
 }

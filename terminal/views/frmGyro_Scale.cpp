@@ -4,7 +4,7 @@
 #include "terminal/views/RichTextView.h"
 #include "platform/Twips.h"
 #include "platform/Colors.h"
-#include "terminal/views/GyroWindows.h"
+#include "terminal/views/GyroDock.h"
 
 #include <QScopedValueRollback>
 #include <QVBoxLayout>
@@ -55,5 +55,5 @@ void frmGyro_Scale::Form_Resize()
     if (m_placing)
         return;
     const QScopedValueRollback guard(m_placing, true);
-    GyroWindows::dock(this, m_main, TopBelowMain, std::nullopt);
+    GyroDock::place(this, m_main, TopBelowMain, std::nullopt);
 }

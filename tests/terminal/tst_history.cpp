@@ -4,6 +4,7 @@
 #include "terminal/History.h"
 #include "terminal/views/HistoryView.h"
 #include "terminal/views/HistoryWindow.h"
+#include "terminal/views/ViewAccessibility.h"
 #include "tests/support/core/ScriptedDialogs.h"
 
 #include <QAccessible>
@@ -74,6 +75,7 @@ class HistoryTest : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { ViewAccessibility::install(); }
     // It follows new lines only while at the end. Scrolled up, it stays on its
     // lines while more arrive and the oldest fall out, and says how many wait
     // below; a selection stays on its text. Hidden, it draws nothing.

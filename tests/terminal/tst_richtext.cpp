@@ -1,6 +1,8 @@
 // The terminal's text: the model that keeps characters and colours, and the view
 // that shows it and takes typed keys.
 #include "terminal/views/RichTextView.h"
+#include "terminal/views/RichTextNews.h"
+#include "terminal/views/ViewAccessibility.h"
 #include "tests/support/core/ColourLetters.h"
 
 #include <QAccessible>
@@ -48,6 +50,7 @@ class RichTextTest : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { ViewAccessibility::install(); }
     // The selection [start, start + length) replaced by text in a colour; positions
     // count a line break as two characters.
     void replaceSelection_data()
