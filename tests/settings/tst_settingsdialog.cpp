@@ -226,14 +226,14 @@ private slots:
         f.stored(StoredSettings::KeyEmulation, TerminalOptions::KestrixText);
         f.start();
         bool modal = false;
-        onModal([&](QWidget *w) {
+        const ModalVisit dialog = onModal([&](QWidget *w) {
             modal = qobject_cast<frmProperties *>(w) && w->isModal();
             choose(*w, {"Com2", "19200", "Odd", "7", "1.5"});
             in<QRadioButton>(*w, QStringLiteral("optEmulation_0"))->click();
             how == u"close" ? (void)w->close() : in<QPushButton>(*w, how)->click();
         });
         f.action("mnuProperties")->trigger();
-        QVERIFY(modal);
+        QVERIFY(dialog.came() && modal);
         QTEST(f.panel("Settings"), "panel");
         QCOMPARE(f.panel("Emulation"), QStringLiteral("Ascii-Modus"));
         QVERIFY(f.action("mnuASCII")->isChecked() && !f.action("mnuKestrix")->isChecked());
@@ -274,8 +274,9 @@ private slots:
         f.stored(StoredSettings::KeyPort, QStringLiteral("16"));
         f.start();
         captionsFitIn(*f.window);
-        onModal([](QWidget *w) { captionsFitIn(*w); });
+        const ModalVisit dialog = onModal([](QWidget *w) { captionsFitIn(*w); });
         f.action("mnuProperties")->trigger();
+        QVERIFY(dialog.came());
     }
 
     // Opened with the port open anyway, a refused number must not leave the
@@ -286,12 +287,13 @@ private slots:
         f.port.presentPorts.remove(16);
         f.start();
         f.action("mnuOpen")->trigger();
-        onModal([&](QWidget *w) {
+        const ModalVisit dialog = onModal([&](QWidget *w) {
             in<QComboBox>(*w, QStringLiteral("cboPort"))->setCurrentIndex(15);
             in<QPushButton>(*w, QStringLiteral("cmdOK"))->click();
             w->close();
         });
         f.window->mnuProperties_Click();
+        QVERIFY(dialog.came());
         QCOMPARE(f.look(QStringLiteral("lblComOpen")), QStringLiteral("Com 1  closed ffffff/ff"));
         QVERIFY(f.action("mnuOpen")->isEnabled());
     }

@@ -14,6 +14,7 @@
 #include "terminal/TerminalEngine.h"
 #include "terminal/TerminalOptions.h"
 #include "tests/support/core/IndicatorRowState.h"
+#include "tests/support/core/Refusal.h"
 #include "tests/support/core/ScriptedDialogs.h"
 
 #include <QBuffer>
@@ -88,7 +89,8 @@ struct Session
     {
         engine.recordGyroReadings(series);
         QObject::connect(&port, &SerialComm::OnComm, &engine, &TerminalEngine::MSComm1_OnComm);
-        port.setPortOpen(true);
+        if (const QString refused = refusal([this] { port.setPortOpen(true); }); !refused.isEmpty())
+            QTest::qFail(qPrintable(refused), __FILE__, __LINE__);
     }
     // Gyro and column of each reading, "-" for a gap.
     QStringList readings(std::optional<GyroSeries::Gyro> only = {}) const
