@@ -36,7 +36,6 @@ void TextAppender::appendPlain(QStringView run)
         // than its cap; the next one cuts again.
         const qsizetype take = qMin(run.size(), qMax<qsizetype>(1, m_maxTextLen + 1 - m_textLen));
         m_view.setSelText(run.first(take));
-        m_textLen = m_view.length() - 1;   // as measured before the last of them
         run = run.sliced(take);
     }
 }

@@ -203,7 +203,7 @@ private slots:
             << QByteArray("[Einstellungen]\nCOM-Anschlu%DF=3\nEcho=True\nEinstellungen=\"19200,o,7,1.5\"\nHandshaking=2\n"
                           "TermEmu=Kestrix\n") << program;
         QTest::newRow("others' keys, line ends, Windows-1252 and UTF-8")
-            << QByteArray("; von Hand\n[Zeug]\nb=1\na = 2 \n[Einstellungen]\nTermEmu=Ascii-Modus\r\nNotiz=\"x, y\"\n"
+            << QByteArray("; von Hand\r[Zeug]\nb=1\na = 2 \n[Einstellungen]\nTermEmu=Ascii-Modus\r\nNotiz=\"x, y\"\n"
                           "[Anschl%FCsse]\rCom3=/dev/ttyUSB0\rCom4=/dev/tty\xfc\nCom5=Gr\xc3\xbc\xc3\x9f" "e\ntop=1\n[General]\ng=2\n")
             << QStringList{"Einstellungen/TermEmu=Kestrix"}
             << QByteArray("[General]\ng=2\n\n[Anschl%FCsse]\nCom3=/dev/ttyUSB0\nCom4=/dev/tty\xef\xbf\xbd\nCom5=Gr\xc3\xbc\xc3\x9f"

@@ -111,58 +111,82 @@ private slots:
         QCOMPARE(f.window->findChildren<QWidget *>(QStringLiteral("frmGyro_Verlauf")).size(), 1);
     }
 
-    // The figures follow the readings; held, the picture and its figures stay while
-    // readings go on; hidden or minimised it is not drawn, and is right at once when
-    // shown. The span is the user's choice.
-    void figures()
+    // The figures and the plot's description as a screen reader reads them: live,
+    // still while the picture is held (readings go on being taken), not drawn while
+    // hidden or minimised but right when shown again, and over the span chosen.
+    //   steps: controller lines, "+N" the clock moved N ms, !hold (Anhalten/Weiter),
+    //   !drawn: the figures of Readings shown, !span TEXT, !hide, !minimise, !show,
+    //   !nick5: five readings of the Nick gyro at
+    //   column 5, one frame each, !six: one reading at column 6 per frame, five frames
+    void figures_data()
     {
-        Rig r;
-        QCOMPARE(r.read("lblGyro"), QStringLiteral("Keine Messwerte"));
-        QCOMPARE(r.history->findChild<QWidget *>(QStringLiteral("picVerlauf"))->accessibleName(), QStringLiteral("Gyro-Verlauf"));
-        r.lines(Readings);
-        QTRY_COMPARE(r.figures(), ReadingsShown);
-        QCOMPARE(r.description(), QStringLiteral("Roll Gyro: keine aktuelle Spalte, Spanne 4 Spalten in den letzten 30 s"));
-
-        r.click("cmdAnhalten");
-        QCOMPARE(r.read("cmdAnhalten"), QStringLiteral("Weiter"));
-        r.lines({"+100", "> Nick"});
-        for (int i = 0; i < 5; ++i) {
-            r.lines({"+100", col(5)});
-            QVERIFY(r.frame());
-        }
-        QCOMPARE(r.figures(), ReadingsShown);
-        // Drawn anew for another span, a held picture is still the one held.
-        auto *span = r.history->findChild<QComboBox *>(QStringLiteral("cboZeitraum"));
-        QCOMPARE(span->currentText(), QStringLiteral("30 s"));
-        span->setCurrentIndex(span->findText(QStringLiteral("60 s")));
-        QCOMPARE(r.read("lblGyro"), QStringLiteral("Roll Gyro"));
-        span->setCurrentIndex(span->findText(QStringLiteral("30 s")));
-        r.click("cmdAnhalten");
-        QCOMPARE(r.read("cmdAnhalten"), QStringLiteral("Anhalten"));
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("read");   // figures, description, or a control's name
+        QTest::addColumn<QString>("expected");
         const QString nick = QStringLiteral("Nick Gyro|Aktuell: 5|Minimum: 5|Maximum: 5|Mittelwert: 5,0|"
                                             "Standardabweichung: 0,00|Spanne: 0 Spalten|Messwerte: 5|Lücken: 0");
-        QCOMPARE(r.figures(), nick);
-        QCOMPARE(r.description(), QStringLiteral("Nick Gyro: aktuelle Spalte 5, Spanne 0 Spalten in den letzten 30 s"));
-
-        int shown = 5;
-        for (const bool minimise : {false, true}) {
-            minimise ? r.history->setWindowState(Qt::WindowMinimized) : r.history->hide();
-            QVERIFY(!r.history->isVisible() || r.history->isMinimized());
-            // Frames enough for the figures' turn to come.
-            for (int i = 0; i < 5; ++i) {
-                r.lines({"+100", col(shown + 1)});
-                QVERIFY(r.frame());
+        const QStringList held = Readings + QStringList{"!drawn", "!hold", "!nick5"};
+        QTest::newRow("no readings") << QStringList() << "lblGyro" << "Keine Messwerte";
+        QTest::newRow("the plot's name") << QStringList() << "picVerlauf" << "Gyro-Verlauf";
+        QTest::newRow("readings") << Readings << "figures" << ReadingsShown;
+        QTest::newRow("readings described") << Readings << "description"
+                                            << "Roll Gyro: keine aktuelle Spalte, Spanne 4 Spalten in den letzten 30 s";
+        QTest::newRow("held") << held << "figures" << ReadingsShown;
+        QTest::newRow("held: the button resumes") << held << "cmdAnhalten" << "Weiter";
+        QTest::newRow("held and drawn for another span") << held + QStringList{"!span 60 s"} << "lblGyro" << "Roll Gyro";
+        QTest::newRow("resumed") << held + QStringList{"!hold"} << "figures" << nick;
+        QTest::newRow("resumed described") << held + QStringList{"!hold"} << "description"
+                                           << "Nick Gyro: aktuelle Spalte 5, Spanne 0 Spalten in den letzten 30 s";
+        const QStringList nickShown{"KONFIGURATIONSMENUE > DIAGNOSE", "!nick5"};
+        QTest::newRow("hidden") << nickShown + QStringList{"!hide", "!six"} << "lblAktuell" << "Aktuell: 5";
+        QTest::newRow("shown again") << nickShown + QStringList{"!hide", "!six", "!show"} << "lblAktuell" << "Aktuell: 6";
+        QTest::newRow("minimised") << nickShown + QStringList{"!minimise", "!six"} << "lblAktuell" << "Aktuell: 5";
+        QTest::newRow("restored") << nickShown + QStringList{"!minimise", "!six", "!show"} << "lblAktuell" << "Aktuell: 6";
+        QTest::newRow("30 s") << nickShown + QStringList{"+15000", col(30)} << "lblMesswerte" << "Messwerte: 6";
+        QTest::newRow("10 s") << nickShown + QStringList{"+15000", col(30), "!span 10 s"} << "lblMesswerte" << "Messwerte: 1";
+        QTest::newRow("10 s described") << nickShown + QStringList{"+15000", col(30), "!span 10 s"} << "description"
+                                        << "Nick Gyro: aktuelle Spalte 30, Spanne 0 Spalten in den letzten 10 s";
+    }
+    void figures()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QString, read);
+        Rig r;
+        for (const QString &step : steps) {
+            if (step == u"!hold") {
+                r.click("cmdAnhalten");
+            } else if (step == u"!drawn") {
+                QTRY_COMPARE(r.figures(), ReadingsShown);
+            } else if (step.startsWith(u"!span ")) {
+                auto *span = r.history->findChild<QComboBox *>(QStringLiteral("cboZeitraum"));
+                span->setCurrentIndex(span->findText(step.mid(6)));
+            } else if (step == u"!hide" || step == u"!minimise") {
+                step == u"!hide" ? r.history->hide() : r.history->setWindowState(Qt::WindowMinimized);
+            } else if (step == u"!show") {
+                r.history->setWindowState(Qt::WindowNoState);
+                r.history->show();
+            } else if (step == u"!nick5" || step == u"!six") {
+                if (step == u"!nick5")
+                    r.lines({"+100", "> Nick"});
+                for (int i = 0; i < 5; ++i) {
+                    r.lines({"+100", col(step == u"!six" ? 6 : 5)});
+                    QVERIFY(r.frame());
+                }
+            } else {
+                r.lines({step});
             }
-            QCOMPARE(r.read("lblAktuell"), QStringLiteral("Aktuell: %1").arg(shown));
-            minimise ? r.history->setWindowState(Qt::WindowNoState) : r.history->show();
-            QCOMPARE(r.read("lblAktuell"), QStringLiteral("Aktuell: %1").arg(++shown));
         }
-
-        r.lines({"+15000", col(30)});
-        QTRY_COMPARE(r.read("lblMesswerte"), QStringLiteral("Messwerte: 16"));
-        span->setCurrentIndex(span->findText(QStringLiteral("10 s")));
-        QCOMPARE(r.read("lblMesswerte"), QStringLiteral("Messwerte: 1"));
-        QVERIFY(r.description().endsWith(QStringLiteral("in den letzten 10 s")));
+        const auto shown = [&] {
+            if (read == u"figures")
+                return r.figures();
+            if (read == u"description")
+                return r.description();
+            if (read == u"picVerlauf")
+                return r.history->findChild<QWidget *>(read)->accessibleName();
+            return r.read(read.toLatin1().constData());
+        };
+        QFETCH(QString, expected);
+        QTRY_COMPARE(shown(), expected);
     }
 
     // The picture as saved: newest at the right, column 39 above column 5, each gyro

@@ -218,9 +218,9 @@ private slots:
         QVERIFY(rig.accessible->state().readOnly);
         QCOMPARE(rig.a11y->text(0, rig.a11y->characterCount()), QStringLiteral("Zeile 0\nZeile 1\nZeile 2"));
         int start = 0, end = 0;
-        QVERIFY(rig.a11y->attributes(8, &start, &end).contains(QStringLiteral("color:rgb(255,0,0)")));
+        QCOMPARE(rig.a11y->attributes(8, &start, &end), QStringLiteral("background-color:rgb(192,192,255);color:rgb(255,0,0);"));
         QCOMPARE(QPoint(start, end), QPoint(8, 9));
-        QVERIFY(rig.a11y->attributes(10, &start, &end).contains(QStringLiteral("color:rgb(0,0,0)")));
+        QCOMPARE(rig.a11y->attributes(10, &start, &end), QStringLiteral("background-color:rgb(192,192,255);color:rgb(0,0,0);"));
         QCOMPARE(QPoint(start, end), QPoint(9, 16));
         QTest::mouseClick(rig.view->viewport(), Qt::LeftButton, {}, rig.view->viewport()->mapFromGlobal(rig.a11y->characterRect(11).center()));
         QCOMPARE(rig.a11y->cursorPosition(), 11);

@@ -123,6 +123,8 @@ private slots:
         const int ctrl = Qt::ControlModifier;
         QTest::newRow("a") << int(Qt::Key_A) << "a" << 0 << QList<int>{'a'};
         QTest::newRow("a umlaut") << int(Qt::Key_Adiaeresis) << "ä" << 0 << QList<int>{0xE4};
+        QTest::newRow("the code page's last") << int(Qt::Key_ydiaeresis) << "ÿ" << 0 << QList<int>{0xFF};
+        QTest::newRow("the last of its upper half") << int(Qt::Key_unknown) << "Ÿ" << 0 << QList<int>{0x9F};
         QTest::newRow("euro with AltGr") << int(Qt::Key_E) << "€" << int(Qt::AltModifier | ctrl) << QList<int>{0x80};
         QTest::newRow("keypad Enter without text") << int(Qt::Key_Enter) << "" << int(Qt::KeypadModifier) << QList<int>{13};
         QTest::newRow("Backspace") << int(Qt::Key_Backspace) << "\b" << 0 << QList<int>{8};
@@ -130,6 +132,8 @@ private slots:
         QTest::newRow("Escape without text") << int(Qt::Key_Escape) << "" << 0 << QList<int>{27};
         QTest::newRow("Ctrl+C without text") << int(Qt::Key_C) << "" << ctrl << QList<int>{3};
         QTest::newRow("Ctrl+[") << int(Qt::Key_BracketLeft) << "" << ctrl << QList<int>{27};
+        QTest::newRow("Ctrl+]") << int(Qt::Key_BracketRight) << "" << ctrl << QList<int>{29};
+        QTest::newRow("Ctrl+Backspace") << int(Qt::Key_Backspace) << "" << ctrl << QList<int>{127};
         QTest::newRow("Alt+x is a command") << int(Qt::Key_X) << "x" << int(Qt::AltModifier) << QList<int>{};
         QTest::newRow("Ctrl+1 has no code") << int(Qt::Key_1) << "1" << ctrl << QList<int>{};
         QTest::newRow("composed text") << int(Qt::Key_unknown) << "äö" << 0 << QList<int>{0xE4, 0xF6};
@@ -216,11 +220,25 @@ private slots:
         }
     }
 
-    // Scrolled up, or with a selection made, the view stays on its text while more
-    // arrives and the top is cut away; scrolled to the end, or after a typed key,
-    // it follows again.
+    // While the user reads (scrolled up, or a selection made) the view does not move
+    // as text arrives and is cut at the top; at the bottom again, or after a key,
+    // it follows the text.
+    void readingStaysPut_data()
+    {
+        QTest::addColumn<QString>("reading");   // up: scrolled 3 rows up; select: a mouse selection
+        QTest::addColumn<QString>("back");      // bottom: scrolled down again; key: a key typed
+        QTest::addColumn<bool>("follows");
+        QTest::newRow("at the bottom") << "" << "" << true;
+        QTest::newRow("scrolled up") << "up" << "" << false;
+        QTest::newRow("a selection") << "select" << "" << false;
+        QTest::newRow("scrolled down again") << "up" << "bottom" << true;
+        QTest::newRow("a key after a selection") << "select" << "key" << true;
+    }
     void readingStaysPut()
     {
+        QFETCH(QString, reading);
+        QFETCH(QString, back);
+        QFETCH(bool, follows);
         RichTextView view;
         RichTextModel &m = view.model();
         QScrollBar *bar = view.verticalScrollBar();
@@ -245,43 +263,62 @@ private slots:
             const QRect viewport(view.viewport()->mapToGlobal(QPoint(0, 0)), view.viewport()->size());
             return viewport.contains(t->characterRect(t->cursorPosition()));
         };
-        arrive(40);
-        QVERIFY(shown(view, 300, 120));
-        QVERIFY(following());
-        bar->setValue(bar->maximum() - 3);
-        const QString read = topRow();
-        for (int i = 0; i < 3; ++i) {
-            QVERIFY(arrive(5));
-            QCOMPARE(topRow(), read);
-            QVERIFY(!following());
-        }
-        bar->setValue(bar->value() - 1);   // a row up, whether the bar has caught up or not
-        QCOMPARE(topRow(), QStringLiteral("line %1").arg(read.mid(5).toInt() - 1));
-        bar->setValue(bar->maximum());
-        QVERIFY(arrive(5));
-        QVERIFY(following());
-
-        const QFontMetrics fm(view.font());
-        QTest::mousePress(view.viewport(), Qt::LeftButton, {}, QPoint(1, 2));
-        QTest::mouseMove(view.viewport(), QPoint(3 * fm.horizontalAdvance(u'M'), 2));
-        QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, QPoint(3 * fm.horizontalAdvance(u'M'), 2));
-        const QString selected = topRow();
-        QVERIFY(arrive(5));
-        QCOMPARE(topRow(), selected);
         connect(&view, &RichTextView::KeyPress, &view, [&](int &code) {
             code = 0;
             m.setSelStart(m.length());
         });
-        QTest::keyClick(&view, Qt::Key_A);
-        QVERIFY(arrive(5));
-        QVERIFY(following());
+        arrive(40);
+        QVERIFY(shown(view, 300, 120));
+        if (reading == u"up") {
+            bar->setValue(bar->maximum() - 3);
+        } else if (reading == u"select") {
+            const QFontMetrics fm(view.font());
+            QTest::mousePress(view.viewport(), Qt::LeftButton, {}, QPoint(1, 2));
+            QTest::mouseMove(view.viewport(), QPoint(3 * fm.horizontalAdvance(u'M'), 2));
+            QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, QPoint(3 * fm.horizontalAdvance(u'M'), 2));
+        }
+        const QString read = topRow();
+        if (back == u"bottom")
+            bar->setValue(bar->maximum());
+        else if (back == u"key")
+            QTest::keyClick(&view, Qt::Key_A);
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY(arrive(5));
+            QCOMPARE(following(), follows);
+            if (!follows)
+                QCOMPARE(topRow(), read);
+        }
+        if (reading == u"up" && !follows) {
+            bar->setValue(bar->value() - 1);   // a row up, whether the bar has caught up or not
+            QCOMPARE(topRow(), QStringLiteral("line %1").arg(read.mid(5).toInt() - 1));
+        }
     }
 
-    // A mouse selection is copied by Ctrl+Shift+C and Ctrl+Insert (Ctrl+C stays a key
-    // for the controller), the whole text by the context menu; line breaks as such.
-    // While text arrives the selection stays on its text, through the cuts at the top.
+    // A mouse selection of "d", a line break and "e" is copied by Ctrl+Shift+C and
+    // Ctrl+Insert (Ctrl+C stays a key for the controller), everything by the context
+    // menu. What the user selected is still what is copied after text arrives and
+    // the top is cut, as the primary selection has it, even when it is gone from
+    // the view; a click ends it.
+    void copy_data()
+    {
+        QTest::addColumn<QString>("then");   // cut2: the top cut two at a time until the selection is
+                                             // there; cut5: and three more; drag: cut while dragging
+        QTest::addColumn<QString>("copy");   // the keys or the menu entry
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<QString>("copied");
+        QTest::newRow("Ctrl+C is a key") << "" << "ctrl+c" << "d\ne" << "";
+        QTest::newRow("Ctrl+Shift+C") << "" << "ctrl+shift+c" << "d\ne" << "d\ne";
+        QTest::newRow("Ctrl+Insert") << "" << "ctrl+insert" << "d\ne" << "d\ne";
+        QTest::newRow("Alles kopieren") << "" << "mnuCopyAll" << "d\ne" << "ab\ncd\nef";
+        QTest::newRow("cut into") << "cut2" << "ctrl+insert" << "\ne" << "d\ne";
+        QTest::newRow("cut away") << "cut5" << "ctrl+insert" << "" << "d\ne";
+        QTest::newRow("a click ends it") << "click" << "ctrl+insert" << "" << "";
+        QTest::newRow("cut while dragging") << "drag" << "ctrl+insert" << "d\ne" << "d\ne";
+    }
     void copy()
     {
+        QFETCH(QString, then);
+        QFETCH(QString, copy);
         RichTextView view;
         QVERIFY(shown(view, 400, 300));
         RichTextModel &m = view.model();
@@ -289,38 +326,41 @@ private slots:
         const QFontMetrics fm(view.font());
         const auto cell = [&](int col, int row) { return QPoint(col * fm.horizontalAdvance(u'M') + 1, row * fm.lineSpacing() + 2); };
         QTest::mousePress(view.viewport(), Qt::LeftButton, {}, cell(1, 1));
-        QTest::mouseMove(view.viewport(), cell(1, 2));
-        QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, cell(1, 2));
+        if (then == u"drag") {   // the top line cut away while the mouse is down: the same text ends it
+            m.keep(4, m.length() - 4);
+            QTest::mouseMove(view.viewport(), cell(1, 1));
+            QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, cell(1, 1));
+        } else {
+            QTest::mouseMove(view.viewport(), cell(1, 2));
+            QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, cell(1, 2));
+        }
         QList<int> keys;
         connect(&view, &RichTextView::KeyPress, &view, [&](int &code) { keys << code; });
-        QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(keys, QList<int>{3});
-        QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("d\ne"));
-        QTimer::singleShot(0, [] {
-            QApplication::activePopupWidget()->findChild<QAction *>(QStringLiteral("mnuCopyAll"))->trigger();
-            QApplication::activePopupWidget()->close();
-        });
-        QContextMenuEvent menu(QContextMenuEvent::Mouse, cell(0, 0), view.viewport()->mapToGlobal(cell(0, 0)));
-        QCoreApplication::sendEvent(view.viewport(), &menu);
-        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("ab\ncd\nef"));
-
-        m.setSelStart(m.length());
-        m.setSelText(QString(570, u'x'));
-        QCOMPARE(view.selectedText(), QStringLiteral("d\ne"));
-        while (view.selectedFrom() > 0)   // the view is cut at the top while text arrives
-            m.keep(2, m.length() - 2);
-        QCOMPARE(view.selectedText(), QStringLiteral("\ne"));
-        m.keep(3, m.length() - 3);
-        QCOMPARE(view.selectedText(), QString());
-        // What the user selected is still what Kopieren copies, as the primary
-        // selection has it; a click ends it.
-        QTest::keyClick(&view, Qt::Key_Insert, Qt::ControlModifier);
-        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("d\ne"));
+        if (then.startsWith(u"cut")) {
+            m.setSelStart(m.length());
+            m.setSelText(QString(570, u'x'));
+            while (view.selectedFrom() > 0)   // as the terminal cuts while text arrives
+                m.keep(2, m.length() - 2);
+            if (then == u"cut5")
+                m.keep(3, m.length() - 3);
+        } else if (then == u"click") {
+            QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, cell(0, 0));
+        }
         QGuiApplication::clipboard()->clear();
-        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, cell(0, 0));
-        QTest::keyClick(&view, Qt::Key_Insert, Qt::ControlModifier);
-        QCOMPARE(QGuiApplication::clipboard()->text(), QString());
+        if (copy == u"mnuCopyAll") {
+            QTimer::singleShot(0, [] {
+                QApplication::activePopupWidget()->findChild<QAction *>(QStringLiteral("mnuCopyAll"))->trigger();
+                QApplication::activePopupWidget()->close();
+            });
+            QContextMenuEvent menu(QContextMenuEvent::Mouse, cell(0, 0), view.viewport()->mapToGlobal(cell(0, 0)));
+            QCoreApplication::sendEvent(view.viewport(), &menu);
+        } else {
+            QTest::keyClick(&view, copy.endsWith(u"insert") ? Qt::Key_Insert : Qt::Key_C,
+                            copy.contains(u"shift") ? Qt::ControlModifier | Qt::ShiftModifier : Qt::ControlModifier);
+        }
+        QCOMPARE(keys, copy == u"ctrl+c" ? QList<int>{3} : QList<int>{});
+        QTEST(view.selectedText(), "selected");
+        QTEST(QGuiApplication::clipboard()->text(), "copied");
     }
 
     // What screen readers are told: name, role, text, caret, colours, rows.
@@ -338,7 +378,7 @@ private slots:
         QCOMPARE(text->text(0, text->characterCount()), view.model().text());
         QCOMPARE(text->cursorPosition(), 20);
         int start = 0, end = 0;
-        QVERIFY(text->attributes(5, &start, &end).contains(QStringLiteral("color:rgb(255,0,0)")));
+        QCOMPARE(text->attributes(5, &start, &end), QStringLiteral("background-color:rgb(255,255,255);color:rgb(255,0,0);"));
         QCOMPARE(QPoint(start, end), QPoint(4, 20));
         // A row ends at a line break or at the view's width.
         QCOMPARE(text->textAtOffset(1, QAccessible::LineBoundary, &start, &end), QStringLiteral("ab"));

@@ -63,10 +63,11 @@ struct TerminalRig
         port.setPortOpen(true);
     }
 
-    void receive(const QByteArray &bytes)
+    // In reads of at most `read` bytes, as the port delivers them.
+    void receive(const QByteArray &bytes, int read = 4096)
     {
-        for (qsizetype at = 0; at < bytes.size(); at += 4096)   // as the port delivers them
-            port.feed(bytes.mid(at, 4096));
+        for (qsizetype at = 0; at < bytes.size(); at += read)
+            port.feed(bytes.mid(at, read));
     }
     // Lines as the controller sends them; "+N" instead of a line moves the clock by N ms.
     void receiveLines(const QStringList &lines)
@@ -240,14 +241,19 @@ private slots:
     void cap()
     {
         QFETCH(QByteArray, input);
+        QFETCH(QString, text);
         QFETCH(QList<int>, red);
-        TerminalRig rig(K);
-        rig.receive(input);
-        QTEST(rig.view.text(), "text");
-        QString colors(rig.view.length(), u'k');
+        QString colors(text.size(), u'k');
         for (int at : red)
             colors[at] = u'r';
-        QCOMPARE(rig.colors(), colors);
+        // In one block, or in reads that end anywhere, the same text stays.
+        for (const int read : {4096, 1, 2, 13}) {
+            TerminalRig rig(K);
+            rig.receive(input, read);
+            const QString reads = QStringLiteral("reads of %1: ").arg(read);
+            QCOMPARE(reads + rig.view.text(), reads + text);
+            QCOMPARE(reads + rig.colors(), reads + colors);
+        }
     }
 
     // A line without CR keeps its newest 32767 characters; its end is still looked at,
@@ -411,6 +417,7 @@ private slots:
         QTest::newRow("closed: nothing sent, view inserts") << false << false << int('a') << " 97 2";
         QTest::newRow("open, echo off: sent, caret to end") << true << false << int('a') << "a 0 6";
         QTest::newRow("open, echo on: sent, view inserts") << true << true << int('a') << "a 97 2";
+        QTest::newRow("the highest code is sent") << true << false << 255 << "ÿ 0 6";
         QTest::newRow("no character code sends nothing") << true << false << 0 << " 0 2";
     }
     void keyPress()
@@ -469,6 +476,7 @@ private slots:
         row("no star keeps the picture", {roll, col(3), "abc"}, litCell(3), "!Roll Gyro");
         row("first of several stars", {roll, "  * *  *"}, litCell(3), "!Roll Gyro");
         row("'de *' wherever the star", {roll, col(3), " * Ende de *"}, litCell(3), "!Roll Gyro");
+        row("'e *' is a reading", {roll, col(3), "  e *"}, litCell(5), "!Roll Gyro");
         row("selecting line is no reading", {"*   > Roll"}, grey, "!Roll Gyro");
         row("nick after roll: grey, re-armed", {roll, col(5), "> Nick"}, grey, "!Nick Gyro");
         row("then a reading", {roll, col(5), "> Nick", col(2)}, litCell(2), "!Nick Gyro");
@@ -596,13 +604,16 @@ private slots:
         QCOMPARE(readAll(path).mid(readAll(path).indexOf('\n') + 1), all + "\r\n");
         QCOMPARE(readAll(SessionCapture::timingFileName(path)), QByteArray("1.250000 256\n60.005000 2\n"));
 
-        dialogs.answers << Dialogs::Answer::Ok;   // the timing file is there now
-        QVERIFY(capture.start(path, dialogs));
-        QFile::remove(path);
-        port.feed("x");
-        port.feed("y");
-        QCOMPARE(failed.count(), 1);
-        QVERIFY(!capture.running() && port.portOpen());
+        // Either file deleted while capturing ends the capture; the port stays open.
+        for (const QString &gone : {path, SessionCapture::timingFileName(path)}) {
+            dialogs.answers << Dialogs::Answer::Ok << Dialogs::Answer::Ok;   // to replace what is there
+            QVERIFY(capture.start(path, dialogs));
+            QFile::remove(gone);
+            port.feed("x");
+            port.feed("y");
+            QVERIFY(!capture.running() && port.portOpen());
+        }
+        QCOMPARE(failed.count(), 2);
     }
 
     // A capture writes only to regular files and never waits on what stands at its

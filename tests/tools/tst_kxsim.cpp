@@ -156,6 +156,8 @@ private slots:
         row("NaN", "nan 1\n", {"line 1"});
         row("infinite", "0 1\ninf 1\n", {"line 2"});
         row("negative", "0 1\n-0.000001 1\n", {"line 2"});
+        row("a negative count", "0 1\n0 -1\n", {"line 2"});
+        row("a third field", "0 1\n0 1 2\n", {"line 2"});
         row("empty line", "0 1\n\n0 1\n", {"line 2"});
         row("a line too long to be one", "0 1\n" + QByteArray(1024, ' ') + "0 1\n", {"line 2"});
         row("untimed skips the header", QByteArray(), {"0 abc\r\n\xf6" "e\r\n\nScript done on 2026\n"});
