@@ -47,10 +47,10 @@ public:
     // Cuts the file back to `size` bytes.
     bool truncate(qint64 size);
 
-private:
     // The reason for an error number, in German where it is one the user can do
     // something about, the system's words otherwise.
     static QString reason(int error);
 
+private:
     int m_fd = -1;
 };

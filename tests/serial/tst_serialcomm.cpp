@@ -13,6 +13,7 @@
 #include "serial/QtSerialComm.h"
 #include "serial/Termios.h"
 #include "settings/StoredSettings.h"
+#include "tests/support/core/Files.h"
 #include "tests/support/core/FakeClock.h"
 #include "tests/support/core/FakeDevices.h"
 #include "tests/support/core/FakeSerialComm.h"
@@ -55,11 +56,6 @@ DeviceIdentity device(const char *path, quint64 node, const char *vendor = "", c
     return id;
 }
 
-bool write(const QString &path, const QByteArray &text)
-{
-    QFile f(path);
-    return QDir().mkpath(QFileInfo(path).path()) && f.open(QIODevice::WriteOnly) && f.write(text) == text.size();
-}
 } // namespace
 
 class SerialCommTest : public QObject
@@ -361,10 +357,10 @@ private slots:
         const QString usb = sys + QStringLiteral("/devices/pci0/usb1/1-1");
         for (const auto &[name, value] : {std::pair{"idVendor", "0403\n"}, {"idProduct", "6001\n"}, {"serial", "A1\n"},
                                           {"manufacturer", "FTDI\n"}, {"product", "FT232R USB UART\n"}})
-            QVERIFY(write(usb + u'/' + QLatin1StringView(name), value));
+            QVERIFY(writeFile(usb + u'/' + QLatin1StringView(name), value));
         QVERIFY(QDir().mkpath(usb + QStringLiteral("/1-1:1.0/ttyUSB0")) && QDir().mkpath(sys + QStringLiteral("/devices/platform/serial8250")));
         for (const char *name : {"ttyUSB0", "ttyS0", "tty0"}) {
-            QVERIFY(write(dev + u'/' + QLatin1StringView(name), {}));
+            QVERIFY(writeFile(dev + u'/' + QLatin1StringView(name), {}));
             QVERIFY(QDir().mkpath(sys + QStringLiteral("/class/tty/") + QLatin1StringView(name)));
         }
         QVERIFY(QFile::link(usb + QStringLiteral("/1-1:1.0/ttyUSB0"), sys + QStringLiteral("/class/tty/ttyUSB0/device")));

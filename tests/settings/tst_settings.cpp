@@ -10,6 +10,7 @@
 #include "settings/SettingsPresets.h"
 #include "settings/StoredSettings.h"
 #include "terminal/TerminalOptions.h"
+#include "tests/support/core/Files.h"
 #include "tests/support/core/FakeSerialComm.h"
 #include "tests/support/core/MemoryStore.h"
 #include "tests/support/core/Refusal.h"
@@ -46,12 +47,6 @@ QString mismatch(const QString &text)
     return QStringLiteral("Typen unverträglich: \"%1\" ist keine Zahl.").arg(text);
 }
 
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
 } // namespace
 
 class SettingsTest : public QObject

@@ -238,7 +238,7 @@ private slots:
             how == u"close" ? (void)w->close() : in<QPushButton>(*w, how)->click();
         });
         f.action("mnuProperties")->trigger();
-        QVERIFY(dialog.came() && modal);
+        QVERIFY(dialog.cameUp() && modal);
         QTEST(f.panel("Settings"), "panel");
         QCOMPARE(f.panel("Emulation"), QStringLiteral("Ascii-Modus"));
         QVERIFY(f.action("mnuASCII")->isChecked() && !f.action("mnuKestrix")->isChecked());
@@ -281,7 +281,7 @@ private slots:
         captionsFitIn(*f.window);
         const ModalVisit dialog = onModal([](QWidget *w) { captionsFitIn(*w); });
         f.action("mnuProperties")->trigger();
-        QVERIFY(dialog.came());
+        QVERIFY(dialog.cameUp());
     }
 
     // A caption too wide for its place makes the fonts shrink, no further than it
@@ -289,20 +289,20 @@ private slots:
     void captionsShrinkOnlyAsNeeded_data()
     {
         QTest::addColumn<qreal>("fits");   // the point size at which the caption fits its place
-        QTest::newRow("a little") << 7.4;
-        QTest::newRow("much") << 5.6;
+        QTest::newRow("a little") << 7.1;
+        QTest::newRow("much") << 6.0;
     }
     void captionsShrinkOnlyAsNeeded()
     {
         QFETCH(qreal, fits);
-        QWidget window;
+        QWidget window;   // whose font the label takes
         auto *label = new QLabel(QStringLiteral("Datenbits und Stoppbits"), &window);
         const QFont start = Fonts::msSansSerif();
         QFont font = start;
         font.setPointSizeF(fits);
-        label->setFont(font);
-        label->resize(label->minimumSizeHint().width(), label->minimumSizeHint().height());
-        label->setFont(start);
+        window.setFont(font);
+        label->resize(label->minimumSizeHint());
+        window.setFont(start);
         Fonts::fitCaptions(&window);
         QVERIFY(label->minimumSizeHint().width() <= label->width());
         font = label->font();
@@ -326,7 +326,7 @@ private slots:
             w->close();
         });
         f.window->mnuProperties_Click();
-        QVERIFY(dialog.came());
+        QVERIFY(dialog.cameUp());
         QCOMPARE(f.look(QStringLiteral("lblComOpen")), QStringLiteral("Com 1  closed ffffff/ff"));
         QVERIFY(f.action("mnuOpen")->isEnabled());
     }

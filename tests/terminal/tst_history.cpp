@@ -5,6 +5,7 @@
 #include "terminal/views/HistoryView.h"
 #include "terminal/views/HistoryWindow.h"
 #include "terminal/views/ViewAccessibility.h"
+#include "tests/support/core/Files.h"
 #include "tests/support/core/ScriptedDialogs.h"
 
 #include <QAccessible>
@@ -12,7 +13,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -199,9 +199,7 @@ private slots:
             QVERIFY(rig.dialogs.messages().constFirst().startsWith(QStringLiteral("! Der Verlauf kann nicht nach \"")));
             return;
         }
-        QFile file(dir.filePath(written.section(u':', 0, 0)));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray content = file.readAll();
+        const QByteArray content = readAll(dir.filePath(written.section(u':', 0, 0)));
         QVERIFY(content.startsWith(written.section(u':', 1).toUtf8()));
         QCOMPARE(content.contains("<span style=\"color:#ff0000\">Z</span>"), type == 1);
         QCOMPARE(rig.dialogs.messages(), QStringList());

@@ -9,43 +9,26 @@
 #include <memory>
 
 // Whether the modal window a test waited for came at all: a test that works a
-// modal window and checks nothing of what it found must still fail when none came.
-class ModalVisit
+// modal window must fail when none came, whatever it checks of what it found.
+struct ModalVisit
 {
-public:
-    bool came() const { return *m_came; }
-
-private:
-    friend ModalVisit onModal(std::function<void(QWidget *)> act);
-    std::shared_ptr<bool> m_came = std::make_shared<bool>(false);
+    std::shared_ptr<bool> came = std::make_shared<bool>(false);
+    bool cameUp() const { return *came; }
 };
-
-namespace modal_driver {
-inline void visit(std::function<void(QWidget *)> act, std::shared_ptr<bool> came, int tries)
-{
-    QTimer::singleShot(tries == 200 ? 0 : 5, [act, came, tries] {
-        QWidget *w = QApplication::activeModalWidget();
-        if (!w && tries > 0) {
-            visit(act, came, tries - 1);
-            return;
-        }
-        *came = w != nullptr;
-        QPointer<QWidget> guard = w;
-        if (w)
-            act(w);
-        if (guard && guard->isVisible())
-            if (auto *d = qobject_cast<QDialog *>(guard.data()))
-                d->reject();
-    });
-}
-} // namespace modal_driver
 
 // Works a modal window from inside its own event loop: `act` gets the active modal
 // widget once it is up, if one comes within a second. Whatever is still modal
 // afterwards is rejected, so a failing check can never leave a test hanging.
-[[nodiscard]] inline ModalVisit onModal(std::function<void(QWidget *)> act)
+[[nodiscard]] inline ModalVisit onModal(std::function<void(QWidget *)> act, ModalVisit visit = {}, int tries = 200)
 {
-    ModalVisit visit;
-    modal_driver::visit(std::move(act), visit.m_came, 200);
+    QTimer::singleShot(tries == 200 ? 0 : 5, [act, visit, tries] {
+        QPointer<QWidget> w = QApplication::activeModalWidget();
+        if (!w && tries > 0)
+            return (void)onModal(act, visit, tries - 1);
+        if ((*visit.came = !w.isNull()))
+            act(w);
+        if (auto *d = qobject_cast<QDialog *>(w.data()); d && d->isVisible())
+            d->reject();
+    });
     return visit;
 }
