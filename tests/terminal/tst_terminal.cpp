@@ -116,6 +116,19 @@ QStringList historyLines(const History &h)
 }
 } // namespace
 
+// A capture of a scripted, open port into a folder of its own.
+struct CaptureRig
+{
+    QTemporaryDir dir;
+    FakeSerialComm port;
+    FakeClock clock;
+    ScriptedDialogs dialogs;
+    SessionCapture capture{port, clock};
+    QSignalSpy failed{&capture, &SessionCapture::failed};
+    const QString path = dir.filePath(QStringLiteral("cap"));
+    CaptureRig() { port.setPortOpen(true); }
+};
+
 class TerminalTest : public QObject
 {
     Q_OBJECT
@@ -567,40 +580,33 @@ private slots:
     // port alone; stopped, both files are complete.
     void capture()
     {
-        QTemporaryDir dir;
-        FakeSerialComm port;
-        FakeClock clock;
-        ScriptedDialogs dialogs;
-        SessionCapture capture(port, clock);
-        QSignalSpy failed(&capture, &SessionCapture::failed);
-        const QString path = dir.filePath(QStringLiteral("cap"));
-        port.setPortOpen(true);
-        QVERIFY(capture.start(path, dialogs));
+        CaptureRig r;
+        QVERIFY(r.capture.start(r.path, r.dialogs));
         QByteArray all;
         for (int i = 0; i < 256; ++i)
             all.append(char(i));
-        clock.advance(1250);
-        port.feed(all);
-        port.unplug(QStringLiteral("weg"));
-        clock.advance(60005);
-        port.setPortOpen(true);
-        port.feed("\r\n");
-        QVERIFY(capture.running());
-        capture.stop();
-        QVERIFY(readAll(path).startsWith("Script started on "));
-        QCOMPARE(readAll(path).mid(readAll(path).indexOf('\n') + 1), all + "\r\n");
-        QCOMPARE(readAll(SessionCapture::timingFileName(path)), QByteArray("1.250000 256\n60.005000 2\n"));
+        r.clock.advance(1250);
+        r.port.feed(all);
+        r.port.unplug(QStringLiteral("weg"));
+        r.clock.advance(60005);
+        r.port.setPortOpen(true);
+        r.port.feed("\r\n");
+        QVERIFY(r.capture.running());
+        r.capture.stop();
+        QVERIFY(readAll(r.path).startsWith("Script started on "));
+        QCOMPARE(readAll(r.path).mid(readAll(r.path).indexOf('\n') + 1), all + "\r\n");
+        QCOMPARE(readAll(SessionCapture::timingFileName(r.path)), QByteArray("1.250000 256\n60.005000 2\n"));
 
         // Either file deleted while capturing ends the capture; the port stays open.
-        for (const QString &gone : {path, SessionCapture::timingFileName(path)}) {
-            dialogs.answers << Dialogs::Answer::Ok << Dialogs::Answer::Ok;   // to replace what is there
-            QVERIFY(capture.start(path, dialogs));
+        for (const QString &gone : {r.path, SessionCapture::timingFileName(r.path)}) {
+            r.dialogs.answers << Dialogs::Answer::Ok << Dialogs::Answer::Ok;   // to replace what is there
+            QVERIFY(r.capture.start(r.path, r.dialogs));
             QFile::remove(gone);
-            port.feed("x");
-            port.feed("y");
-            QVERIFY(!capture.running() && port.portOpen());
+            r.port.feed("x");
+            r.port.feed("y");
+            QVERIFY(!r.capture.running() && r.port.portOpen());
         }
-        QCOMPARE(failed.count(), 2);
+        QCOMPARE(r.failed.count(), 2);
     }
 
     // A capture writes only to regular files and never waits on what stands at its
@@ -686,15 +692,8 @@ private slots:
     {
         QFETCH(int, reads);
         QFETCH(int, size);
-        QTemporaryDir dir;
-        FakeSerialComm port;
-        FakeClock clock;
-        ScriptedDialogs dialogs;
-        SessionCapture capture(port, clock);
-        QSignalSpy failed(&capture, &SessionCapture::failed);
-        const QString path = dir.filePath(QStringLiteral("cap"));
-        port.setPortOpen(true);
-        QVERIFY(capture.start(path, dialogs));
+        CaptureRig r;
+        QVERIFY(r.capture.start(r.path, r.dialogs));
         rlimit unlimited{};
         QCOMPARE(::getrlimit(RLIMIT_FSIZE, &unlimited), 0);
         rlimit full = unlimited;
@@ -702,21 +701,21 @@ private slots:
         const auto handler = std::signal(SIGXFSZ, SIG_IGN);
         QCOMPARE(::setrlimit(RLIMIT_FSIZE, &full), 0);
         QByteArray sent;
-        for (int i = 0; i < reads && capture.running(); ++i) {
+        for (int i = 0; i < reads && r.capture.running(); ++i) {
             sent += QByteArray(size, char('a' + i % 26));
-            clock.advance(1);
-            port.feed(sent.right(size));
+            r.clock.advance(1);
+            r.port.feed(sent.right(size));
         }
         ::setrlimit(RLIMIT_FSIZE, &unlimited);
         std::signal(SIGXFSZ, handler);
-        QCOMPARE(failed.count(), 1);
-        QVERIFY(failed.first().first().toString().endsWith(QStringLiteral(": Der Datenträger ist voll, oder die Datei ist so groß, wie er es zulässt.")));
+        QCOMPARE(r.failed.count(), 1);
+        QVERIFY(r.failed.first().first().toString().endsWith(QStringLiteral(": Der Datenträger ist voll, oder die Datei ist so groß, wie er es zulässt.")));
         for (const int full : {ENOSPC, EDQUOT})   // a full disk or quota says the same
             QCOMPARE(RegularFile::reason(full), RegularFile::reason(EFBIG));
-        const QByteArray data = readAll(path);
+        const QByteArray data = readAll(r.path);
         const QByteArray body = data.mid(data.indexOf('\n') + 1);
         qint64 counted = 0;
-        for (const QByteArray &line : readAll(SessionCapture::timingFileName(path)).split('\n'))
+        for (const QByteArray &line : readAll(SessionCapture::timingFileName(r.path)).split('\n'))
             counted += line.mid(line.indexOf(' ') + 1).toLongLong();
         QCOMPARE(counted, body.size());
         QVERIFY(!body.isEmpty() && sent.startsWith(body));
