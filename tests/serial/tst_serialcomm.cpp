@@ -356,7 +356,7 @@ private slots:
         const QString dev = root.filePath(QStringLiteral("dev")), sys = root.filePath(QStringLiteral("sys"));
         const QString usb = sys + QStringLiteral("/devices/pci0/usb1/1-1");
         for (const auto &[name, value] : {std::pair{"idVendor", "0403\n"}, {"idProduct", "6001\n"}, {"serial", "A1\n"},
-                                          {"manufacturer", "FTDI\n"}, {"product", "FT232R USB UART\n"}})
+                                          {"manufacturer", "FTDI\n"}, {"product", "Ftdi FT232R USB UART\n"}})
             QVERIFY(writeFile(usb + u'/' + QLatin1StringView(name), value));
         QVERIFY(QDir().mkpath(usb + QStringLiteral("/1-1:1.0/ttyUSB0")) && QDir().mkpath(sys + QStringLiteral("/devices/platform/serial8250")));
         for (const char *name : {"ttyUSB0", "ttyS0", "tty0"}) {
@@ -370,7 +370,7 @@ private slots:
 
         const HostDevices host(dev, sys);
         const DeviceIdentity adapter = host.identify(dev + QStringLiteral("/ttyUSB0"));
-        QCOMPARE(adapter.words(), dev + QStringLiteral("/ttyUSB0 – FTDI FT232R USB UART, Seriennummer A1"));
+        QCOMPARE(adapter.words(), dev + QStringLiteral("/ttyUSB0 – Ftdi FT232R USB UART, Seriennummer A1"));   // the maker once
         QCOMPARE(adapter.links, QStringList{link});
         const DeviceIdentity viaLink = host.identify(link);
         QVERIFY(viaLink.present() && viaLink.stamp == adapter.stamp && viaLink.serialNumber == u"A1" && !viaLink.isBuiltIn());
