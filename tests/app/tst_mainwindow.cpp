@@ -67,7 +67,6 @@ private slots:
                           QStringLiteral("%1 %2").arg(f.port.inputLen()).arg(f.port.outBufferSize())};
         f.action("mnuOpen")->trigger();   // named as the store named it, even after a refusal
         QTEST((shown << f.label(QStringLiteral("lblComOpen"))->text()).join(u'|'), "shown");
-        f.action("mnuClose")->trigger();
         QCOMPARE(f.label(QStringLiteral("lbl_G1_38"))->backColor(), 0xC0C0C0u);
         QCOMPARE(f.window->windowTitle(), QStringLiteral("Kestrix II/LT - Display  V 1.1.2"));
         // The two service menus exist but are never offered.

@@ -297,19 +297,15 @@ private slots:
         QFETCH(qreal, fits);
         QWidget window;   // whose font the label takes
         auto *label = new QLabel(QStringLiteral("Datenbits und Stoppbits"), &window);
-        const QFont start = Fonts::msSansSerif();
-        QFont font = start;
-        font.setPointSizeF(fits);
-        window.setFont(font);
+        const auto sized = [](qreal points) { QFont f = Fonts::msSansSerif(); f.setPointSizeF(points); return f; };
+        window.setFont(sized(fits));
         label->resize(label->minimumSizeHint());
-        window.setFont(start);
+        window.setFont(Fonts::msSansSerif());
         Fonts::fitCaptions(&window);
         QVERIFY(label->minimumSizeHint().width() <= label->width());
-        font = label->font();
-        QVERIFY(font.pointSizeF() < start.pointSizeF());
-        font.setPointSizeF(font.pointSizeF() + 0.25);
-        label->setFont(font);
-        QVERIFY2(label->minimumSizeHint().width() > label->width(), qPrintable(QString::number(font.pointSizeF())));
+        QVERIFY(label->font().pointSizeF() < Fonts::msSansSerif().pointSizeF());
+        label->setFont(sized(label->font().pointSizeF() + 0.25));
+        QVERIFY2(label->minimumSizeHint().width() > label->width(), qPrintable(QString::number(label->font().pointSizeF())));
     }
 
     // Opened with the port open anyway, a refused number must not leave the

@@ -147,6 +147,9 @@ private slots:
         };
         QTest::keyClick(text, Qt::Key_Return);
         QCOMPARE(caretLine(), QStringLiteral("> Roll @2"));
+        const auto back = [v = rig.view->viewport(), &rig](int at) {   // a character's background as drawn
+            return v->grab().toImage().pixel(v->mapFromGlobal(rig.a11y->characterRect(at).topLeft())); };
+        QTRY_VERIFY(back(2) != back(12) && back(12) != back(7));   // the current match, another, none
         QTest::keyClick(text, Qt::Key_F3);
         QCOMPARE(caretLine(), QStringLiteral("ROLL @0"));
         QTest::keyClick(text, Qt::Key_F3, Qt::ShiftModifier);
